@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building, running and testing quelvaro
+# need: apt-get update once, then only what is missing. Uses sudo when not root.
+set -euo pipefail
+
+packages=(
+  cmake g++ pkg-config
+  libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libfontconfig-dev fonts-liberation
+  libgl-dev libglu1-mesa-dev libgl1-mesa-dri libglx-mesa0
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth xdotool openbox wmctrl imagemagick x11-utils
+  g++-mingw-w64-i686 binutils-mingw-w64-i686
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+sudo=""
+if [[ $(id -u) -ne 0 ]]; then sudo="sudo"; fi
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
