@@ -10,5 +10,13 @@ extern const char windowTitle[];
 const UINT_PTR animationTimerId = 1;
 const UINT animationPeriodMs = 80;
 const double wavePhaseStep = 0.15;
+// The program's own icon; the same number as the stock IDI_APPLICATION.
+const WORD appIconId = 32512;
+
+// Registers the main window's class "OpenGL".
+ATOM registerMainClass(HINSTANCE instance);
+// Sizes the main window from the screen height and creates it at the top-left
+// corner, hidden; its creation sets up all rendering before this returns.
+HWND createMainWindow(HINSTANCE instance);
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,0 +1,171 @@
+// The main window's procedure: it owns the device and rendering contexts from
+// creation to destruction, runs the animation clock, keeps the viewport in step
+// with the client area and hands the mouse to the trackball (left button) and
+// the light drag (right button). It never draws: paint, tick and palette
+// messages only ask for a frame, which the main loop draws once the queue is
+// empty.
+#include "app/main_window.h"
+
+#include "app/pixel_format.h"
+#include "app/redraw.h"
+#include "render/camera.h"
+#include "render/frame.h"
+#include "render/gl.h"
+#include "render/lighting.h"
+#include "render/scene_state.h"
+#include "ui/light_drag.h"
+#include "ui/trackball.h"
+
+// The scene starts tipped back by 130 degrees about x after a turn of -30
+// degrees about y, so the sheet is seen from above at an angle.
+static const float startTiltX = -130.0f;
+static const float startTurnY = -30.0f;
+
+// Client coordinates of a mouse message: signed 16-bit halves of lParam, so a
+// captured pointer left of or above the client area gives negative numbers.
+static int mouseX(LPARAM lParam) { return (short)LOWORD(lParam); }
+static int mouseY(LPARAM lParam) { return (short)HIWORD(lParam); }
+
+// rotationMatrix = Rx(-130) * Ry(-30), worked out on the modelview stack so
+// that the graphics library's own rotation arithmetic gives it.
+static void setStartOrientation(void) {
+    setIdentity(scene.rotationMatrix);
+    glPushMatrix();
+    glLoadIdentity();
+    glRotatef(startTiltX, 1.0f, 0.0f, 0.0f);
+    glRotatef(startTurnY, 0.0f, 1.0f, 0.0f);
+    glMultMatrixf(scene.rotationMatrix);
+    glGetFloatv(GL_MODELVIEW_MATRIX, scene.rotationMatrix);
+    glPopMatrix();
+}
+
+// Creation: clock, device context, pixel format and palette, rendering
+// context, lights, camera and start orientation, in that order. A pixel format
+// that cannot be had ends the process inside setupPixelFormat.
+static void onCreate(HWND window) {
+    SetTimer(window, animationTimerId, animationPeriodMs, nullptr);
+    scene.hDC = GetDC(window);
+    setupPixelFormat(scene.hDC);
+    setupPalette(scene.hDC);
+    scene.hGLRC = wglCreateContext(scene.hDC);
+    wglMakeCurrent(scene.hDC, scene.hGLRC);
+    initLighting();
+    resetModelView();
+    setStartOrientation();
+}
+
+// Destruction: let go of the contexts, stop drawing and end the loop.
+// hGLRC keeps its (now stale) value; nothing draws after the quit message.
+static void onDestroy(HWND window) {
+    if (scene.hGLRC != nullptr) {
+        wglMakeCurrent(nullptr, nullptr);
+        wglDeleteContext(scene.hGLRC);
+    }
+    scene.idleFunc = nullptr;
+    ReleaseDC(window, scene.hDC);
+    PostQuitMessage(0);
+}
+
+// A new client size (0 x 0 when minimised) goes to the projection and the
+// viewport; the class's redraw styles bring the paint that redraws.
+static void onSize(LPARAM lParam) {
+    scene.windowWidth = LOWORD(lParam);
+    scene.windowHeight = HIWORD(lParam);
+    resizeViewport();
+}
+
+static void onPaint(HWND window) {
+    PAINTSTRUCT paint;
+    BeginPaint(window, &paint);
+    requestRedraw();
+    EndPaint(window, &paint);
+}
+
+// One tick of the animation clock moves the waves on by a fixed step. The
+// phase is summed tick by tick, never worked out from a tick count.
+static void onTimer(void) {
+    scene.wavePhase += wavePhaseStep;
+    requestRedraw();
+}
+
+// Puts the palette back into the system palette as the foreground palette.
+static void realizePalette(void) {
+    UnrealizeObject(scene.hPalette);
+    SelectPalette(scene.hDC, scene.hPalette, FALSE);
+    RealizePalette(scene.hDC);
+}
+
+static void onLeftButtonDown(HWND window, LPARAM lParam) {
+    SetCapture(window);
+    trackballPress(mouseX(lParam), mouseY(lParam));
+}
+
+static void onLeftButtonUp(LPARAM lParam) {
+    ReleaseCapture();
+    trackballRelease(mouseX(lParam), mouseY(lParam));
+}
+
+// A press inside the client area never has negative coordinates, so the
+// unsigned halves agree with the signed ones the motion uses.
+static void onRightButtonDown(HWND window, LPARAM lParam) {
+    lightDragPress(LOWORD(lParam), HIWORD(lParam));
+    SetCapture(window);
+}
+
+static void onRightButtonUp(void) {
+    lightDragRelease();
+    ReleaseCapture();
+}
+
+static void onMouseMove(LPARAM lParam) {
+    trackballMotion(mouseX(lParam), mouseY(lParam));
+    lightDragMotion(mouseX(lParam), mouseY(lParam));
+}
+
+// Messages that need a rendering context; without one they go to the default
+// handling untouched. Gives false for those it leaves alone.
+static bool handleWithContext(HWND window, UINT message, LPARAM lParam) {
+    if (scene.hGLRC == nullptr) return false;
+    switch (message) {
+    case WM_SIZE: onSize(lParam); return true;
+    case WM_PAINT: onPaint(window); return true;
+    case WM_LBUTTONDOWN: onLeftButtonDown(window, lParam); return true;
+    case WM_LBUTTONUP: onLeftButtonUp(lParam); return true;
+    case WM_RBUTTONDOWN: onRightButtonDown(window, lParam); return true;
+    case WM_RBUTTONUP: onRightButtonUp(); return true;
+    default: return false;
+    }
+}
+
+LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        onCreate(window);
+        return 0;
+    case WM_DESTROY:
+        onDestroy(window);
+        return 0;
+    case WM_TIMER:
+        onTimer();
+        return 0;
+    case WM_MOUSEMOVE:
+        // The motion always reaches the default handling as well.
+        if (scene.hGLRC != nullptr) onMouseMove(lParam);
+        break;
+    case WM_QUERYNEWPALETTE:
+        if (scene.hPalette == nullptr) break;
+        realizePalette();
+        requestRedraw();
+        return 1;
+    case WM_PALETTECHANGED:
+        // Our own realization changed the system palette: nothing to redo.
+        if (scene.hPalette == nullptr || (HWND)wParam == window) break;
+        realizePalette();
+        requestRedraw();
+        return 0;
+    default:
+        if (handleWithContext(window, message, lParam)) return 0;
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
