@@ -138,6 +138,21 @@ typedef struct tagWNDCLASSA {
     LPCSTR lpszClassName;
 } WNDCLASSA, *LPWNDCLASSA;
 
+typedef struct tagCREATESTRUCTA {
+    LPVOID lpCreateParams;
+    HINSTANCE hInstance;
+    HMENU hMenu;
+    HWND hwndParent;
+    int cy;
+    int cx;
+    int y;
+    int x;
+    LONG style;
+    LPCSTR lpszName;
+    LPCSTR lpszClass;
+    DWORD dwExStyle;
+} CREATESTRUCTA, *LPCREATESTRUCTA;
+
 typedef struct tagPIXELFORMATDESCRIPTOR {
     WORD nSize;
     WORD nVersion;
@@ -193,6 +208,10 @@ typedef struct tagLOGPALETTE {
 #define WM_CLOSE 0x0010
 #define WM_QUIT 0x0012
 #define WM_ERASEBKGND 0x0014
+#define WM_ENABLE 0x000A
+#define WM_SETTEXT 0x000C
+#define WM_GETTEXT 0x000D
+#define WM_GETTEXTLENGTH 0x000E
 #define WM_SHOWWINDOW 0x0018
 #define WM_SETFONT 0x0030
 #define WM_NCCREATE 0x0081
@@ -294,6 +313,11 @@ typedef struct tagLOGPALETTE {
 #define GWL_STYLE (-16)
 #define GWL_EXSTYLE (-20)
 #define GWL_ID (-12)
+#define GWLP_WNDPROC (-4)
+#define GWLP_HINSTANCE (-6)
+#define GWLP_HWNDPARENT (-8)
+#define GWLP_USERDATA (-21)
+#define GWLP_ID (-12)
 
 /* Stock resources */
 #define IDI_APPLICATION MAKEINTRESOURCEA(32512)
@@ -382,6 +406,13 @@ HWND WINAPI GetParent(HWND hwnd);
 int WINAPI GetWindowTextA(HWND hwnd, LPSTR text, int maxCount);
 BOOL WINAPI SetWindowTextA(HWND hwnd, LPCSTR text);
 LONG WINAPI GetWindowLongA(HWND hwnd, int index);
+LONG_PTR WINAPI GetWindowLongPtrA(HWND hwnd, int index);
+LONG_PTR WINAPI SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value);
+BOOL WINAPI EnableWindow(HWND hwnd, BOOL enable);
+BOOL WINAPI IsWindowEnabled(HWND hwnd);
+BOOL WINAPI MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
+BOOL WINAPI ClientToScreen(HWND hwnd, LPPOINT point);
+BOOL WINAPI ScreenToClient(HWND hwnd, LPPOINT point);
 HDC WINAPI GetDC(HWND hwnd);
 int WINAPI ReleaseDC(HWND hwnd, HDC hdc);
 HWND WINAPI WindowFromDC(HDC hdc);

@@ -1,0 +1,301 @@
+// sdl_internal.h: the layer's one internal header.
+//
+// Holds the single state record of the Win32 subset on SDL2 (windows, classes,
+// device contexts, palettes, rendering contexts, the message queue, timers and
+// capture) and the internal calls that the layer's files share. Only files in
+// platform/ (and the layer's own tests) include it; application code sees
+// windows.h alone.
+//
+// Ownership of the layer's files:
+//   sdl_window.cpp   classes, window records, DCs, painting, sizes
+//   sdl_message.cpp  the queue, timers, capture and the ONE choke point where
+//                    SDL events become WM_* messages (qvHandleSdlEvent)
+//   sdl_gdi_wgl.cpp  pixel formats, palettes, GL contexts, SwapBuffers pacing
+//   sdl_msgbox.cpp   MessageBoxA
+//   sdl_startup.cpp  SDL start-up, display refusal, signals, malloc tuning
+//   sdl_dialog.cpp, sdl_controls.cpp, sdl_resources.cpp: dialogs, controls,
+//                    resources and fonts, on top of the calls below.
+//
+// Rules every file keeps:
+//   - A handle is a number that is never reused while the process lives, so a
+//     stale handle is simply not found (IsWindow is FALSE after DestroyWindow).
+//     HWND, HDC, HPALETTE and HGLRC values come from one counter and never
+//     collide with each other.
+//   - Never hold a QvWindow* across a call that may send a message: the window
+//     procedure may destroy the window. Look the handle up again afterwards.
+//   - Errors go through qvError, which appends SDL's error text.
+#pragma once
+
+#include <windows.h>
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+// ===========================================================================
+// Window classes
+// ===========================================================================
+
+// A registered window class. Registered classes live until the process ends.
+struct QvClass {
+    std::string name;           // compared without regard to case
+    WNDPROC proc = nullptr;
+    UINT style = 0;             // CS_* bits
+    int classExtra = 0;
+    int windowExtra = 0;        // bytes reachable by Get/SetWindowLongPtrA(0..)
+    HINSTANCE instance = nullptr;
+    HICON icon = nullptr;
+    HCURSOR cursor = nullptr;
+    HBRUSH background = nullptr;
+};
+
+// ===========================================================================
+// Windows
+// ===========================================================================
+
+// Creation options for qvCreateWindow beyond what CreateWindowExA takes.
+enum QvCreateFlags : unsigned {
+    QV_CREATE_DEFAULT = 0,
+    // width and height are the CLIENT size of a top-level window: the window
+    // manager's frame is added around it (dialogs, whose templates give the
+    // client size). Without it they are the outer size, frame included.
+    QV_CREATE_CLIENT_SIZE = 1u << 0,
+};
+
+// One window. Top-level windows (no WS_CHILD) have their own SDL window once
+// realised; child windows have none and are drawn by their top-level window
+// onto its surface (the dialog class paints itself and all its controls).
+struct QvWindow {
+    HWND handle = nullptr;
+    QvClass *cls = nullptr;        // never null; classes are never freed
+    WNDPROC proc = nullptr;        // starts as the class's procedure
+    DWORD style = 0;               // WS_* (and the class's own control bits)
+    DWORD exStyle = 0;
+    LONG_PTR id = 0;               // GWL_ID: the control id of a child window
+    LONG_PTR userData = 0;         // GWLP_USERDATA
+    std::vector<unsigned char> extra;  // cbWndExtra bytes
+    std::string text;
+    HWND parent = nullptr;         // children only
+    HWND owner = nullptr;          // top-level windows only (may be null)
+    HINSTANCE instance = nullptr;
+
+    // Geometry. For a child: its rectangle in the parent's client coordinates
+    // (the client area of a child is the whole of it). For a top-level window:
+    // the outer rectangle (frame included) in screen coordinates.
+    RECT rect = {0, 0, 0, 0};
+    int clientWidth = 0;           // last size reported by WM_SIZE (0 x 0 minimised)
+    int clientHeight = 0;
+    bool sizeSent = false;         // a WM_SIZE has been sent at least once
+    bool clientSizeFixed = false;  // QV_CREATE_CLIENT_SIZE: frame grows around it
+
+    bool visible = false;          // WS_VISIBLE mirrors this
+    bool enabled = true;           // WS_DISABLED mirrors its negation
+    bool minimized = false;
+    bool destroying = false;       // inside DestroyWindow
+    // Clicks fall through to what lies below (group boxes, static texts).
+    bool mouseTransparent = false;
+
+    // Painting (top-level windows only: a child's invalidation is carried by
+    // its top-level window, translated into the top-level's client area).
+    bool needsPaint = false;
+    bool needsErase = false;
+    RECT updateRect = {0, 0, 0, 0};  // bounding box of what needs painting
+
+    // SDL side (top-level windows only).
+    SDL_Window *sdlWindow = nullptr;
+    Uint32 sdlWindowId = 0;
+    bool glWindow = false;         // sdlWindow was made for OpenGL
+    bool mapped = false;           // shown at least once; frame size known
+    int pixelFormat = 0;           // 1-based index into qv.pixelFormats, 0 none
+    HDC ownDc = nullptr;           // the private DC of a CS_OWNDC window
+
+    std::vector<HWND> children;    // creation order = top of the z-order first
+
+    // The class's private data (dialog state, scroll-bar range and position,
+    // a software renderer...). Set and freed by the class's own procedure:
+    // allocate on WM_NCCREATE or WM_CREATE, free on WM_NCDESTROY. The layer
+    // only clears the pointer after WM_NCDESTROY.
+    void *classData = nullptr;
+};
+
+// ===========================================================================
+// GDI and WGL objects
+// ===========================================================================
+
+struct QvDc {
+    HDC handle = nullptr;
+    HWND window = nullptr;         // null for the screen DC
+    bool own = false;              // the private DC of a CS_OWNDC window
+    HPALETTE palette = nullptr;    // selected palette (the stock one at first)
+};
+
+struct QvPalette {
+    HPALETTE handle = nullptr;
+    std::vector<PALETTEENTRY> entries;
+    bool stock = false;            // the default palette: never deleted
+};
+
+struct QvGlContext {
+    HGLRC handle = nullptr;
+    SDL_GLContext sdlContext = nullptr;
+    HWND window = nullptr;         // window it was created for
+    HDC currentDc = nullptr;       // DC it is current on, or null
+};
+
+// ===========================================================================
+// Messages and timers
+// ===========================================================================
+
+struct QvTimer {
+    HWND window = nullptr;
+    UINT_PTR id = 0;
+    UINT elapseMs = 0;
+    Uint64 dueMs = 0;
+    TIMERPROC proc = nullptr;
+};
+
+// ===========================================================================
+// The layer's single state record
+// ===========================================================================
+
+struct QvLayer {
+    // ---- Video ------------------------------------------------------------
+    bool videoReady = false;       // SDL's video subsystem is up
+    bool frameKnown = false;       // window-manager frame sizes seen once
+    int frameTop = 0, frameLeft = 0, frameBottom = 0, frameRight = 0;
+
+    // ---- Objects ----------------------------------------------------------
+    uintptr_t nextHandle = 0x10000;  // shared by every kind of handle
+    std::vector<std::unique_ptr<QvClass>> classes;
+    std::unordered_map<uintptr_t, std::unique_ptr<QvWindow>> windows;
+    std::vector<HWND> topLevels;     // creation order
+    std::unordered_map<uintptr_t, std::unique_ptr<QvDc>> dcs;
+    std::unordered_map<uintptr_t, std::unique_ptr<QvPalette>> palettes;
+    std::unordered_map<uintptr_t, std::unique_ptr<QvGlContext>> glContexts;
+    HPALETTE stockPalette = nullptr;
+    HGLRC currentContext = nullptr;
+
+    // ---- Pixel formats (built once from what the display's GL offers) -----
+    bool formatsBuilt = false;
+    std::vector<PIXELFORMATDESCRIPTOR> pixelFormats;
+
+    // ---- Message queue ----------------------------------------------------
+    std::deque<MSG> posted;          // posted and input messages, in order
+    bool quitPosted = false;
+    int quitCode = 0;
+    std::vector<QvTimer> timers;
+    UINT_PTR nextThreadTimerId = 1;
+
+    // ---- Mouse ------------------------------------------------------------
+    HWND capture = nullptr;
+    unsigned buttons = 0;            // MK_LBUTTON | MK_RBUTTON | MK_MBUTTON held
+    POINT lastScreenPoint = {0, 0};  // where the last mouse event happened
+
+    // ---- Clock (tests replace it to drive timers without waiting) ---------
+    Uint64 (*clockMs)() = nullptr;   // null: SDL_GetTicks64
+
+    // ---- Frame pacing -----------------------------------------------------
+    bool vsyncTrusted = false;       // the driver paces swaps itself
+    double refreshIntervalMs = 1000.0 / 60.0;
+    double lastPresentMs = -1.0e9;   // target time of the last present
+    int quickSwaps = 0;              // vsync'd swaps that came back too fast
+
+    // ---- Close requests (SIGINT/SIGTERM arrive as SDL_QUIT) ---------------
+    int quitRequests = 0;
+
+    // ---- Last error, for tests and diagnostics ----------------------------
+    std::string lastError;
+};
+
+extern QvLayer qv;
+
+// ===========================================================================
+// Shared internal calls
+// ===========================================================================
+
+// ---- Errors and video (sdl_startup.cpp) -----------------------------------
+// Reports a layer failure on stderr ("quelvaro: <what>: <SDL error>") and
+// keeps it in qv.lastError.
+void qvError(const char *format, ...) __attribute__((format(printf, 1, 2)));
+// Brings SDL's video subsystem up once (hints first); false when it cannot.
+bool qvEnsureVideo();
+// The program's start-up before WinMain: malloc tuning, SDL, refusal when
+// there is no display. Prints one line and exits with status 1 on failure.
+void qvStartup();
+// Milliseconds on the layer's clock.
+Uint64 qvNowMs();
+
+// ---- Handles and lookup (sdl_window.cpp) ----------------------------------
+uintptr_t qvNewHandle();
+QvWindow *qvWindowFromHandle(HWND hwnd);         // null when not a live window
+QvWindow *qvWindowFromSdlId(Uint32 sdlWindowId); // null for foreign windows
+QvClass *qvFindClass(const char *name);
+// Registers a class for the layer's own controls (same as RegisterClassA).
+ATOM qvRegisterClass(const WNDCLASSA *wndClass);
+// CreateWindowExA with the layer's extra creation flags.
+HWND qvCreateWindow(DWORD exStyle, const char *className, const char *title, DWORD style,
+                    int x, int y, int width, int height, HWND parentOrOwner, HMENU menu,
+                    HINSTANCE instance, LPVOID param, unsigned createFlags);
+// The top-level window that holds hwnd (hwnd itself when it is top-level).
+QvWindow *qvTopLevelOf(QvWindow *win);
+// Offset of win's client origin inside its top-level window's client area.
+POINT qvClientOffsetInTopLevel(QvWindow *win);
+// Client coordinates of win to screen coordinates, and back.
+POINT qvClientToScreen(QvWindow *win, POINT p);
+POINT qvScreenToClient(QvWindow *win, POINT p);
+// Deepest visible, enabled, non-transparent child of top under the point
+// given in top's client coordinates; top itself when no child is there.
+QvWindow *qvChildAtPoint(QvWindow *top, POINT clientPoint);
+// Makes sure a top-level window has its SDL window (hidden until shown).
+// withGl asks for an OpenGL window: an existing plain one is replaced.
+bool qvRealizeSdlWindow(QvWindow *win, bool withGl);
+// Adds a rectangle (client coordinates of win; null = all of it) to the
+// update region of win's top-level window.
+void qvInvalidate(QvWindow *win, const RECT *rect, bool erase);
+// Sends WM_SIZE when the client size differs from the last one sent (or
+// none was sent); invalidates with CS_HREDRAW/CS_VREDRAW.
+void qvClientSizeChanged(QvWindow *win, int width, int height, bool minimized);
+// Takes the frame sizes the window manager reports once a window is mapped.
+void qvLearnFrame(QvWindow *win);
+// Destroys every window (tests call this between cases).
+void qvDestroyAllWindows();
+
+// ---- Messages (sdl_message.cpp) -------------------------------------------
+// The choke point: turns one SDL event into the Win32 messages it means.
+void qvHandleSdlEvent(const SDL_Event &event);
+// Drains SDL's event queue through qvHandleSdlEvent.
+void qvPumpEvents();
+// Appends a message to the queue (no coalescing).
+void qvPostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// Drops queued messages and timers of a window being destroyed; releases
+// the capture if it held it.
+void qvForgetWindow(HWND hwnd);
+// Packs client coordinates as Windows does: signed 16-bit halves.
+LPARAM qvPackPoint(int x, int y);
+// MK_* flags for the current buttons and modifier keys.
+WPARAM qvMouseKeyFlags();
+
+// ---- GDI and WGL (sdl_gdi_wgl.cpp) -----------------------------------------
+QvDc *qvDcFromHandle(HDC hdc);
+// A fresh DC record for hwnd (own marks a CS_OWNDC window's private DC).
+HDC qvCreateDc(HWND hwnd, bool own);
+void qvFreeDc(HDC hdc);
+// Builds the pixel-format list on first use.
+void qvBuildPixelFormats();
+// When SwapBuffers may present next, given the last target, the time now and
+// the refresh interval (all in ms): never sooner than one interval after the
+// last, and never in the past.
+double qvNextPresentTime(double lastTarget, double now, double interval);
+// Forgets rendering contexts and DCs bound to a window that is going away.
+void qvForgetWindowGdi(HWND hwnd);
+
+// Handle conversions.
+template <typename H>
+inline H qvHandle(uintptr_t value) { return reinterpret_cast<H>(value); }
+template <typename H>
+inline uintptr_t qvKey(H handle) { return reinterpret_cast<uintptr_t>(handle); }
