@@ -1,0 +1,283 @@
+# lib.sh: runs quelvaro on a virtual X display (Xvfb) under a small window
+# manager (openbox) and drives it the way a person would, with xdotool.
+#
+# Source it from a test script; it owns a scratch folder and every process it
+# starts, and an EXIT trap ends them all, so a failing or interrupted test never
+# leaves Xvfb, openbox or the program behind. Every wait has a deadline.
+#
+#   e2e_start_display [DEPTH]     Xvfb 1280x1024 at DEPTH (24), then openbox
+#   e2e_start_program PROGRAM     the program, its output kept in $E2E_TMP
+#   e2e_wait_window REGEX [SECS]  the visible window whose title matches
+#   e2e_client_geometry WID       "x y w h" of a client area, screen coordinates
+#   e2e_frame_geometry WID        "x y w h" of the window manager's frame
+#   e2e_shot FILE                 screenshot of the whole screen
+#   e2e_crop SRC "x y w h" DEST   a region of a screenshot, written to a file
+#   e2e_diff A B                  how many pixels of two images differ
+#   e2e_drag BUTTON X0 Y0 X1 Y1   press, move in steps, release (screen coords)
+#   e2e_close WID                 a close request through the window manager
+#   e2e_wait_exit [SECS]          waits for the program; sets E2E_STATUS
+#   check / fail / note           report a result
+#
+# Set E2E_KEEP=1 to keep the scratch folder (screenshots, output) after a run.
+
+set -uo pipefail
+
+E2E_SCREEN_W=1280
+E2E_SCREEN_H=1024
+E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/quelvaro-e2e.XXXXXX")
+E2E_XVFB_PID=""
+E2E_WM_PID=""
+E2E_PROG_PID=""
+E2E_STATUS=""
+E2E_FAILED=0
+# X clients get this long to answer; a hung display fails the test instead of hanging it.
+E2E_X_TIMEOUT=10
+
+# --- reporting ---------------------------------------------------------------
+
+note() { printf '  %s\n' "$*"; }
+
+# Records one passed check.
+check() { printf 'ok: %s\n' "$*"; }
+
+# Reports a failed check, with what was seen, and ends the test.
+fail() {
+    printf 'FAIL: %s\n' "$*"
+    E2E_FAILED=1
+    if [[ -s "$E2E_TMP/prog.err" ]]; then
+        printf '  program stderr:\n'
+        sed 's/^/    /' "$E2E_TMP/prog.err" | head -20
+    fi
+    exit 1
+}
+
+# --- clean-up ----------------------------------------------------------------
+
+# Ends one process: a polite TERM, then KILL if it is still there after 2 s.
+e2e_stop_pid() {
+    local pid=$1
+    [[ -n "$pid" ]] || return 0
+    kill -0 "$pid" 2>/dev/null || { wait "$pid" 2>/dev/null; return 0; }
+    kill -TERM "$pid" 2>/dev/null
+    local i
+    for ((i = 0; i < 20; i++)); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -KILL "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    return 0
+}
+
+# The program first, then the window manager, then the display.
+e2e_cleanup() {
+    local rc=$?
+    trap - EXIT INT TERM
+    e2e_stop_pid "$E2E_PROG_PID"
+    e2e_stop_pid "$E2E_WM_PID"
+    e2e_stop_pid "$E2E_XVFB_PID"
+    if [[ "${E2E_KEEP:-0}" == 1 || ( $rc -ne 0 && "${E2E_KEEP_ON_FAIL:-0}" == 1 ) ]]; then
+        echo "kept: $E2E_TMP"
+    else
+        rm -rf "$E2E_TMP"
+    fi
+    exit $rc
+}
+trap e2e_cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+# --- waiting -----------------------------------------------------------------
+
+# Retries a command every 0.1 s until it succeeds or SECS pass; returns its last status.
+e2e_retry() {
+    local secs=$1
+    shift
+    local deadline=$((SECONDS + secs))
+    while true; do
+        "$@" && return 0
+        ((SECONDS >= deadline)) && return 1
+        sleep 0.1
+    done
+}
+
+# An X client, bounded in time.
+x() { timeout "$E2E_X_TIMEOUT" "$@"; }
+
+# --- display and window manager ----------------------------------------------
+
+# Starts Xvfb on a free display number (Xvfb picks it and tells us through
+# -displayfd once it accepts clients), exports DISPLAY, then starts openbox and
+# waits until it manages the screen.
+e2e_start_display() {
+    local depth=${1:-24}
+    local fdfile="$E2E_TMP/displayfd"
+    : >"$fdfile"
+    Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN_W}x${E2E_SCREEN_H}x${depth}" -nolisten tcp -noreset \
+        3>"$fdfile" >"$E2E_TMP/xvfb.log" 2>&1 &
+    E2E_XVFB_PID=$!
+    e2e_retry 15 grep -q '[0-9]' "$fdfile" || fail "Xvfb did not start: $(tail -3 "$E2E_TMP/xvfb.log")"
+    export DISPLAY=":$(tr -dc '0-9' <"$fdfile")"
+    unset SDL_VIDEODRIVER WAYLAND_DISPLAY
+
+    openbox --sm-disable >"$E2E_TMP/openbox.log" 2>&1 &
+    E2E_WM_PID=$!
+    e2e_retry 15 e2e_wm_running || fail "openbox did not take the screen: $(tail -3 "$E2E_TMP/openbox.log")"
+}
+
+e2e_wm_running() { x wmctrl -m 2>/dev/null | grep -qi openbox; }
+
+# --- the program -------------------------------------------------------------
+
+# Starts the program in the background with its stdout and stderr kept apart.
+e2e_start_program() {
+    local prog=$1
+    shift
+    [[ -x "$prog" ]] || fail "no program at $prog"
+    "$prog" "$@" >"$E2E_TMP/prog.out" 2>"$E2E_TMP/prog.err" &
+    E2E_PROG_PID=$!
+}
+
+e2e_program_running() { [[ -n "$E2E_PROG_PID" ]] && kill -0 "$E2E_PROG_PID" 2>/dev/null; }
+
+# Waits up to SECS for the program to end and puts its exit status in
+# E2E_STATUS; "timeout" if it was still running (it is then killed).
+e2e_wait_exit() {
+    local secs=${1:-10}
+    if ! e2e_retry "$secs" eval '! e2e_program_running'; then
+        E2E_STATUS=timeout
+        e2e_stop_pid "$E2E_PROG_PID"
+        E2E_PROG_PID=""
+        return 1
+    fi
+    wait "$E2E_PROG_PID" 2>/dev/null
+    E2E_STATUS=$?
+    E2E_PROG_PID=""
+    return 0
+}
+
+# --- windows -----------------------------------------------------------------
+
+# Prints the id of the one visible window whose title matches the extended
+# regular expression, once it exists; fails the test after SECS.
+e2e_wait_window() {
+    local regex=$1 secs=${2:-10}
+    local deadline=$((SECONDS + secs)) ids
+    while true; do
+        ids=$(x xdotool search --onlyvisible --name "$regex" 2>/dev/null)
+        if [[ -n "$ids" ]]; then
+            echo "$ids" | head -1
+            return 0
+        fi
+        if ! e2e_program_running; then
+            echo "the program ended before a window titled /$regex/ showed" >&2
+            return 1
+        fi
+        if ((SECONDS >= deadline)); then
+            echo "no window titled /$regex/ within ${secs}s; windows: $(e2e_window_list)" >&2
+            return 1
+        fi
+        sleep 0.1
+    done
+}
+
+# Every top-level window and its title, on one line, for failure reports.
+e2e_window_list() { x xwininfo -root -tree 2>/dev/null | grep -E '^ +0x[0-9a-f]+ "' | sed -E 's/^ +//; s/:.*//' | tr '\n' ';'; }
+
+# The window's title as the window system holds it.
+e2e_title() { x xdotool getwindowname "$1"; }
+
+# "x y w h" of the window's client area: position on the screen, size.
+e2e_client_geometry() {
+    x xwininfo -id "$1" | awk '
+        /Absolute upper-left X:/ { x = $NF } /Absolute upper-left Y:/ { y = $NF }
+        /^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF }
+        END { print x, y, w, h }'
+}
+
+# The window manager's frame around a client: the ancestor that is a child of
+# the root window. Prints the frame's "x y w h" (the outer size of the window).
+e2e_frame_geometry() {
+    local id=$1 parent root
+    root=$(x xwininfo -root | awk '/Window id:/ { print $4 }')
+    for _ in 1 2 3 4 5 6 7 8; do
+        parent=$(x xwininfo -children -id "$id" | awk '/Parent window id:/ { print $4 }')
+        [[ -z "$parent" || "$parent" == "$root" ]] && break
+        id=$parent
+    done
+    e2e_client_geometry "$id"
+}
+
+# Sends a close request the way the frame's close box does.
+e2e_close() { x wmctrl -i -c "$1"; }
+
+# --- pictures ------------------------------------------------------------------
+
+# Saves the whole screen as a PNG.
+e2e_shot() { x import -window root "$1" || fail "screenshot $1 failed"; }
+
+# Copies the region "x y w h" of an image to DEST.
+e2e_crop() {
+    local src=$1 dest=$3
+    local -a r
+    read -r -a r <<<"$2"
+    convert "$src" -crop "${r[2]}x${r[3]}+${r[0]}+${r[1]}" +repage "$dest" || fail "crop of $src failed"
+}
+
+# Prints the number of pixels in which two images of one size differ.
+e2e_diff() {
+    compare -metric AE "$1" "$2" null: 2>&1 | awk '{ printf "%d\n", $1 }'
+}
+
+# Keeps only the pixels close to COLOUR (white), all others black: a mask
+# that follows one kind of thing on the screen (the wire box, the marker).
+e2e_mask() {
+    local src=$1 colour=$2 fuzz=$3 dest=$4
+    convert "$src" -alpha off -fuzz "$fuzz" -fill white -opaque "$colour" -fill black +opaque white "$dest"
+}
+
+# Prints the number of white pixels in a mask.
+e2e_count_white() { convert "$1" -format '%[fx:int(mean*w*h+0.5)]' info:; }
+
+# Prints "w h x y" of the smallest box holding every white pixel of a mask, or
+# nothing when the mask is empty.
+e2e_white_box() {
+    local g
+    g=$(convert "$1" -trim -format '%w %h %X %Y' info: 2>/dev/null)
+    [[ "$(e2e_count_white "$1")" -gt 0 ]] && echo "$g" | tr -d '+'
+}
+
+# Prints the colour "r g b" (0..255) of each listed pixel "x,y" of an image, one line each.
+e2e_pixels() {
+    local img=$1
+    shift
+    local fmt="" p
+    for p in "$@"; do
+        fmt+="%[fx:int(255*p{$p}.r+0.5)] %[fx:int(255*p{$p}.g+0.5)] %[fx:int(255*p{$p}.b+0.5)]\n"
+    done
+    convert "$img" -format "$fmt" info:
+}
+
+# --- pointer and keys ------------------------------------------------------------
+
+# Drags with BUTTON (1 left, 3 right) from (X0, Y0) to (X1, Y1), screen
+# coordinates, in STEPS moves a little apart, as a hand would.
+e2e_drag() {
+    local button=$1 x0=$2 y0=$3 x1=$4 y1=$5 steps=${6:-20} i
+    x xdotool mousemove --sync "$x0" "$y0" || fail "pointer move failed"
+    sleep 0.1
+    x xdotool mousedown "$button"
+    for ((i = 1; i <= steps; i++)); do
+        x xdotool mousemove "$((x0 + (x1 - x0) * i / steps))" "$((y0 + (y1 - y0) * i / steps))"
+        sleep 0.02
+    done
+    sleep 0.1
+    x xdotool mouseup "$button"
+}
+
+# Clicks BUTTON at (X, Y), screen coordinates.
+e2e_click() {
+    x xdotool mousemove --sync "$2" "$3" || fail "pointer move failed"
+    sleep 0.1
+    x xdotool click "$1"
+}
