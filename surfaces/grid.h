@@ -1,13 +1,41 @@
 // The flat 40 x 40 quad grid that every wave surface sends; a wave surface
-// only supplies the rule for a corner's normal.
+// only supplies the rule for its corners' normals.
 #pragma once
 
-// Gives the normal's x and z (y is 1 before normalisation) for a corner at
-// (x, z) and the animation phase.
-typedef void (*CornerRule)(double x, double z, double phase, float *nx, float *nz);
-
+// The grid's constants as 32-bit floats; the sweep's arithmetic uses exactly
+// these values (-1.60000002384..., 0.07999999821..., 1.60000002384...).
 const float gridStart = -1.6f;
 const float gridStep = 0.08f;
 const float gridLimit = 1.6f;
 
+// 40 columns along x, each one GL_QUADS block of 40 cells along z; a cell's
+// corners c0 (x0, z0), c1 (x1, z0), c2 (x1, z1), c3 (x0, z1) go out in that
+// order, clockwise as seen from +y.
+const int gridCells = 40;
+const int cornersPerCell = 4;
+const int cornersPerColumn = gridCells * cornersPerCell;
+
+// The waves' spatial frequency: the sines are taken of 10 x + phase.
+const double waveFrequency = 10.0;
+
+// One column's corners as a corner rule sees them, in the order they are sent
+// (cell by cell, c0 c1 c2 c3). x and z are a corner's exact double
+// coordinates: the rounded edge for a near corner, the unrounded sum
+// edge + step for a far one. sinX = sin(10 x + phase), sinZ = sin(10 z + phase).
+struct ColumnCorners {
+    double x[cornersPerColumn];
+    double z[cornersPerColumn];
+    double sinX[cornersPerColumn];
+    double sinZ[cornersPerColumn];
+};
+
+// A wave surface's rule: writes the x and z of the normal of every corner of
+// one column, each rounded to a float (the normal's y is 1 before the sweep
+// normalises it).
+typedef void (*CornerRule)(const ColumnCorners *corners, float nx[], float nz[]);
+
+// Sends the whole grid at scene.wavePhase with normals from rule: 40 GL_QUADS
+// blocks of 160 glNormal3fv/glVertex3f pairs, every vertex in the plane y = 0.
+// Only glBegin, glNormal3fv, glVertex3f and glEnd are called; the current
+// normal is left at the last one sent.
 void drawQuadGrid(CornerRule rule);
