@@ -299,3 +299,14 @@ template <typename H>
 inline H qvHandle(uintptr_t value) { return reinterpret_cast<H>(value); }
 template <typename H>
 inline uintptr_t qvKey(H handle) { return reinterpret_cast<uintptr_t>(handle); }
+
+// ===========================================================================
+// Dialogs, controls, resources and fonts (sdl_dialog.cpp, sdl_controls.cpp,
+// sdl_resources.cpp, sdl_fonts.cpp; their own header: sdl_dialog_internal.h)
+// ===========================================================================
+
+// LoadIconA lives in sdl_resources.cpp: it loads the program's icons from the
+// embedded resource script (and gives the stock application icon for a null
+// instance). The image of an icon handle, e.g. for SDL_SetWindowIcon of a
+// window whose class has an icon; null for anything that is not an icon.
+SDL_Surface *qvIconImage(HICON icon);
