@@ -207,6 +207,7 @@ struct QvLayer {
 
     // ---- Close requests (SIGINT/SIGTERM arrive as SDL_QUIT) ---------------
     int quitRequests = 0;
+    bool quitDeadlineEnabled = false;  // the real program (not tests) is running
 
     // ---- Last error, for tests and diagnostics ----------------------------
     std::string lastError;
@@ -287,6 +288,8 @@ HDC qvCreateDc(HWND hwnd, bool own);
 void qvFreeDc(HDC hdc);
 // Builds the pixel-format list on first use.
 void qvBuildPixelFormats();
+// Sets SDL's GL attributes (buffers, depth, profile) for a format.
+void qvSetGlAttributes(int format);
 // When SwapBuffers may present next, given the last target, the time now and
 // the refresh interval (all in ms): never sooner than one interval after the
 // last, and never in the past.

@@ -1,15 +1,23 @@
 // sdl_main.cpp: the C runtime's start-up for a Win32 program, on Linux.
 //
-// Implemented: main() calls WinMain(instance, no previous instance, the
-// command line, SW_SHOWDEFAULT) and leaves through exit() with its result.
+// Implemented: main() runs the layer's start-up (display check, SDL, malloc
+// tuning), then calls WinMain(instance, no previous instance, the command
+// line, SW_SHOWDEFAULT) and leaves through exit() with its result, so exit
+// handlers run as they do after a Windows program's WinMain.
 // Left out: STARTUPINFO's show command (there is none to inherit here).
-#include <windows.h>
+#define SDL_MAIN_HANDLED
+#include "sdl_internal.h"
 
 #include <cstdlib>
+#include <string>
 
 int main(int argc, char **argv) {
-    (void)argc;
-    static char emptyCommandLine[] = "";
-    LPSTR commandLine = argc > 1 ? argv[1] : emptyCommandLine;
-    std::exit(WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWDEFAULT));
+    qvStartup();
+    // The command line without the program's name, as WinMain gets it.
+    static std::string commandLine;
+    for (int i = 1; i < argc; i++) {
+        if (i > 1) commandLine += ' ';
+        commandLine += argv[i];
+    }
+    std::exit(WinMain(GetModuleHandleA(nullptr), nullptr, &commandLine[0], SW_SHOWDEFAULT));
 }

@@ -24,7 +24,9 @@ extern "C" {
 /* ---- Calling conventions (meaningless on this target) ------------------ */
 #define WINAPI
 #define CALLBACK
+#ifndef APIENTRY
 #define APIENTRY
+#endif
 #define WINGDIAPI
 
 /* ---- Basic types --------------------------------------------------------- */
@@ -326,6 +328,13 @@ typedef struct tagLOGPALETTE {
 /* ---- Message boxes ------------------------------------------------------- */
 #define MB_OK 0x00000000L
 #define MB_OKCANCEL 0x00000001L
+#define MB_ABORTRETRYIGNORE 0x00000002L
+#define MB_YESNOCANCEL 0x00000003L
+#define MB_YESNO 0x00000004L
+#define MB_RETRYCANCEL 0x00000005L
+#define MB_TYPEMASK 0x0000000FL
+#define MB_ICONMASK 0x000000F0L
+#define MB_ICONQUESTION 0x00000020L
 #define MB_ICONHAND 0x00000010L
 #define MB_ICONERROR MB_ICONHAND
 #define MB_ICONSTOP MB_ICONHAND
@@ -333,6 +342,11 @@ typedef struct tagLOGPALETTE {
 #define MB_ICONINFORMATION 0x00000040L
 #define IDOK 1
 #define IDCANCEL 2
+#define IDABORT 3
+#define IDRETRY 4
+#define IDIGNORE 5
+#define IDYES 6
+#define IDNO 7
 
 /* ---- Dialogs and controls ------------------------------------------------ */
 #define DS_SETFONT 0x40L
@@ -387,6 +401,10 @@ typedef struct tagLOGPALETTE {
 #define PFD_GENERIC_FORMAT 0x00000040
 #define PFD_NEED_PALETTE 0x00000080
 #define PFD_NEED_SYSTEM_PALETTE 0x00000100
+#define PFD_DEPTH_DONTCARE 0x20000000
+#define PFD_DOUBLEBUFFER_DONTCARE 0x40000000
+#define PFD_STEREO_DONTCARE 0x80000000
+#define GDI_ERROR (0xFFFFFFFFL)
 
 /* ---- Windows and classes (sdl_window.cpp) -------------------------------- */
 ATOM WINAPI RegisterClassA(const WNDCLASSA *wndClass);

@@ -1,0 +1,457 @@
+// sdl_gdi_wgl.cpp: device contexts, pixel formats, palettes and OpenGL
+// contexts (the GDI and WGL subset), on SDL2's GL windows.
+//
+// Pairs with sdl_window.cpp: a window's SDL window becomes an OpenGL one when
+// its pixel format is set, since the X visual is chosen when a window is made.
+//
+// Implemented: ChoosePixelFormat, DescribePixelFormat, SetPixelFormat,
+//   GetPixelFormat over a list built once from what the display's OpenGL
+//   offers (each candidate is tried on a hidden window; no OpenGL at all gives
+//   an empty list, and ChoosePixelFormat returns 0); CreatePalette,
+//   SelectPalette, RealizePalette, UnrealizeObject, DeleteObject as real
+//   objects with the stock default palette; wglCreateContext (compatibility
+//   profile, so the fixed-function pipeline runs; the current context is left
+//   as it was), wglMakeCurrent, wglDeleteContext, wglGetCurrentContext;
+//   SwapBuffers presenting at most once per display refresh (the driver's
+//   vsync where it really paces, else the layer waits out the interval itself,
+//   60 Hz when the display reports no rate).
+// Left out: GDI drawing (brushes, pens, text, bitmaps), the system palette and
+//   WM_PALETTECHANGED broadcasts (no palette display offers OpenGL here),
+//   layer planes, wglShareLists and the wgl extension functions.
+#include "sdl_internal.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+namespace {
+
+// Windows' default palette: the 20 static colours.
+const PALETTEENTRY defaultPaletteColours[20] = {
+    {0, 0, 0, 0},       {128, 0, 0, 0},     {0, 128, 0, 0},     {128, 128, 0, 0},
+    {0, 0, 128, 0},     {128, 0, 128, 0},   {0, 128, 128, 0},   {192, 192, 192, 0},
+    {192, 220, 192, 0}, {166, 202, 240, 0}, {255, 251, 240, 0}, {160, 160, 164, 0},
+    {128, 128, 128, 0}, {255, 0, 0, 0},     {0, 255, 0, 0},     {255, 255, 0, 0},
+    {0, 0, 255, 0},     {255, 0, 255, 0},   {0, 255, 255, 0},   {255, 255, 255, 0},
+};
+// The version LOGPALETTE must carry.
+const WORD logPaletteVersion = 0x300;
+// The refresh rate assumed when the display reports none.
+const double fallbackRefreshHz = 60.0;
+// A vsync'd swap that returns sooner than this share of the interval, this
+// many times in a row, shows that the driver does not really wait.
+const double quickSwapShare = 0.5;
+const int quickSwapLimit = 8;
+
+// Candidate buffer layouts, best first: double buffering, then depth and stencil.
+struct BufferLayout {
+    bool doubleBuffer;
+    int depthBits;
+    int stencilBits;
+};
+const BufferLayout candidateLayouts[] = {
+    {true, 24, 8}, {true, 16, 0}, {true, 0, 0}, {false, 24, 8}, {false, 16, 0}, {false, 0, 0},
+};
+
+// Number of bits set in a channel mask and where they start.
+void maskBits(Uint32 mask, BYTE *bits, BYTE *shift) {
+    *bits = 0;
+    *shift = 0;
+    if (!mask) return;
+    int first = 0;
+    while (!(mask & (1u << first))) first++;
+    int count = 0;
+    while (first + count < 32 && (mask & (1u << (first + count)))) count++;
+    *bits = static_cast<BYTE>(count);
+    *shift = static_cast<BYTE>(first);
+}
+
+// The colour part of every format: the desktop's pixel layout.
+PIXELFORMATDESCRIPTOR colourLayoutOfDisplay() {
+    PIXELFORMATDESCRIPTOR pfd = {};
+    pfd.nSize = sizeof(PIXELFORMATDESCRIPTOR);
+    pfd.nVersion = 1;
+    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
+    pfd.iPixelType = PFD_TYPE_RGBA;
+    pfd.iLayerType = PFD_MAIN_PLANE;
+    SDL_DisplayMode mode;
+    Uint32 format = SDL_PIXELFORMAT_RGB888;
+    if (SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.format != SDL_PIXELFORMAT_UNKNOWN)
+        format = mode.format;
+    if (SDL_ISPIXELFORMAT_INDEXED(format)) {
+        // A palette display: GL renders 3-3-2 RGB through a palette.
+        format = SDL_PIXELFORMAT_RGB332;
+        pfd.dwFlags |= PFD_NEED_PALETTE;
+    }
+    int bpp = 0;
+    Uint32 red = 0, green = 0, blue = 0, alpha = 0;
+    SDL_PixelFormatEnumToMasks(format, &bpp, &red, &green, &blue, &alpha);
+    pfd.cColorBits = static_cast<BYTE>(SDL_BYTESPERPIXEL(format) * 8);
+    maskBits(red, &pfd.cRedBits, &pfd.cRedShift);
+    maskBits(green, &pfd.cGreenBits, &pfd.cGreenShift);
+    maskBits(blue, &pfd.cBlueBits, &pfd.cBlueShift);
+    return pfd;
+}
+
+// True when the display can make a hidden GL window with this format.
+bool displayOffers(const PIXELFORMATDESCRIPTOR &pfd) {
+    qv.pixelFormats.push_back(pfd);
+    qvSetGlAttributes(static_cast<int>(qv.pixelFormats.size()));
+    qv.pixelFormats.pop_back();
+    SDL_Window *probe =
+        SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
+    if (!probe) return false;
+    SDL_DestroyWindow(probe);
+    return true;
+}
+
+// How far a format is from a request; lower is better.
+int formatDistance(const PIXELFORMATDESCRIPTOR &want, const PIXELFORMATDESCRIPTOR &have) {
+    int distance = 0;
+    if (!(want.dwFlags & PFD_DOUBLEBUFFER_DONTCARE) &&
+        ((want.dwFlags & PFD_DOUBLEBUFFER) != 0) != ((have.dwFlags & PFD_DOUBLEBUFFER) != 0))
+        distance += 10000;
+    if (!(want.dwFlags & PFD_DEPTH_DONTCARE)) {
+        if (want.cDepthBits > 0 && have.cDepthBits == 0) distance += 5000;
+        if (have.cDepthBits < want.cDepthBits) distance += 100 * (want.cDepthBits - have.cDepthBits);
+        else distance += have.cDepthBits - want.cDepthBits;
+    }
+    if (have.cStencilBits < want.cStencilBits) distance += 1000;
+    else distance += have.cStencilBits - want.cStencilBits;
+    if (have.cColorBits < want.cColorBits) distance += 10 * (want.cColorBits - have.cColorBits);
+    return distance;
+}
+
+// The window behind a DC, or null.
+QvWindow *windowOfDc(HDC hdc) {
+    QvDc *dc = qvDcFromHandle(hdc);
+    return dc ? qvWindowFromHandle(dc->window) : nullptr;
+}
+
+QvPalette *paletteFromHandle(HPALETTE handle) {
+    auto found = qv.palettes.find(qvKey(handle));
+    return found == qv.palettes.end() ? nullptr : found->second.get();
+}
+
+QvGlContext *contextFromHandle(HGLRC handle) {
+    auto found = qv.glContexts.find(qvKey(handle));
+    return found == qv.glContexts.end() ? nullptr : found->second.get();
+}
+
+// The stock palette every DC starts with.
+HPALETTE stockPalette() {
+    if (!qv.stockPalette) {
+        auto palette = std::make_unique<QvPalette>();
+        palette->handle = qvHandle<HPALETTE>(qvNewHandle());
+        palette->entries.assign(std::begin(defaultPaletteColours), std::end(defaultPaletteColours));
+        palette->stock = true;
+        qv.stockPalette = palette->handle;
+        qv.palettes[qvKey(palette->handle)] = std::move(palette);
+    }
+    return qv.stockPalette;
+}
+
+// Milliseconds on a fine monotonic clock (pacing needs better than 1 ms).
+double preciseNowMs() {
+    return static_cast<double>(SDL_GetPerformanceCounter()) * 1000.0 /
+           static_cast<double>(SDL_GetPerformanceFrequency());
+}
+
+// Sleeps until the fine clock reaches targetMs.
+void sleepUntil(double targetMs) {
+    double wait = targetMs - preciseNowMs();
+    if (wait <= 0) return;
+    timespec delay;
+    delay.tv_sec = static_cast<time_t>(wait / 1000.0);
+    delay.tv_nsec = static_cast<long>((wait - delay.tv_sec * 1000.0) * 1.0e6);
+    while (nanosleep(&delay, &delay) != 0 && errno == EINTR) {
+    }
+}
+
+// Decides how swaps are paced once a context is current on a window.
+void choosePacing(SDL_Window *window) {
+    SDL_DisplayMode mode;
+    int display = SDL_GetWindowDisplayIndex(window);
+    double hz = fallbackRefreshHz;
+    if (SDL_GetDesktopDisplayMode(display < 0 ? 0 : display, &mode) == 0 && mode.refresh_rate > 0)
+        hz = mode.refresh_rate;
+    qv.refreshIntervalMs = 1000.0 / hz;
+    // The offscreen driver accepts vsync and ignores it; Xvfb refuses it.
+    const char *driver = SDL_GetCurrentVideoDriver();
+    bool offscreen = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+    qv.vsyncTrusted = SDL_GL_SetSwapInterval(1) == 0 && !offscreen;
+    qv.quickSwaps = 0;
+}
+
+}  // namespace
+
+// ===========================================================================
+// Internal calls
+// ===========================================================================
+
+QvDc *qvDcFromHandle(HDC hdc) {
+    auto found = qv.dcs.find(qvKey(hdc));
+    return found == qv.dcs.end() ? nullptr : found->second.get();
+}
+
+HDC qvCreateDc(HWND hwnd, bool own) {
+    auto dc = std::make_unique<QvDc>();
+    dc->handle = qvHandle<HDC>(qvNewHandle());
+    dc->window = hwnd;
+    dc->own = own;
+    dc->palette = stockPalette();
+    HDC handle = dc->handle;
+    qv.dcs[qvKey(handle)] = std::move(dc);
+    return handle;
+}
+
+void qvFreeDc(HDC hdc) { qv.dcs.erase(qvKey(hdc)); }
+
+void qvForgetWindowGdi(HWND hwnd) {
+    for (auto it = qv.dcs.begin(); it != qv.dcs.end();)
+        it = it->second->window == hwnd ? qv.dcs.erase(it) : std::next(it);
+    for (auto &entry : qv.glContexts) {
+        QvGlContext *context = entry.second.get();
+        if (context->currentDc && !qvDcFromHandle(context->currentDc)) {
+            // Its window is going: nothing stays current on it.
+            SDL_GL_MakeCurrent(nullptr, nullptr);
+            context->currentDc = nullptr;
+            if (qv.currentContext == context->handle) qv.currentContext = nullptr;
+        }
+    }
+}
+
+void qvBuildPixelFormats() {
+    if (qv.formatsBuilt) return;
+    qv.formatsBuilt = true;
+    qv.pixelFormats.clear();
+    if (!qvEnsureVideo()) return;
+    if (SDL_GL_LoadLibrary(nullptr) != 0) {
+        qvError("this display offers no OpenGL");
+        return;
+    }
+    PIXELFORMATDESCRIPTOR colour = colourLayoutOfDisplay();
+    for (const BufferLayout &layout : candidateLayouts) {
+        PIXELFORMATDESCRIPTOR pfd = colour;
+        if (layout.doubleBuffer) pfd.dwFlags |= PFD_DOUBLEBUFFER;
+        else pfd.dwFlags |= PFD_SUPPORT_GDI;
+        pfd.cDepthBits = static_cast<BYTE>(layout.depthBits);
+        pfd.cStencilBits = static_cast<BYTE>(layout.stencilBits);
+        if (displayOffers(pfd)) qv.pixelFormats.push_back(pfd);
+    }
+    SDL_ClearError();
+}
+
+void qvSetGlAttributes(int format) {
+    if (format < 1 || static_cast<size_t>(format) > qv.pixelFormats.size()) return;
+    const PIXELFORMATDESCRIPTOR &pfd = qv.pixelFormats[format - 1];
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, pfd.cRedBits);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, pfd.cGreenBits);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, pfd.cBlueBits);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, pfd.cAlphaBits);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, pfd.cDepthBits);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, pfd.cStencilBits);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, (pfd.dwFlags & PFD_DOUBLEBUFFER) ? 1 : 0);
+    // The program draws with the fixed-function pipeline.
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+}
+
+double qvNextPresentTime(double lastTarget, double now, double interval) {
+    if (!(interval > 0)) return now;
+    double next = lastTarget + interval;
+    // Late (or the clock went back): present now and count the cadence from here.
+    if (!(next >= now) || next > now + interval) return now;
+    return next;
+}
+
+// ===========================================================================
+// The Win32 calls
+// ===========================================================================
+
+extern "C" {
+
+int WINAPI ChoosePixelFormat(HDC hdc, const PIXELFORMATDESCRIPTOR *pfd) {
+    if (!qvDcFromHandle(hdc) || !pfd) return 0;
+    qvBuildPixelFormats();
+    int best = 0;
+    int bestDistance = 0;
+    for (size_t i = 0; i < qv.pixelFormats.size(); i++) {
+        const PIXELFORMATDESCRIPTOR &have = qv.pixelFormats[i];
+        DWORD required = pfd->dwFlags & (PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL);
+        if ((have.dwFlags & required) != required || have.iPixelType != pfd->iPixelType) continue;
+        int distance = formatDistance(*pfd, have);
+        if (!best || distance < bestDistance) {
+            best = static_cast<int>(i) + 1;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+int WINAPI DescribePixelFormat(HDC hdc, int format, UINT bytes, LPPIXELFORMATDESCRIPTOR pfd) {
+    if (!qvDcFromHandle(hdc)) return 0;
+    qvBuildPixelFormats();
+    int count = static_cast<int>(qv.pixelFormats.size());
+    if (!pfd) return count;
+    if (format < 1 || format > count) return 0;
+    std::memcpy(pfd, &qv.pixelFormats[format - 1], std::min<size_t>(bytes, sizeof *pfd));
+    return count;
+}
+
+BOOL WINAPI SetPixelFormat(HDC hdc, int format, const PIXELFORMATDESCRIPTOR *pfd) {
+    (void)pfd;  // as on Windows, the index alone decides
+    QvWindow *win = windowOfDc(hdc);
+    if (!win) return FALSE;
+    qvBuildPixelFormats();
+    if (format < 1 || static_cast<size_t>(format) > qv.pixelFormats.size()) return FALSE;
+    // A window's format is set once.
+    if (win->pixelFormat) return win->pixelFormat == format ? TRUE : FALSE;
+    if (win->style & WS_CHILD) {
+        qvError("SetPixelFormat: OpenGL child windows are not supported");
+        return FALSE;
+    }
+    win->pixelFormat = format;
+    qvSetGlAttributes(format);
+    if (!qvRealizeSdlWindow(win, true)) {
+        win->pixelFormat = 0;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+int WINAPI GetPixelFormat(HDC hdc) {
+    QvWindow *win = windowOfDc(hdc);
+    return win ? win->pixelFormat : 0;
+}
+
+HPALETTE WINAPI CreatePalette(const LOGPALETTE *logPalette) {
+    if (!logPalette || logPalette->palVersion != logPaletteVersion || logPalette->palNumEntries == 0)
+        return nullptr;
+    auto palette = std::make_unique<QvPalette>();
+    palette->handle = qvHandle<HPALETTE>(qvNewHandle());
+    palette->entries.assign(logPalette->palPalEntry, logPalette->palPalEntry + logPalette->palNumEntries);
+    HPALETTE handle = palette->handle;
+    qv.palettes[qvKey(handle)] = std::move(palette);
+    return handle;
+}
+
+HPALETTE WINAPI SelectPalette(HDC hdc, HPALETTE palette, BOOL forceBackground) {
+    (void)forceBackground;  // there is no system palette to yield
+    QvDc *dc = qvDcFromHandle(hdc);
+    if (!dc || !paletteFromHandle(palette)) return nullptr;
+    HPALETTE previous = dc->palette;
+    dc->palette = palette;
+    return previous;
+}
+
+UINT WINAPI RealizePalette(HDC hdc) {
+    QvDc *dc = qvDcFromHandle(hdc);
+    if (!dc) return GDI_ERROR;
+    // Entries mapped into the system palette: only a palette display has one.
+    qvBuildPixelFormats();
+    bool paletteDisplay = !qv.pixelFormats.empty() && (qv.pixelFormats[0].dwFlags & PFD_NEED_PALETTE);
+    QvPalette *palette = paletteFromHandle(dc->palette);
+    if (!paletteDisplay || !palette) return 0;
+    return static_cast<UINT>(palette->entries.size());
+}
+
+BOOL WINAPI UnrealizeObject(HGDIOBJ object) {
+    return paletteFromHandle(static_cast<HPALETTE>(object)) ? TRUE : FALSE;
+}
+
+BOOL WINAPI DeleteObject(HGDIOBJ object) {
+    HPALETTE handle = static_cast<HPALETTE>(object);
+    QvPalette *palette = paletteFromHandle(handle);
+    if (!palette) return FALSE;
+    if (palette->stock) return TRUE;  // stock objects are never deleted
+    for (auto &entry : qv.dcs)
+        if (entry.second->palette == handle) return FALSE;  // still selected
+    qv.palettes.erase(qvKey(handle));
+    return TRUE;
+}
+
+HGLRC WINAPI wglCreateContext(HDC hdc) {
+    QvWindow *win = windowOfDc(hdc);
+    if (!win || !win->pixelFormat || !win->sdlWindow || !win->glWindow) {
+        qvError("wglCreateContext: the DC has no pixel format");
+        return nullptr;
+    }
+    // SDL makes a new context current; WGL does not, so the old one comes back.
+    SDL_Window *previousWindow = SDL_GL_GetCurrentWindow();
+    SDL_GLContext previousContext = SDL_GL_GetCurrentContext();
+    qvSetGlAttributes(win->pixelFormat);
+    SDL_GLContext created = SDL_GL_CreateContext(win->sdlWindow);
+    if (!created) {
+        qvError("wglCreateContext failed");
+        return nullptr;
+    }
+    SDL_GL_MakeCurrent(previousContext ? previousWindow : nullptr, previousContext);
+    auto context = std::make_unique<QvGlContext>();
+    context->handle = qvHandle<HGLRC>(qvNewHandle());
+    context->sdlContext = created;
+    context->window = win->handle;
+    HGLRC handle = context->handle;
+    qv.glContexts[qvKey(handle)] = std::move(context);
+    return handle;
+}
+
+BOOL WINAPI wglMakeCurrent(HDC hdc, HGLRC handle) {
+    QvGlContext *current = contextFromHandle(qv.currentContext);
+    if (!handle) {
+        if (current) current->currentDc = nullptr;
+        qv.currentContext = nullptr;
+        if (qv.videoReady) SDL_GL_MakeCurrent(nullptr, nullptr);
+        return TRUE;
+    }
+    QvGlContext *context = contextFromHandle(handle);
+    QvWindow *win = windowOfDc(hdc);
+    QvWindow *home = context ? qvWindowFromHandle(context->window) : nullptr;
+    if (!context || !win || !win->sdlWindow || !win->glWindow) return FALSE;
+    // A context draws only into windows of its own pixel format.
+    if (home && home->pixelFormat != win->pixelFormat) return FALSE;
+    if (SDL_GL_MakeCurrent(win->sdlWindow, context->sdlContext) != 0) {
+        qvError("wglMakeCurrent failed");
+        return FALSE;
+    }
+    if (current) current->currentDc = nullptr;
+    context->currentDc = hdc;
+    qv.currentContext = handle;
+    choosePacing(win->sdlWindow);
+    return TRUE;
+}
+
+BOOL WINAPI wglDeleteContext(HGLRC handle) {
+    QvGlContext *context = contextFromHandle(handle);
+    if (!context) return FALSE;
+    if (qv.currentContext == handle) wglMakeCurrent(nullptr, nullptr);
+    SDL_GL_DeleteContext(context->sdlContext);
+    qv.glContexts.erase(qvKey(handle));
+    return TRUE;
+}
+
+HGLRC WINAPI wglGetCurrentContext(void) { return qv.currentContext; }
+
+BOOL WINAPI SwapBuffers(HDC hdc) {
+    QvWindow *win = windowOfDc(hdc);
+    if (!win || !win->sdlWindow || !win->glWindow) return FALSE;
+    double interval = qv.refreshIntervalMs;
+    if (qv.vsyncTrusted) {
+        double before = qv.lastPresentMs;
+        SDL_GL_SwapWindow(win->sdlWindow);
+        double now = preciseNowMs();
+        // A driver that claims vsync but returns at once loses our trust.
+        qv.quickSwaps = (now - before < interval * quickSwapShare) ? qv.quickSwaps + 1 : 0;
+        if (qv.quickSwaps >= quickSwapLimit) qv.vsyncTrusted = false;
+        qv.lastPresentMs = now;
+        return TRUE;
+    }
+    double target = qvNextPresentTime(qv.lastPresentMs, preciseNowMs(), interval);
+    sleepUntil(target);
+    SDL_GL_SwapWindow(win->sdlWindow);
+    qv.lastPresentMs = target;
+    return TRUE;
+}
+
+}  // extern "C"

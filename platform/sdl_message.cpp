@@ -1,0 +1,430 @@
+// sdl_message.cpp: the message queue, timers, mouse capture and the input
+// functions that turn SDL events into Win32 messages.
+//
+// Pairs with sdl_window.cpp (windows, sizes, painting). qvHandleSdlEvent is
+// the ONE place where an SDL event becomes a WM_* message; every test of
+// input pushes SDL events and lets them come through here.
+//
+// Implemented: PostMessageA, SendMessageA, PeekMessageA (PM_NOREMOVE,
+//   PM_REMOVE, window and range filters), GetMessageA (sleeps in
+//   SDL_WaitEventTimeout until input or the next timer; -1 for a bad window
+//   filter), TranslateMessage, DispatchMessageA (timer procedures too),
+//   PostQuitMessage, SetTimer/KillTimer, SetCapture/ReleaseCapture/GetCapture
+//   (WM_CAPTURECHANGED). Order of retrieval as on Windows: posted and input
+//   messages, then WM_QUIT, then WM_PAINT, then WM_TIMER. Mouse messages go to
+//   the deepest visible enabled child under the pointer or to the capture
+//   window, in its client coordinates packed as signed 16-bit halves, with the
+//   MK_* flags; consecutive WM_MOUSEMOVEs to one window are merged.
+//   A window manager's close request posts WM_CLOSE; SIGINT and SIGTERM
+//   (SDL_QUIT) post WM_CLOSE to every top-level window, and a second one, or
+//   a program that has not ended a few seconds later, ends the process.
+// Left out: keyboard messages (TranslateMessage has nothing to translate),
+//   the mouse wheel, WM_MOUSEACTIVATE/WM_SETCURSOR/WM_NCHITTEST, sent-message
+//   queues between threads, WM_SYSCOMMAND.
+#include "sdl_internal.h"
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+// Windows' smallest timer period.
+const UINT minimumTimerMs = 10;
+// Longest sleep in GetMessageA before looking again (signals, odd drivers).
+const Uint32 longestWaitMs = 250;
+// After the first close request by signal, the program has this long to end.
+const unsigned quitDeadlineSeconds = 3;
+
+// True when the message passes GetMessageA/PeekMessageA's filters.
+bool passesFilter(HWND msgWindow, UINT message, HWND filter, UINT first, UINT last) {
+    if (first != 0 || last != 0) {
+        if (message < first || message > last) return false;
+    }
+    if (!filter) return true;
+    if (filter == reinterpret_cast<HWND>(-1)) return msgWindow == nullptr;
+    for (QvWindow *w = qvWindowFromHandle(msgWindow); w; w = qvWindowFromHandle(w->parent)) {
+        if (w->handle == filter) return true;
+        if (!(w->style & WS_CHILD)) break;
+    }
+    return false;
+}
+
+// Ends the process when a close request by signal has not ended it in time.
+void onQuitDeadline(int) {
+    static const char line[] = "quelvaro: the program did not close after the interrupt; ending it\n";
+    ssize_t ignored = write(STDERR_FILENO, line, sizeof line - 1);
+    (void)ignored;
+    _exit(1);
+}
+
+// Where a mouse event at client point p of top-level window top goes: the
+// capture window, else the deepest child under the pointer. Returns null when
+// the event belongs to no window of ours; *clientPoint is in its coordinates.
+QvWindow *mouseTarget(QvWindow *top, POINT p, POINT *clientPoint) {
+    if (QvWindow *captured = qvWindowFromHandle(qv.capture)) {
+        if (qvTopLevelOf(captured) == top) {
+            POINT offset = qvClientOffsetInTopLevel(captured);
+            *clientPoint = POINT{p.x - offset.x, p.y - offset.y};
+        } else {
+            *clientPoint = qvScreenToClient(captured, qvClientToScreen(top, p));
+        }
+        return captured;
+    }
+    // Without capture, input outside the client area is some other window's.
+    if (p.x < 0 || p.y < 0 || p.x >= top->clientWidth || p.y >= top->clientHeight) return nullptr;
+    if (!top->enabled) return nullptr;
+    QvWindow *target = qvChildAtPoint(top, p);
+    POINT offset = qvClientOffsetInTopLevel(target);
+    *clientPoint = POINT{p.x - offset.x, p.y - offset.y};
+    return target;
+}
+
+// Posts a mouse message, merging it into a WM_MOUSEMOVE still queued last
+// for the same window with the same keys.
+void postMouseMessage(HWND hwnd, UINT message, WPARAM keys, POINT p) {
+    LPARAM lParam = qvPackPoint(p.x, p.y);
+    if (message == WM_MOUSEMOVE && !qv.posted.empty()) {
+        MSG &last = qv.posted.back();
+        if (last.message == WM_MOUSEMOVE && last.hwnd == hwnd && last.wParam == keys) {
+            last.lParam = lParam;
+            last.pt = qv.lastScreenPoint;
+            last.time = static_cast<DWORD>(qvNowMs());
+            return;
+        }
+    }
+    qvPostMessage(hwnd, message, keys, lParam);
+}
+
+// ---- Input functions: the only callers of the mouse and size messages ----
+
+// The pointer moved to (x, y) in the client area of SDL window sdlId.
+void inputMouseMotion(Uint32 sdlId, int x, int y) {
+    QvWindow *top = qvWindowFromSdlId(sdlId);
+    if (!top) return;
+    POINT p = {x, y};
+    qv.lastScreenPoint = qvClientToScreen(top, p);
+    POINT clientPoint;
+    QvWindow *target = mouseTarget(top, p, &clientPoint);
+    if (target) postMouseMessage(target->handle, WM_MOUSEMOVE, qvMouseKeyFlags(), clientPoint);
+}
+
+// A mouse button went down or up at (x, y) in SDL window sdlId.
+void inputMouseButton(Uint32 sdlId, Uint8 button, bool down, int clicks, int x, int y) {
+    unsigned bit;
+    UINT downMessage;
+    switch (button) {
+    case SDL_BUTTON_LEFT:
+        bit = MK_LBUTTON;
+        downMessage = WM_LBUTTONDOWN;
+        break;
+    case SDL_BUTTON_RIGHT:
+        bit = MK_RBUTTON;
+        downMessage = WM_RBUTTONDOWN;
+        break;
+    case SDL_BUTTON_MIDDLE:
+        bit = MK_MBUTTON;
+        downMessage = WM_MBUTTONDOWN;
+        break;
+    default:
+        return;
+    }
+    // The down message counts its button as held, the up message no longer.
+    if (down)
+        qv.buttons |= bit;
+    else
+        qv.buttons &= ~bit;
+    QvWindow *top = qvWindowFromSdlId(sdlId);
+    if (!top) return;
+    POINT p = {x, y};
+    qv.lastScreenPoint = qvClientToScreen(top, p);
+    POINT clientPoint;
+    QvWindow *target = mouseTarget(top, p, &clientPoint);
+    if (!target) return;
+    UINT message = down ? downMessage : downMessage + 1;
+    if (down && clicks >= 2 && (target->cls->style & CS_DBLCLKS)) message = downMessage + 2;
+    postMouseMessage(target->handle, message, qvMouseKeyFlags(), clientPoint);
+}
+
+// Something happened to an SDL window: exposure, size, state, close box.
+void inputWindowEvent(const SDL_WindowEvent &event) {
+    QvWindow *win = qvWindowFromSdlId(event.windowID);
+    if (!win) return;
+    int width = 0, height = 0;
+    switch (event.event) {
+    case SDL_WINDOWEVENT_SHOWN:
+        qvLearnFrame(win);
+        break;
+    case SDL_WINDOWEVENT_EXPOSED:
+        qvLearnFrame(win);
+        if ((win = qvWindowFromSdlId(event.windowID))) qvInvalidate(win, nullptr, true);
+        break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+    case SDL_WINDOWEVENT_RESIZED:
+        if (!win->minimized) qvClientSizeChanged(win, event.data1, event.data2, false);
+        break;
+    case SDL_WINDOWEVENT_MINIMIZED:
+        qvClientSizeChanged(win, 0, 0, true);
+        break;
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_MAXIMIZED:
+        SDL_GetWindowSize(win->sdlWindow, &width, &height);
+        qvClientSizeChanged(win, width, height, false);
+        break;
+    case SDL_WINDOWEVENT_MOVED: {
+        int frameWidth = win->rect.right - win->rect.left;
+        int frameHeight = win->rect.bottom - win->rect.top;
+        win->rect.left = event.data1 - (qv.frameKnown ? qv.frameLeft : 0);
+        win->rect.top = event.data2 - (qv.frameKnown ? qv.frameTop : 0);
+        win->rect.right = win->rect.left + frameWidth;
+        win->rect.bottom = win->rect.top + frameHeight;
+        break;
+    }
+    case SDL_WINDOWEVENT_CLOSE:
+        // The close box, or the window manager's close request.
+        qvPostMessage(win->handle, WM_CLOSE, 0, 0);
+        break;
+    default:
+        break;
+    }
+}
+
+// SIGINT or SIGTERM (SDL_QUIT): a request to close, as a session end makes.
+void inputQuit() {
+    qv.quitRequests++;
+    if (qv.quitRequests > 1 && qv.quitDeadlineEnabled) {
+        std::fprintf(stderr, "quelvaro: interrupted again; ending at once\n");
+        _exit(1);
+    }
+    for (HWND top : qv.topLevels) qvPostMessage(top, WM_CLOSE, 0, 0);
+    if (qv.quitDeadlineEnabled) {
+        std::signal(SIGALRM, onQuitDeadline);
+        alarm(quitDeadlineSeconds);
+    }
+}
+
+// Takes the next message that passes the filters, in Windows' order.
+bool takeMessage(MSG *out, HWND filter, UINT first, UINT last, bool remove) {
+    qvPumpEvents();
+    for (auto it = qv.posted.begin(); it != qv.posted.end(); ++it) {
+        if (!passesFilter(it->hwnd, it->message, filter, first, last)) continue;
+        *out = *it;
+        if (remove) qv.posted.erase(it);
+        return true;
+    }
+    if (qv.quitPosted && (first == 0 && last == 0 ? true : (WM_QUIT >= first && WM_QUIT <= last))) {
+        *out = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(qv.quitCode), 0,
+                   static_cast<DWORD>(qvNowMs()), qv.lastScreenPoint};
+        if (remove) qv.quitPosted = false;
+        return true;
+    }
+    // WM_PAINT stays until the window is validated (BeginPaint).
+    for (HWND hwnd : qv.topLevels) {
+        QvWindow *win = qvWindowFromHandle(hwnd);
+        if (!win || !win->needsPaint || !win->visible || win->minimized) continue;
+        if (!passesFilter(hwnd, WM_PAINT, filter, first, last)) continue;
+        *out = MSG{hwnd, WM_PAINT, 0, 0, static_cast<DWORD>(qvNowMs()), qv.lastScreenPoint};
+        return true;
+    }
+    Uint64 now = qvNowMs();
+    QvTimer *due = nullptr;
+    for (QvTimer &timer : qv.timers) {
+        if (timer.dueMs > now || !passesFilter(timer.window, WM_TIMER, filter, first, last)) continue;
+        if (!due || timer.dueMs < due->dueMs) due = &timer;
+    }
+    if (due) {
+        *out = MSG{due->window, WM_TIMER, due->id, reinterpret_cast<LPARAM>(due->proc),
+                   static_cast<DWORD>(now), qv.lastScreenPoint};
+        // One WM_TIMER however late: the next one is a whole period away.
+        if (remove) due->dueMs = now + due->elapseMs;
+        return true;
+    }
+    return false;
+}
+
+// Milliseconds until the next timer is due (longestWaitMs at most).
+Uint32 msUntilNextTimer() {
+    Uint64 now = qvNowMs();
+    Uint64 wait = longestWaitMs;
+    for (const QvTimer &timer : qv.timers) {
+        if (timer.dueMs <= now) return 0;
+        wait = std::min<Uint64>(wait, timer.dueMs - now);
+    }
+    return static_cast<Uint32>(wait);
+}
+
+}  // namespace
+
+// ===========================================================================
+// Internal calls
+// ===========================================================================
+
+void qvHandleSdlEvent(const SDL_Event &event) {
+    switch (event.type) {
+    case SDL_MOUSEMOTION:
+        if (event.motion.which == SDL_TOUCH_MOUSEID) break;
+        inputMouseMotion(event.motion.windowID, event.motion.x, event.motion.y);
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        if (event.button.which == SDL_TOUCH_MOUSEID) break;
+        inputMouseButton(event.button.windowID, event.button.button,
+                         event.type == SDL_MOUSEBUTTONDOWN, event.button.clicks, event.button.x,
+                         event.button.y);
+        break;
+    case SDL_WINDOWEVENT:
+        inputWindowEvent(event.window);
+        break;
+    case SDL_QUIT:
+        inputQuit();
+        break;
+    default:
+        break;
+    }
+}
+
+void qvPumpEvents() {
+    if (!qv.videoReady) return;
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) qvHandleSdlEvent(event);
+}
+
+void qvPostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    qv.posted.push_back(
+        MSG{hwnd, message, wParam, lParam, static_cast<DWORD>(qvNowMs()), qv.lastScreenPoint});
+}
+
+void qvForgetWindow(HWND hwnd) {
+    for (auto it = qv.posted.begin(); it != qv.posted.end();)
+        it = it->hwnd == hwnd ? qv.posted.erase(it) : it + 1;
+    for (auto it = qv.timers.begin(); it != qv.timers.end();)
+        it = it->window == hwnd ? qv.timers.erase(it) : it + 1;
+    if (qv.capture == hwnd) qv.capture = nullptr;
+}
+
+LPARAM qvPackPoint(int x, int y) {
+    // Far-off points are held at the edge of what 16 bits can say.
+    x = std::max(-32768, std::min(32767, x));
+    y = std::max(-32768, std::min(32767, y));
+    return MAKELPARAM(static_cast<WORD>(static_cast<SHORT>(x)), static_cast<WORD>(static_cast<SHORT>(y)));
+}
+
+WPARAM qvMouseKeyFlags() {
+    WPARAM flags = qv.buttons;
+    SDL_Keymod mods = qv.videoReady ? SDL_GetModState() : KMOD_NONE;
+    if (mods & KMOD_SHIFT) flags |= MK_SHIFT;
+    if (mods & KMOD_CTRL) flags |= MK_CONTROL;
+    return flags;
+}
+
+// ===========================================================================
+// The Win32 calls
+// ===========================================================================
+
+extern "C" {
+
+BOOL WINAPI PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (hwnd && !qvWindowFromHandle(hwnd)) return FALSE;
+    qvPostMessage(hwnd, msg, wParam, lParam);
+    return TRUE;
+}
+
+LRESULT WINAPI SendMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    QvWindow *win = qvWindowFromHandle(hwnd);
+    if (!win || !win->proc) return 0;
+    WNDPROC proc = win->proc;
+    return proc(hwnd, msg, wParam, lParam);
+}
+
+BOOL WINAPI PeekMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeMsg) {
+    if (!msg) return FALSE;
+    return takeMessage(msg, hwnd, filterMin, filterMax, (removeMsg & PM_REMOVE) != 0) ? TRUE : FALSE;
+}
+
+BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax) {
+    if (!msg) return -1;
+    for (;;) {
+        if (hwnd && hwnd != reinterpret_cast<HWND>(-1) && !qvWindowFromHandle(hwnd)) return -1;
+        if (takeMessage(msg, hwnd, filterMin, filterMax, true)) return msg->message == WM_QUIT ? 0 : 1;
+        Uint32 wait = msUntilNextTimer();
+        if (wait == 0) continue;
+        if (qv.videoReady)
+            SDL_WaitEventTimeout(nullptr, static_cast<int>(wait));
+        else
+            SDL_Delay(wait);
+    }
+}
+
+BOOL WINAPI TranslateMessage(const MSG *msg) {
+    // The layer makes no keyboard messages, so there are no characters to add.
+    (void)msg;
+    return FALSE;
+}
+
+LRESULT WINAPI DispatchMessageA(const MSG *msg) {
+    if (!msg) return 0;
+    if (msg->message == WM_TIMER && msg->lParam) {
+        TIMERPROC proc = reinterpret_cast<TIMERPROC>(msg->lParam);
+        proc(msg->hwnd, WM_TIMER, msg->wParam, static_cast<DWORD>(qvNowMs()));
+        return 0;
+    }
+    return SendMessageA(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
+
+void WINAPI PostQuitMessage(int exitCode) {
+    qv.quitPosted = true;
+    qv.quitCode = exitCode;
+}
+
+UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC timerFunc) {
+    if (hwnd && !qvWindowFromHandle(hwnd)) return 0;
+    elapse = std::max(elapse, minimumTimerMs);
+    Uint64 due = qvNowMs() + elapse;
+    if (!hwnd) {
+        // Thread timers get their id from the system unless an existing one is named.
+        bool known = false;
+        for (const QvTimer &timer : qv.timers) known = known || (!timer.window && timer.id == id);
+        if (!known) id = qv.nextThreadTimerId++;
+    }
+    for (QvTimer &timer : qv.timers) {
+        if (timer.window == hwnd && timer.id == id) {
+            timer.elapseMs = elapse;
+            timer.dueMs = due;
+            timer.proc = timerFunc;
+            return hwnd ? (id ? id : 1) : id;
+        }
+    }
+    qv.timers.push_back(QvTimer{hwnd, id, elapse, due, timerFunc});
+    return hwnd ? (id ? id : 1) : id;
+}
+
+BOOL WINAPI KillTimer(HWND hwnd, UINT_PTR id) {
+    for (auto it = qv.timers.begin(); it != qv.timers.end(); ++it) {
+        if (it->window == hwnd && it->id == id) {
+            qv.timers.erase(it);
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+
+HWND WINAPI SetCapture(HWND hwnd) {
+    HWND previous = qvWindowFromHandle(qv.capture) ? qv.capture : nullptr;
+    if (!qvWindowFromHandle(hwnd)) return previous;
+    if (previous == hwnd) return previous;
+    qv.capture = hwnd;
+    if (previous) SendMessageA(previous, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(hwnd));
+    return previous;
+}
+
+BOOL WINAPI ReleaseCapture(void) {
+    HWND previous = qv.capture;
+    qv.capture = nullptr;
+    if (qvWindowFromHandle(previous)) SendMessageA(previous, WM_CAPTURECHANGED, 0, 0);
+    return TRUE;
+}
+
+HWND WINAPI GetCapture(void) { return qvWindowFromHandle(qv.capture) ? qv.capture : nullptr; }
+
+}  // extern "C"

@@ -1,0 +1,107 @@
+// sdl_msgbox.cpp: MessageBoxA on SDL's message box.
+//
+// Implemented: a real modal box with the caption, the text, the icon kind
+//   (error, warning, information) and the buttons of MB_OK, MB_OKCANCEL,
+//   MB_YESNO, MB_YESNOCANCEL, MB_RETRYCANCEL and MB_ABORTRETRYIGNORE, returning
+//   the IDOK... value of the button pressed (the close box counts as Cancel
+//   where there is one). With no display to show it on (no video, the
+//   offscreen driver, or SDL failing to show it), the caption and the text go
+//   to standard error and the result is the first button's.
+// Left out: MB_DEFBUTTON*, MB_SYSTEMMODAL/MB_TASKMODAL (the box is modal for
+//   the whole program anyway), MB_HELP, owner disabling.
+#include "sdl_internal.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+struct ButtonSet {
+    int count;
+    int ids[3];
+    const char *labels[3];
+};
+
+// The buttons that a MB_ type shows, left to right.
+ButtonSet buttonsFor(UINT type) {
+    switch (type & MB_TYPEMASK) {
+    case MB_OKCANCEL:
+        return {2, {IDOK, IDCANCEL, 0}, {"OK", "Cancel", nullptr}};
+    case MB_ABORTRETRYIGNORE:
+        return {3, {IDABORT, IDRETRY, IDIGNORE}, {"Abort", "Retry", "Ignore"}};
+    case MB_YESNOCANCEL:
+        return {3, {IDYES, IDNO, IDCANCEL}, {"Yes", "No", "Cancel"}};
+    case MB_YESNO:
+        return {2, {IDYES, IDNO, 0}, {"Yes", "No", nullptr}};
+    case MB_RETRYCANCEL:
+        return {2, {IDRETRY, IDCANCEL, 0}, {"Retry", "Cancel", nullptr}};
+    default:
+        return {1, {IDOK, 0, 0}, {"OK", nullptr, nullptr}};
+    }
+}
+
+// SDL's icon flag for the MB_ICON* bits.
+Uint32 iconFlagFor(UINT type) {
+    switch (type & MB_ICONMASK) {
+    case MB_ICONHAND:
+        return SDL_MESSAGEBOX_ERROR;
+    case MB_ICONWARNING:
+        return SDL_MESSAGEBOX_WARNING;
+    default:
+        return SDL_MESSAGEBOX_INFORMATION;
+    }
+}
+
+// True when SDL's driver has a screen a person can see.
+bool haveVisibleDisplay() {
+    if (!qv.videoReady) return false;
+    const char *driver = SDL_GetCurrentVideoDriver();
+    return driver && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
+}
+
+// The SDL window to stand the box over: the owner's, when it is on screen.
+SDL_Window *parentWindowFor(HWND owner) {
+    QvWindow *win = qvTopLevelOf(qvWindowFromHandle(owner));
+    return win && win->visible && win->mapped ? win->sdlWindow : nullptr;
+}
+
+}  // namespace
+
+extern "C" int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+    if (!text) text = "";
+    if (!caption) caption = "Error";  // Windows' caption when none is given
+    ButtonSet buttons = buttonsFor(type);
+
+    if (haveVisibleDisplay()) {
+        SDL_MessageBoxButtonData data[3] = {};
+        for (int i = 0; i < buttons.count; i++) {
+            data[i].buttonid = buttons.ids[i];
+            data[i].text = buttons.labels[i];
+            if (i == 0) data[i].flags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
+            if (buttons.ids[i] == IDCANCEL || buttons.count == 1)
+                data[i].flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
+        }
+        SDL_MessageBoxData box = {};
+        box.flags = iconFlagFor(type);
+        box.window = parentWindowFor(owner);
+        box.title = caption;
+        box.message = text;
+        box.numbuttons = buttons.count;
+        box.buttons = data;
+        // While the box is up, a drag in progress is over.
+        if (qv.capture) ReleaseCapture();
+        int pressed = -1;
+        if (SDL_ShowMessageBox(&box, &pressed) == 0) {
+            if (pressed >= 0) return pressed;
+            for (int i = 0; i < buttons.count; i++)
+                if (buttons.ids[i] == IDCANCEL) return IDCANCEL;
+            return buttons.ids[0];
+        }
+        qvError("cannot show the message box");
+    }
+    // Nowhere to show it: the words still reach the person.
+    std::fprintf(stderr, "%s: %s%s", caption, text,
+                 (*text && text[std::strlen(text) - 1] == '\n') ? "" : "\n");
+    std::fflush(stderr);
+    return buttons.ids[0];
+}

@@ -1,0 +1,107 @@
+// sdl_startup.cpp: the layer's state record, its error reporting, and what
+// the C runtime of a Windows program does before WinMain.
+//
+// Implemented: SDL's video start (the hints the layer relies on, set before
+//   any window or renderer exists), the refusal to run without a display
+//   (SDL quietly falls back to its invisible offscreen driver when there is no
+//   DISPLAY: unless that driver was asked for, the program says so in one line
+//   and exits with status 1), the layer's error function, its clock, and the
+//   glibc malloc tuning that keeps Mesa's per-frame buffers from going back to
+//   the system after every frame.
+// Left out: STARTUPINFO (the show command is always SW_SHOWDEFAULT), the
+//   command line's quoting rules (the arguments are joined by blanks).
+#include "sdl_internal.h"
+
+#include <malloc.h>
+#include <strings.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+QvLayer qv;
+
+namespace {
+
+// glibc serves blocks this large or larger with their own mmap and unmaps
+// them on free; Mesa allocates and frees such buffers on every draw with fog
+// or wireframe, and every page of them is faulted in afresh each frame.
+// Keeping them in the heap instead, and not trimming the heap top, removes
+// that cost.
+const int mmapThresholdBytes = 64 * 1024 * 1024;
+const int trimThresholdBytes = 256 * 1024 * 1024;
+
+// The hints the layer depends on; they must be set before SDL starts.
+void setLayerHints() {
+    // Software renderers (the dialogs) must not make a hidden GL context
+    // current and take the program's.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // Windows delivers the click that activates a window; SDL drops it.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // Motion and release keep coming, unclamped, while a button is held.
+    SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "1");
+    // Closing the last window is the program's business (WM_CLOSE), not a quit.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // Leave the desktop's compositor alone.
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+}
+
+// Starts SDL's video; on failure returns false with SDL's error set.
+bool startVideo() {
+    setLayerHints();
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
+    qv.videoReady = true;
+    return true;
+}
+
+// True when the driver SDL picked shows nothing a person can see.
+bool isInvisibleDriver(const char *driver) {
+    return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
+
+}  // namespace
+
+void qvError(const char *format, ...) {
+    char what[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(what, sizeof what, format, args);
+    va_end(args);
+    std::string line = std::string("quelvaro: ") + what;
+    const char *sdlError = SDL_GetError();
+    if (sdlError && *sdlError) line += std::string(": ") + sdlError;
+    SDL_ClearError();
+    qv.lastError = line;
+    std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+bool qvEnsureVideo() {
+    if (qv.videoReady) return true;
+    if (!startVideo()) {
+        qvError("cannot start SDL's video");
+        return false;
+    }
+    return true;
+}
+
+Uint64 qvNowMs() { return qv.clockMs ? qv.clockMs() : SDL_GetTicks64(); }
+
+void qvStartup() {
+    mallopt(M_MMAP_THRESHOLD, mmapThresholdBytes);
+    mallopt(M_TRIM_THRESHOLD, trimThresholdBytes);
+
+    const char *asked = std::getenv("SDL_VIDEODRIVER");
+    if (!startVideo()) {
+        std::fprintf(stderr, "quelvaro: cannot open a display: %s\n", SDL_GetError());
+        std::exit(1);
+    }
+    const char *driver = SDL_GetCurrentVideoDriver();
+    if (isInvisibleDriver(driver) && !(asked && strcasecmp(asked, driver) == 0)) {
+        std::fprintf(stderr, "quelvaro: no display to show the window on (is DISPLAY set?)\n");
+        std::exit(1);
+    }
+    // From here on, SIGINT and SIGTERM (SDL_QUIT) close the windows, and the
+    // program is ended if it does not go by itself.
+    qv.quitDeadlineEnabled = true;
+}
