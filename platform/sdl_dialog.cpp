@@ -1,0 +1,299 @@
+// sdl_dialog.cpp: modeless dialogs built from the program's templates.
+//
+// Pairs with sdl_resources.cpp (the templates), sdl_fonts.cpp (the template's
+// font, which sets the size of a dialog unit) and sdl_controls.cpp (the
+// controls and the drawing).
+//
+// Implemented:
+//   CreateDialogParamA: the template found by name (or number) in the
+//   program's script whatever the instance; dialog units turned into pixels
+//   from the template font's average character width and height, as
+//   MapDialogRect does; the window created hidden with its client area of the
+//   template's size, placed relative to the owner's client area (or to the
+//   screen without an owner); every control created in template order;
+//   WM_INITDIALOG (first tab stop, the init parameter) to the dialog procedure
+//   before the dialog shows, then shown when the template says WS_VISIBLE.
+//   The dialog manager's default handling around the procedure: what the
+//   procedure returns 0 for falls to it; WM_CLOSE becomes the IDCANCEL
+//   command (posted, as Windows does); WM_PAINT draws the dialog and all its
+//   visible controls. EndDialog (records the result and hides the dialog, as
+//   for a modeless dialog on Windows: DestroyWindow frees it), GetDlgItem.
+//   Without WS_SYSMENU the window manager is told the window has no close
+//   box (X11 Motif hints); a close request that still comes becomes IDCANCEL.
+// Left out: modal dialogs (DialogBoxParamA), DLGTEMPLATE in memory, the
+//   dialog manager's keyboard interface (IsDialogMessageA, Tab, Enter, Esc,
+//   default-button handling, focus), DWLP_MSGRESULT, WM_SETFONT/WM_GETFONT,
+//   DS_CENTER and DS_ABSALIGN, WM_PARENTNOTIFY.
+#include "sdl_dialog_internal.h"
+
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+
+#include <cstring>
+
+const char qvDialogClassName[] = "#32770";
+
+namespace {
+
+// The font of a template that names none, and the base units to fall back
+// to when no font can be opened at all (those of Windows' system font).
+const char defaultDialogFace[] = "MS Sans Serif";
+const int defaultDialogPoints = 8;
+const int fallbackBaseX = 6;
+const int fallbackBaseY = 13;
+
+// Dialog units: a quarter of the average character width across, an eighth
+// of the character height down.
+const int dialogUnitsPerBaseX = 4;
+const int dialogUnitsPerBaseY = 8;
+
+// a * b / c rounded half away from zero, as Windows' MulDiv.
+int mulDiv(int a, int b, int c) {
+    long long product = (long long)a * b;
+    long long half = c / 2;
+    return (int)(product >= 0 ? (product + half) / c : (product - half) / c);
+}
+
+LRESULT CALLBACK dialogWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// ---- Painting -------------------------------------------------------------
+
+// Draws the visible children of a window, bottom of the z-order first (the
+// first control of a template is on top), each clipped to its rectangle.
+void paintChildren(QvWindow *parent, const QvCanvas &canvas) {
+    std::vector<HWND> children = parent->children;
+    for (auto it = children.rbegin(); it != children.rend(); ++it) {
+        QvWindow *child = qvWindowFromHandle(*it);
+        if (!child || !child->visible) continue;
+        QvCanvas inner = canvas;
+        inner.originX = canvas.originX + child->rect.left;
+        inner.originY = canvas.originY + child->rect.top;
+        qvPaintControl(child, inner);
+        paintChildren(child, inner);
+    }
+}
+
+// Paints the whole dialog onto its window surface and shows it.
+void paintDialog(HWND hwnd) {
+    PAINTSTRUCT paint;
+    BeginPaint(hwnd, &paint);
+    QvWindow *win = qvWindowFromHandle(hwnd);
+    SDL_Surface *surface = nullptr;
+    if (win && win->sdlWindow && win->visible && !win->minimized) surface = SDL_GetWindowSurface(win->sdlWindow);
+    if (surface) {
+        QvCanvas canvas;
+        canvas.surface = surface;
+        canvas.clip = SDL_Rect{0, 0, surface->w, surface->h};
+        qvFill(canvas, 0, 0, surface->w, surface->h, qvColorFace);
+        paintChildren(win, canvas);
+        SDL_UpdateWindowSurface(win->sdlWindow);
+    }
+    EndPaint(hwnd, &paint);
+}
+
+// ---- Default handling -----------------------------------------------------
+
+// What the dialog manager does with a message the procedure left alone.
+LRESULT defaultDialogHandling(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_CLOSE: {
+        // A close request is the Cancel command: dialogs decide for themselves.
+        HWND cancel = GetDlgItem(hwnd, IDCANCEL);
+        PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(cancel));
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1;  // WM_PAINT fills the background itself
+    case WM_PAINT:
+        paintDialog(hwnd);
+        return 0;
+    default:
+        return DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+}
+
+// The window procedure of the dialog class: the dialog procedure first, the
+// dialog manager for what it returns 0 for. The creation messages come before
+// the dialog procedure is known, as on Windows.
+LRESULT CALLBACK dialogWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    QvWindow *win = qvWindowFromHandle(hwnd);
+    if (!win) return 0;
+    QvDialog *dialog = static_cast<QvDialog *>(win->classData);
+    INT_PTR result = 0;
+    if (dialog && dialog->proc) result = dialog->proc(hwnd, msg, wParam, lParam);
+    // The procedure may have destroyed the dialog: look it up again.
+    win = qvWindowFromHandle(hwnd);
+    if (msg == WM_NCDESTROY) {
+        if (win) {
+            delete static_cast<QvDialog *>(win->classData);
+            win->classData = nullptr;
+        }
+        return 0;
+    }
+    if (result || !win) return result;
+    return defaultDialogHandling(hwnd, msg, wParam, lParam);
+}
+
+// ---- Creation -------------------------------------------------------------
+
+// Tells an X11 window manager which functions the window offers: moving
+// always, closing only with a system menu. Dialogs have no minimise,
+// maximise or resize. Other video drivers have no window manager to tell.
+void setWindowManagerFunctions(SDL_Window *window, bool closable) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    // The Motif hints record: flags, functions, decorations, input mode, status.
+    const unsigned long hintsFunctions = 1, functionMove = 4, functionClose = 32;
+    long hints[5] = {(long)hintsFunctions, (long)(functionMove | (closable ? functionClose : 0)), 0, 0, 0};
+    Display *display = info.info.x11.display;
+    Atom atom = XInternAtom(display, "_MOTIF_WM_HINTS", False);
+    XChangeProperty(display, info.info.x11.window, atom, atom, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char *>(hints), 5);
+    XFlush(display);
+}
+
+// Opens the template's font and sets the dialog base units from it.
+void setUpDialogFont(QvDialog *dialog, const QvDialogTemplate &tmpl) {
+    bool named = (tmpl.style & DS_SETFONT) && !tmpl.faceName.empty();
+    dialog->font = named ? qvOpenFont(tmpl.faceName.c_str(), tmpl.pointSize)
+                         : qvOpenFont(defaultDialogFace, defaultDialogPoints);
+    dialog->baseX = dialog->font ? dialog->font->averageWidth : fallbackBaseX;
+    dialog->baseY = dialog->font ? dialog->font->height : fallbackBaseY;
+}
+
+// Creates the template's controls in order; false when one cannot be made.
+bool createControls(HWND hwnd, const QvDialogTemplate &tmpl, const QvDialog &dialog, HINSTANCE instance) {
+    for (const QvDialogItemTemplate &item : tmpl.items) {
+        RECT r = qvDialogUnitsToPixels(item.x, item.y, item.cx, item.cy, dialog.baseX, dialog.baseY);
+        // A resource number in place of a text is passed on as "#number".
+        std::string text = item.textResource ? "#" + std::to_string(item.textResource) : item.text;
+        // Control ids are 16 bits in a template: -1 becomes 0xFFFF.
+        HMENU id = qvHandle<HMENU>((WORD)item.id);
+        HWND control = qvCreateWindow(item.exStyle, item.className.c_str(), text.c_str(), item.style | WS_CHILD,
+                                      r.left, r.top, r.right - r.left, r.bottom - r.top, hwnd, id, instance,
+                                      nullptr, QV_CREATE_DEFAULT);
+        if (!control) {
+            qvError("dialog \"%s\": cannot create its %s control %d", tmpl.name.c_str(), item.className.c_str(),
+                    item.id);
+            return false;
+        }
+    }
+    return true;
+}
+
+// The first control that takes the focus: visible, enabled, a tab stop.
+HWND firstTabStop(HWND hwnd) {
+    QvWindow *win = qvWindowFromHandle(hwnd);
+    if (!win) return nullptr;
+    for (HWND child : win->children) {
+        QvWindow *c = qvWindowFromHandle(child);
+        if (c && c->visible && c->enabled && (c->style & WS_TABSTOP)) return child;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+// ===========================================================================
+// Internal calls
+// ===========================================================================
+
+RECT qvDialogUnitsToPixels(int x, int y, int cx, int cy, int baseX, int baseY) {
+    RECT r;
+    r.left = mulDiv(x, baseX, dialogUnitsPerBaseX);
+    r.top = mulDiv(y, baseY, dialogUnitsPerBaseY);
+    r.right = r.left + mulDiv(cx, baseX, dialogUnitsPerBaseX);
+    r.bottom = r.top + mulDiv(cy, baseY, dialogUnitsPerBaseY);
+    return r;
+}
+
+void qvRegisterDialogClasses() {
+    if (qvDlg.classesRegistered) return;
+    if (!qvFindClass(qvDialogClassName)) {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = dialogWindowProc;
+        wc.lpszClassName = qvDialogClassName;
+        qvRegisterClass(&wc);
+    }
+    qvRegisterControlClasses();
+    qvDlg.classesRegistered = true;
+}
+
+QvDialog *qvDialogOf(QvWindow *win) {
+    if (!win || !win->cls || win->cls->proc != dialogWindowProc) return nullptr;
+    return static_cast<QvDialog *>(win->classData);
+}
+
+const QvFont *qvControlFont(QvWindow *control) {
+    if (!control) return nullptr;
+    QvDialog *dialog = qvDialogOf(qvWindowFromHandle(control->parent));
+    if (dialog && dialog->font) return dialog->font;
+    return qvOpenFont(defaultDialogFace, defaultDialogPoints);
+}
+
+// ===========================================================================
+// Win32 calls
+// ===========================================================================
+
+extern "C" {
+
+HWND WINAPI CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC dialogFunc,
+                               LPARAM initParam) {
+    const QvDialogTemplate *tmpl = qvFindDialogTemplate(templateName);
+    if (!tmpl) {
+        qvError("CreateDialogParamA: no dialog template \"%s\"",
+                IS_INTRESOURCE(templateName) ? "(number)" : templateName ? templateName : "(null)");
+        return nullptr;
+    }
+    if (owner && !IsWindow(owner)) return nullptr;
+    qvRegisterDialogClasses();
+
+    auto dialog = std::make_unique<QvDialog>();
+    setUpDialogFont(dialog.get(), *tmpl);
+    RECT frame = qvDialogUnitsToPixels(tmpl->x, tmpl->y, tmpl->cx, tmpl->cy, dialog->baseX, dialog->baseY);
+    // The position counts from the owner's client area, or from the screen.
+    POINT origin = {frame.left, frame.top};
+    if (owner) ClientToScreen(owner, &origin);
+    DWORD exStyle = tmpl->exStyle | ((tmpl->style & DS_MODALFRAME) ? WS_EX_DLGMODALFRAME : 0);
+    HWND hwnd = qvCreateWindow(exStyle, qvDialogClassName, tmpl->caption.c_str(), tmpl->style & ~WS_VISIBLE,
+                               origin.x, origin.y, frame.right - frame.left, frame.bottom - frame.top, owner,
+                               nullptr, instance, nullptr, QV_CREATE_CLIENT_SIZE);
+    QvWindow *win = qvWindowFromHandle(hwnd);
+    if (!win) return nullptr;
+    win->classData = dialog.release();
+    QvDialog *record = static_cast<QvDialog *>(win->classData);
+    if (qvRealizeSdlWindow(win, false)) setWindowManagerFunctions(win->sdlWindow, (tmpl->style & WS_SYSMENU) != 0);
+
+    if (!createControls(hwnd, *tmpl, *record, instance)) {
+        DestroyWindow(hwnd);
+        return nullptr;
+    }
+    // The dialog procedure takes over from here: WM_INITDIALOG is its first message.
+    record->proc = dialogFunc;
+    SendMessageA(hwnd, WM_INITDIALOG, reinterpret_cast<WPARAM>(firstTabStop(hwnd)), initParam);
+    if (!IsWindow(hwnd)) return nullptr;
+    if ((tmpl->style & WS_VISIBLE) && !IsWindowVisible(hwnd)) ShowWindow(hwnd, SW_SHOWNORMAL);
+    return IsWindow(hwnd) ? hwnd : nullptr;
+}
+
+BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {
+    QvDialog *record = qvDialogOf(qvWindowFromHandle(dialog));
+    if (!record) return FALSE;
+    record->ended = true;
+    record->result = result;
+    ShowWindow(dialog, SW_HIDE);
+    return TRUE;
+}
+
+HWND WINAPI GetDlgItem(HWND dialog, int id) {
+    QvWindow *win = qvWindowFromHandle(dialog);
+    if (!win) return nullptr;
+    for (HWND child : win->children) {
+        QvWindow *c = qvWindowFromHandle(child);
+        if (c && (WORD)c->id == (WORD)id) return child;
+    }
+    return nullptr;
+}
+
+}  // extern "C"

@@ -1,0 +1,241 @@
+// sdl_dialog_internal.h: what the layer's dialog manager, controls, resources
+// and fonts share (sdl_dialog.cpp, sdl_controls.cpp, sdl_resources.cpp,
+// sdl_fonts.cpp), on top of the window and message core in sdl_internal.h.
+// Only platform/ files and the layer's own tests include it.
+#pragma once
+
+#include "sdl_internal.h"
+
+#include <SDL_ttf.h>
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// ===========================================================================
+// Files embedded at build time (cmake/embed_files.cmake)
+// ===========================================================================
+
+// One file carried inside the program: its base name, its bytes (followed by
+// one 0 that size does not count, so a text reads as a C string).
+struct QvEmbeddedFile {
+    const char *name;
+    const unsigned char *bytes;
+    size_t size;
+};
+
+// The resource script and the files it names; ends with a null name.
+extern const QvEmbeddedFile quelvaroEmbeddedFiles[];
+
+// The embedded file with this base name, or null.
+const QvEmbeddedFile *qvFindEmbeddedFile(const char *name);
+
+// ===========================================================================
+// The resource script (sdl_resources.cpp)
+// ===========================================================================
+
+// One control of a dialog template, as the script writes it.
+struct QvDialogItemTemplate {
+    std::string className;  // "BUTTON", "STATIC", "SCROLLBAR"
+    std::string text;       // empty when the text names a resource
+    int textResource = 0;   // the resource number written instead of a text (an icon), or 0
+    int id = 0;             // as written: -1 for "no id of its own"
+    DWORD style = 0;        // WS_CHILD | WS_VISIBLE unless taken away, plus what is written
+    DWORD exStyle = 0;
+    int x = 0, y = 0, cx = 0, cy = 0;  // dialog units
+};
+
+// One DIALOG resource.
+struct QvDialogTemplate {
+    std::string name;       // as written; looked up without regard to case
+    WORD language = 0;      // MAKELANGID of the LANGUAGE statement in force
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    int x = 0, y = 0, cx = 0, cy = 0;  // dialog units
+    std::string caption;
+    int pointSize = 0;      // 0 when the template names no font
+    std::string faceName;
+    std::vector<QvDialogItemTemplate> items;
+};
+
+// One ICON resource: its number and the file that holds the image.
+struct QvIconResource {
+    int id = 0;
+    WORD language = 0;
+    std::string file;
+};
+
+struct QvResourceScript {
+    std::vector<QvDialogTemplate> dialogs;
+    std::vector<QvIconResource> icons;
+};
+
+// Parses the subset of the resource-script language that res/quelvaro.rc
+// uses. False, with "line N: what" in *error, on anything else.
+bool qvParseResourceScript(const char *text, QvResourceScript *script, std::string *error);
+
+// The program's own script, parsed once from the embedded copy.
+const QvResourceScript &qvProgramResources();
+
+// The program's dialog template with this name (a string, compared without
+// regard to case, or a MAKEINTRESOURCE number), or null.
+const QvDialogTemplate *qvFindDialogTemplate(LPCSTR name);
+
+// The value of a style or language name (WS_POPUP, SS_ICON, LANG_SPANISH...);
+// false for a name the script language here does not know.
+bool qvLookupResourceName(const std::string &name, long *value);
+
+// ===========================================================================
+// Icons (sdl_resources.cpp)
+// ===========================================================================
+
+// Decodes a .ico file: the 32 by 32 image (or the nearest size it holds) as
+// an ARGB surface whose mask becomes alpha. Null, with *error, when the file
+// is damaged or of a kind not supported (PNG-compressed, planar).
+SDL_Surface *qvDecodeIcon(const unsigned char *bytes, size_t size, std::string *error);
+
+// The program's icon resource with this number, loaded once; null if none.
+HICON qvLoadProgramIcon(int id);
+
+// The image of an icon handle from LoadIconA, or null for anything else.
+SDL_Surface *qvIconImage(HICON icon);
+
+// ===========================================================================
+// Fonts (sdl_fonts.cpp)
+// ===========================================================================
+
+// An open font with the metrics that dialog units are made from.
+struct QvFont {
+    TTF_Font *font = nullptr;
+    std::string family;     // the family fontconfig found
+    std::string file;
+    int pointSize = 0;
+    int averageWidth = 0;   // (width of "A..Za..z" / 26 + 1) / 2, as Windows computes it
+    int height = 0;         // the font's cell height in pixels
+};
+
+// The font a dialog template names, opened at 96 dpi and kept for the
+// process's life; faces are resolved through fontconfig and the alias table
+// (Arial -> Liberation Sans...). Null when no font can be opened at all.
+const QvFont *qvOpenFont(const char *faceName, int pointSize);
+
+// The family and file fontconfig resolves a face to (with the alias table),
+// without opening it. False when fontconfig finds nothing.
+bool qvResolveFontFace(const char *faceName, std::string *family, std::string *file, int *index);
+
+// Width in pixels of a text in a font (no kerning, as GDI measures).
+int qvTextWidth(const QvFont *font, const char *text, size_t length);
+
+// Closes every open font (the layer's shut-down and tests).
+void qvCloseFonts();
+
+// ===========================================================================
+// The state of the dialog side of the layer
+// ===========================================================================
+
+// An icon from LoadIconA: shared, never destroyed (like Windows' LoadIcon).
+struct QvIcon {
+    HICON handle = nullptr;
+    int id = 0;                     // resource number, or 0 for the stock icon
+    SDL_Surface *image = nullptr;   // ARGB8888
+};
+
+struct QvDialogLayer {
+    // ---- Resources ----------------------------------------------------------
+    bool resourcesParsed = false;
+    QvResourceScript resources;     // the program's script, parsed once
+    std::vector<std::unique_ptr<QvIcon>> icons;
+
+    // ---- Fonts --------------------------------------------------------------
+    bool ttfReady = false;
+    std::vector<std::unique_ptr<QvFont>> fonts;
+
+    // ---- Dialog and control classes ----------------------------------------
+    bool classesRegistered = false;
+};
+
+extern QvDialogLayer qvDlg;
+
+// ===========================================================================
+// Dialogs (sdl_dialog.cpp)
+// ===========================================================================
+
+// The window class of every dialog, as on Windows.
+extern const char qvDialogClassName[];  // "#32770"
+
+// A dialog's private data (the classData of its window).
+struct QvDialog {
+    DLGPROC proc = nullptr;
+    const QvFont *font = nullptr;   // the template's font, or the default one
+    int baseX = 0;                  // dialog base units: average character
+    int baseY = 0;                  //   width and character height in pixels
+    bool ended = false;             // EndDialog was called
+    INT_PTR result = 0;
+};
+
+// Dialog units to pixels, as Windows' MapDialogRect computes them.
+RECT qvDialogUnitsToPixels(int x, int y, int cx, int cy, int baseX, int baseY);
+
+// Registers the dialog class and the control classes, once.
+void qvRegisterDialogClasses();
+
+// The dialog record of a window, or null when it is not a dialog.
+QvDialog *qvDialogOf(QvWindow *win);
+
+// The font a control draws with: its dialog's, or the default dialog font.
+const QvFont *qvControlFont(QvWindow *control);
+
+// ===========================================================================
+// Controls and drawing in the classic look (sdl_controls.cpp)
+// ===========================================================================
+
+// The colours of the classic Windows look, as 0xRRGGBB.
+const Uint32 qvColorFace = 0xD4D0C8;        // button face, dialog background
+const Uint32 qvColorHighlight = 0xFFFFFF;   // lit edges
+const Uint32 qvColorShadow = 0x808080;      // shaded edges, disabled text
+const Uint32 qvColorDarkShadow = 0x404040;  // outer shaded edge
+const Uint32 qvColorText = 0x000000;
+const Uint32 qvColorFrame = 0x000000;       // WS_BORDER, default-button frame
+
+// Where drawing lands: a surface, the surface position of the client origin
+// of the window being drawn, and the part of the surface it may touch.
+struct QvCanvas {
+    SDL_Surface *surface = nullptr;
+    int originX = 0;
+    int originY = 0;
+    SDL_Rect clip = {0, 0, 0, 0};
+};
+
+// Fills a rectangle given in the canvas window's client coordinates.
+void qvFill(const QvCanvas &canvas, int x, int y, int w, int h, Uint32 rgb);
+
+// Draws one line of text with its top-left corner at (x, y).
+void qvDrawText(const QvCanvas &canvas, const QvFont *font, const std::string &text, int x, int y, Uint32 rgb);
+
+// Breaks a text into lines no wider than width, at blanks, as a word-wrapped
+// static text does: blanks where a line breaks are dropped, a word wider than
+// the line stands alone on its line, line feeds always break.
+std::vector<std::string> qvWrapText(const QvFont *font, const std::string &text, int width);
+
+// Draws a visible control (not its children) onto the canvas.
+void qvPaintControl(QvWindow *control, const QvCanvas &canvas);
+
+// Registers BUTTON, STATIC and SCROLLBAR (called by qvRegisterDialogClasses).
+void qvRegisterControlClasses();
+
+// The parts of a vertical scroll bar, top to bottom, for hit-testing.
+enum QvScrollPart { QV_SCROLL_NONE, QV_SCROLL_LINE_UP, QV_SCROLL_PAGE_UP, QV_SCROLL_THUMB,
+                    QV_SCROLL_PAGE_DOWN, QV_SCROLL_LINE_DOWN };
+
+// The layout of a vertical scroll bar of a given size and state, in pixels
+// from its top: arrow buttons of arrowSize at both ends, the trough between,
+// the thumb (thumbSize 0: none shown) at thumbTop.
+struct QvScrollLayout {
+    int arrowSize = 0;
+    int thumbTop = 0;
+    int thumbSize = 0;
+};
+QvScrollLayout qvScrollBarLayout(int width, int height, int minPos, int maxPos, int pos);
+QvScrollPart qvScrollBarHitTest(const QvScrollLayout &layout, int height, int y);
+// The position a thumb whose top is at thumbTop stands for.
+int qvScrollBarValueAt(const QvScrollLayout &layout, int height, int minPos, int maxPos, int thumbTop);
