@@ -1,0 +1,78 @@
+// The wrapped calls of layer_spy.h: count, pass on, or fail when asked.
+#include "support/layer_spy.h"
+
+#include <cstdio>
+#include <cstring>
+
+LayerSpy layerSpy;
+
+void resetLayerSpy() { layerSpy = LayerSpy{}; }
+
+extern "C" {
+BOOL WINAPI __real_SwapBuffers(HDC hdc);
+BOOL WINAPI __real_GetMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax);
+int WINAPI __real_ChoosePixelFormat(HDC hdc, const PIXELFORMATDESCRIPTOR *pfd);
+BOOL WINAPI __real_SetPixelFormat(HDC hdc, int format, const PIXELFORMATDESCRIPTOR *pfd);
+int WINAPI __real_DescribePixelFormat(HDC hdc, int format, UINT bytes, LPPIXELFORMATDESCRIPTOR pfd);
+HPALETTE WINAPI __real_CreatePalette(const LOGPALETTE *palette);
+HPALETTE WINAPI __real_SelectPalette(HDC hdc, HPALETTE palette, BOOL forceBackground);
+UINT WINAPI __real_RealizePalette(HDC hdc);
+
+BOOL WINAPI __wrap_SwapBuffers(HDC hdc) {
+    layerSpy.swapBuffersCalls++;
+    return __real_SwapBuffers(hdc);
+}
+
+BOOL WINAPI __wrap_GetMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax) {
+    if (layerSpy.getMessageCallsBeforeFailure == 0) {
+        layerSpy.getMessageCallsBeforeFailure = -1;
+        return -1;
+    }
+    if (layerSpy.getMessageCallsBeforeFailure > 0) layerSpy.getMessageCallsBeforeFailure--;
+    return __real_GetMessageA(msg, hwnd, filterMin, filterMax);
+}
+
+int WINAPI __wrap_ChoosePixelFormat(HDC hdc, const PIXELFORMATDESCRIPTOR *pfd) {
+    if (layerSpy.choosePixelFormatFails) return 0;
+    return __real_ChoosePixelFormat(hdc, pfd);
+}
+
+BOOL WINAPI __wrap_SetPixelFormat(HDC hdc, int format, const PIXELFORMATDESCRIPTOR *pfd) {
+    if (layerSpy.overrideSetPixelFormat) return layerSpy.setPixelFormatResult;
+    return __real_SetPixelFormat(hdc, format, pfd);
+}
+
+int WINAPI __wrap_DescribePixelFormat(HDC hdc, int format, UINT bytes, LPPIXELFORMATDESCRIPTOR pfd) {
+    if (!layerSpy.overrideDescribedFormat) return __real_DescribePixelFormat(hdc, format, bytes, pfd);
+    if (pfd != nullptr && bytes >= sizeof *pfd) *pfd = layerSpy.describedFormat;
+    return 1;
+}
+
+HPALETTE WINAPI __wrap_CreatePalette(const LOGPALETTE *palette) {
+    layerSpy.createPaletteCalls++;
+    layerSpy.paletteVersion = palette->palVersion;
+    layerSpy.paletteCount = palette->palNumEntries;
+    layerSpy.paletteEntries.assign(palette->palPalEntry, palette->palPalEntry + palette->palNumEntries);
+    if (layerSpy.createPaletteFails) return nullptr;
+    return __real_CreatePalette(palette);
+}
+
+HPALETTE WINAPI __wrap_SelectPalette(HDC hdc, HPALETTE palette, BOOL forceBackground) {
+    layerSpy.selectPaletteCalls++;
+    return __real_SelectPalette(hdc, palette, forceBackground);
+}
+
+UINT WINAPI __wrap_RealizePalette(HDC hdc) {
+    layerSpy.realizePaletteCalls++;
+    return __real_RealizePalette(hdc);
+}
+
+int WINAPI __wrap_MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+    layerSpy.messageBoxCalls++;
+    std::fprintf(stderr, "MessageBoxA owner=%s type=0x%x caption=[%s] text=[%s]\n",
+                 owner == layerSpy.expectedBoxOwner ? "expected" : "other", type,
+                 caption != nullptr ? caption : "", text != nullptr ? text : "");
+    std::fflush(stderr);
+    return IDOK;
+}
+}
