@@ -32,6 +32,8 @@ namespace {
 const int mmapThresholdBytes = 64 * 1024 * 1024;
 const int trimThresholdBytes = 256 * 1024 * 1024;
 
+const char noDisplayLine[] = "quelvaro: no display to show the window on (DISPLAY is not set)";
+
 // The hints the layer depends on; they must be set before SDL starts.
 void setLayerHints() {
     // Software renderers (the dialogs) must not make a hidden GL context
@@ -92,13 +94,27 @@ void qvStartup() {
     mallopt(M_TRIM_THRESHOLD, trimThresholdBytes);
 
     const char *asked = std::getenv("SDL_VIDEODRIVER");
+    const char *x11 = std::getenv("DISPLAY");
+    const char *wayland = std::getenv("WAYLAND_DISPLAY");
+    // Nothing to connect to: say so before SDL's drivers print their own
+    // complaints while they look for one.
+    if (!(asked && *asked) && !(x11 && *x11) && !(wayland && *wayland)) {
+        std::fprintf(stderr, "%s\n", noDisplayLine);
+        std::exit(1);
+    }
+    // An X display named and no Wayland one: X alone, so that a display that
+    // cannot be opened gives one line, not every other driver's complaints.
+    if (!(asked && *asked) && x11 && *x11 && !(wayland && *wayland)) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     if (!startVideo()) {
-        std::fprintf(stderr, "quelvaro: cannot open a display: %s\n", SDL_GetError());
+        std::fprintf(stderr, "quelvaro: cannot open the display \"%s\": %s\n",
+                     x11 && *x11 ? x11 : wayland && *wayland ? wayland : "", SDL_GetError());
         std::exit(1);
     }
     const char *driver = SDL_GetCurrentVideoDriver();
     if (isInvisibleDriver(driver) && !(asked && strcasecmp(asked, driver) == 0)) {
-        std::fprintf(stderr, "quelvaro: no display to show the window on (is DISPLAY set?)\n");
+        // SDL fell back to its offscreen driver: the display named is not there.
+        std::fprintf(stderr, "quelvaro: cannot open the display \"%s\"\n",
+                     x11 && *x11 ? x11 : wayland ? wayland : "");
         std::exit(1);
     }
     // From here on, SIGINT and SIGTERM (SDL_QUIT) close the windows, and the

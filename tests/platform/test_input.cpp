@@ -1,0 +1,297 @@
+// Mouse input and window events, pushed as SDL events and turned into
+// messages by the layer's choke point: which window gets them and how
+// wParam and lParam are packed.
+#include "layer_test.h"
+
+namespace {
+
+// A shown 200 x 100 window, its SDL events drained.
+HWND shownWindow(LayerTest *, HWND hwnd) {
+    ShowWindow(hwnd, SW_SHOW);
+    UpdateWindow(hwnd);
+    qvPumpEvents();
+    qv.posted.clear();
+    clearMessageLog();
+    return hwnd;
+}
+
+// The mouse messages (and WM_CAPTURECHANGED) in the log, for comparison.
+std::vector<LoggedMessage> mouseMessages() {
+    std::vector<LoggedMessage> mouse;
+    for (const LoggedMessage &m : messageLog())
+        if ((m.message >= WM_MOUSEMOVE && m.message <= WM_MBUTTONUP) || m.message == WM_CAPTURECHANGED ||
+            m.message == WM_CLOSE || m.message == WM_DESTROY)
+            mouse.push_back(m);
+    return mouse;
+}
+
+// A left drag that leaves the client area (200 x 100) to the left and top,
+// then beyond the right and bottom, and is released outside, with capture.
+const ExpectedMessage capturedDrag[] = {
+    {WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 40), 0},
+    {WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(-5, -7), 0},
+    {WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(250, 130), 0},
+    {WM_LBUTTONUP, 0, MAKELPARAM(-20, 300), 0},
+    {WM_CAPTURECHANGED, 0, 0, 0},
+};
+
+// The same drag without capture: what happens outside belongs to others.
+const ExpectedMessage uncapturedDrag[] = {
+    {WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 40), 0},
+};
+
+// Right button with the left held: both flags while both are down.
+const ExpectedMessage twoButtons[] = {
+    {WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 2), 0},
+    {WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, MAKELPARAM(3, 4), 0},
+    {WM_MOUSEMOVE, MK_LBUTTON | MK_RBUTTON, MAKELPARAM(5, 6), 0},
+    {WM_LBUTTONUP, MK_RBUTTON, MAKELPARAM(7, 8), 0},
+    {WM_RBUTTONUP, 0, MAKELPARAM(9, 10), 0},
+};
+
+// SetCapture moving from one window to another, then ReleaseCapture.
+const ExpectedMessage captureHandOver[] = {
+    {WM_CAPTURECHANGED, 0, 0, anyLParam},  // to the first window, losing it
+    {WM_CAPTURECHANGED, 0, 0, 0},          // to the second, released
+};
+
+}  // namespace
+
+using MouseInput = LayerTest;
+
+TEST_F(MouseInput, CapturedDragReportsPointsOutsideTheClientArea) {
+    HWND hwnd = shownWindow(this, makeWindow("RecordingA", 0, 200, 100));
+    pushButton(hwnd, SDL_BUTTON_LEFT, true, 50, 40);
+    drainQueue();
+    SetCapture(hwnd);
+    EXPECT_EQ(GetCapture(), hwnd);
+    pushMotion(hwnd, -5, -7);
+    drainQueue();
+    pushMotion(hwnd, 250, 130);
+    drainQueue();
+    pushButton(hwnd, SDL_BUTTON_LEFT, false, -20, 300);
+    drainQueue();
+    ReleaseCapture();
+    EXPECT_TRUE(matchesSequence(capturedDrag, mouseMessages()));
+    EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(MouseInput, WithoutCaptureOutsidePointsAreDropped) {
+    HWND hwnd = shownWindow(this, makeWindow("RecordingA", 0, 200, 100));
+    pushButton(hwnd, SDL_BUTTON_LEFT, true, 50, 40);
+    pushMotion(hwnd, -5, -7);
+    pushMotion(hwnd, 250, 130);
+    pushButton(hwnd, SDL_BUTTON_LEFT, false, -20, 300);
+    drainQueue();
+    EXPECT_TRUE(matchesSequence(uncapturedDrag, mouseMessages()));
+}
+
+TEST_F(MouseInput, ButtonFlagsFollowTheButtonsHeld) {
+    HWND hwnd = shownWindow(this, makeWindow("RecordingA", 0, 200, 100));
+    pushButton(hwnd, SDL_BUTTON_LEFT, true, 1, 2);
+    pushButton(hwnd, SDL_BUTTON_RIGHT, true, 3, 4);
+    pushMotion(hwnd, 5, 6);
+    pushButton(hwnd, SDL_BUTTON_LEFT, false, 7, 8);
+    pushButton(hwnd, SDL_BUTTON_RIGHT, false, 9, 10);
+    drainQueue();
+    EXPECT_TRUE(matchesSequence(twoButtons, mouseMessages()));
+}
+
+TEST_F(MouseInput, CoordinatesPackAsSigned16BitHalves) {
+    HWND hwnd = shownWindow(this, makeWindow("RecordingA", 0, 200, 100));
+    SetCapture(hwnd);
+    struct Case {
+        int x, y;
+        short packedX, packedY;
+    };
+    const Case cases[] = {
+        {0, 0, 0, 0},           {199, 99, 199, 99},          {-1, -1, -1, -1},
+        {-300, 5, -300, 5},     {40000, -40000, 32767, -32768},  // held at the 16-bit edge
+    };
+    for (const Case &c : cases) {
+        clearMessageLog();
+        pushMotion(hwnd, c.x, c.y);
+        drainQueue();
+        auto mouse = mouseMessages();
+        ASSERT_EQ(mouse.size(), 1u) << c.x << "," << c.y;
+        EXPECT_EQ(static_cast<short>(LOWORD(mouse[0].lParam)), c.packedX) << c.x << "," << c.y;
+        EXPECT_EQ(static_cast<short>(HIWORD(mouse[0].lParam)), c.packedY) << c.x << "," << c.y;
+    }
+}
+
+TEST_F(MouseInput, MovesQueuedBackToBackMergeIntoTheLast) {
+    HWND hwnd = shownWindow(this, makeWindow("RecordingA", 0, 200, 100));
+    pushMotion(hwnd, 1, 1);
+    pushMotion(hwnd, 2, 2);
+    pushMotion(hwnd, 3, 3);
+    pushButton(hwnd, SDL_BUTTON_LEFT, true, 3, 3);
+    pushMotion(hwnd, 4, 4);
+    drainQueue();
+    const ExpectedMessage merged[] = {
+        {WM_MOUSEMOVE, 0, MAKELPARAM(3, 3), 0},
+        {WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3), 0},
+        {WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(4, 4), 0},
+    };
+    EXPECT_TRUE(matchesSequence(merged, mouseMessages()));
+}
+
+TEST_F(MouseInput, ClicksGoToTheDeepestVisibleEnabledChild) {
+    HWND top = makeWindow("RecordingA", 0, 200, 100);
+    HWND child = makeChild(top, 1, 10, 10, 100, 50);
+    HWND inner = makeChild(child, 2, 20, 5, 30, 20);
+    HWND hidden = makeChild(top, 3, 150, 0, 50, 50, 0);
+    HWND disabled = makeChild(top, 4, 150, 60, 50, 40, WS_VISIBLE | WS_DISABLED);
+    shownWindow(this, top);
+    struct Case {
+        int x, y;
+        HWND expected;
+        int clientX, clientY;
+    };
+    const Case cases[] = {
+        {5, 5, top, 5, 5},          // outside every child
+        {15, 12, child, 5, 2},      // the child, in its own coordinates
+        {35, 20, inner, 5, 5},      // the child's child
+        {160, 10, top, 160, 10},    // a hidden child takes nothing
+        {160, 70, top, 160, 70},    // nor a disabled one
+    };
+    (void)hidden;
+    (void)disabled;
+    for (const Case &c : cases) {
+        clearMessageLog();
+        pushButton(top, SDL_BUTTON_LEFT, true, c.x, c.y);
+        pushButton(top, SDL_BUTTON_LEFT, false, c.x, c.y);
+        drainQueue();
+        auto mouse = mouseMessages();
+        ASSERT_EQ(mouse.size(), 2u) << c.x << "," << c.y;
+        EXPECT_EQ(mouse[0].hwnd, c.expected) << c.x << "," << c.y;
+        EXPECT_EQ(mouse[0].lParam, MAKELPARAM(c.clientX, c.clientY)) << c.x << "," << c.y;
+    }
+}
+
+TEST_F(MouseInput, CaptureByAChildGivesItsOwnCoordinates) {
+    HWND top = makeWindow("RecordingA", 0, 200, 100);
+    HWND child = makeChild(top, 1, 40, 30, 20, 20);
+    shownWindow(this, top);
+    SetCapture(child);
+    pushMotion(top, 10, 10);
+    drainQueue();
+    auto mouse = mouseMessages();
+    ASSERT_EQ(mouse.size(), 1u);
+    EXPECT_EQ(mouse[0].hwnd, child);
+    EXPECT_EQ(mouse[0].lParam, MAKELPARAM(-30, -20));
+}
+
+TEST_F(MouseInput, CaptureChangesAreAnnounced) {
+    HWND a = makeWindow("RecordingA", 0, 100, 100);
+    HWND b = makeWindow("RecordingA", 0, 100, 100);
+    EXPECT_EQ(SetCapture(a), nullptr);
+    EXPECT_EQ(SetCapture(b), a);
+    EXPECT_EQ(SetCapture(b), b) << "taking it again changes nothing";
+    ReleaseCapture();
+    EXPECT_TRUE(matchesSequence(captureHandOver, mouseMessages()));
+    EXPECT_EQ(mouseMessages()[0].hwnd, a);
+    EXPECT_EQ(mouseMessages()[0].lParam, reinterpret_cast<LPARAM>(b));
+    EXPECT_EQ(mouseMessages()[1].hwnd, b);
+    // A destroyed capture window leaves no capture behind.
+    SetCapture(a);
+    DestroyWindow(a);
+    EXPECT_EQ(GetCapture(), nullptr);
+}
+
+using WindowEvents = LayerTest;
+
+TEST_F(WindowEvents, ResizeSendsSizeAndRepaintsWithRedrawStyles) {
+    struct Case {
+        UINT classStyle;
+        int width, height;
+        bool wholeRepainted;
+        RECT paint;  // the update rectangle when only a strip is new
+    };
+    const Case cases[] = {
+        {CS_HREDRAW | CS_VREDRAW, 150, 80, true, {0, 0, 150, 80}},      // smaller: all of it
+        {CS_HREDRAW | CS_VREDRAW, 250, 100, true, {0, 0, 250, 100}},
+        {0, 250, 100, false, {200, 0, 250, 100}},                       // only the strip uncovered
+        {0, 150, 80, false, {0, 0, 0, 0}},                              // smaller, no styles: nothing
+    };
+    for (const Case &c : cases) {
+        std::string className = "Resize" + std::to_string(c.classStyle);
+        HWND hwnd = shownWindow(this, makeWindow(className.c_str(), c.classStyle, 200, 100));
+        pushWindowEvent(hwnd, SDL_WINDOWEVENT_SIZE_CHANGED, c.width, c.height);
+        MSG msg;
+        bool painted = PeekMessageA(&msg, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE);
+        ASSERT_EQ(messageLog().size(), 1u) << className;
+        EXPECT_EQ(messageLog()[0].message, static_cast<UINT>(WM_SIZE));
+        EXPECT_EQ(messageLog()[0].lParam, MAKELPARAM(c.width, c.height));
+        bool expectPaint = c.paint.right > 0;
+        EXPECT_EQ(painted, expectPaint) << className << " " << c.width;
+        if (painted) {
+            PAINTSTRUCT ps;
+            BeginPaint(hwnd, &ps);
+            EXPECT_EQ(ps.rcPaint.left, c.paint.left) << className << " " << c.width;
+            EXPECT_EQ(ps.rcPaint.top, c.paint.top);
+            EXPECT_EQ(ps.rcPaint.right, c.paint.right);
+            EXPECT_EQ(ps.rcPaint.bottom, c.paint.bottom);
+            EndPaint(hwnd, &ps);
+        }
+        // The same size again says nothing.
+        clearMessageLog();
+        pushWindowEvent(hwnd, SDL_WINDOWEVENT_SIZE_CHANGED, c.width, c.height);
+        qvPumpEvents();
+        EXPECT_TRUE(messageLog().empty());
+        DestroyWindow(hwnd);
+    }
+}
+
+TEST_F(WindowEvents, MinimisedWindowReportsZeroSizeAndIsNotPainted) {
+    HWND hwnd = shownWindow(this, makeWindow("RecordingRedraw", CS_HREDRAW | CS_VREDRAW, 200, 100));
+    pushWindowEvent(hwnd, SDL_WINDOWEVENT_MINIMIZED);
+    pushWindowEvent(hwnd, SDL_WINDOWEVENT_EXPOSED);
+    drainQueue();
+    const ExpectedMessage minimised[] = {{WM_SIZE, SIZE_MINIMIZED, 0, 0}};
+    EXPECT_TRUE(matchesSequence(minimised, messageLog()));
+    RECT client;
+    GetClientRect(hwnd, &client);
+    EXPECT_EQ(client.right, 0);
+    EXPECT_EQ(client.bottom, 0);
+    // Restored: the size comes back and the window is painted.
+    clearMessageLog();
+    pushWindowEvent(hwnd, SDL_WINDOWEVENT_RESTORED);
+    drainQueue();
+    const ExpectedMessage restored[] = {
+        {WM_SIZE, SIZE_RESTORED, 0, anyLParam},
+        {WM_PAINT, 0, 0, 0},
+        {WM_ERASEBKGND, 0, 0, anyWParam},
+    };
+    EXPECT_TRUE(matchesSequence(restored, messageLog()));
+}
+
+TEST_F(WindowEvents, ExposureAsksForPaint) {
+    HWND hwnd = shownWindow(this, makeWindow("RecordingA", 0, 200, 100));
+    pushWindowEvent(hwnd, SDL_WINDOWEVENT_EXPOSED);
+    drainQueue();
+    const ExpectedMessage exposed[] = {{WM_PAINT, 0, 0, 0}, {WM_ERASEBKGND, 0, 0, anyWParam}};
+    EXPECT_TRUE(matchesSequence(exposed, messageLog()));
+}
+
+TEST_F(WindowEvents, CloseBoxPostsCloseAndTheDefaultDestroys) {
+    HWND hwnd = shownWindow(this, makeWindow("RecordingA", 0, 200, 100));
+    pushWindowEvent(hwnd, SDL_WINDOWEVENT_CLOSE);
+    drainQueue();
+    const ExpectedMessage closed[] = {{WM_CLOSE, 0, 0, 0}, {WM_DESTROY, 0, 0, 0}, {WM_NCDESTROY, 0, 0, 0}};
+    EXPECT_TRUE(matchesSequence(closed, messageLog()));
+    EXPECT_FALSE(IsWindow(hwnd));
+}
+
+TEST_F(WindowEvents, InterruptAsksEveryTopLevelWindowToClose) {
+    HWND a = makeWindow("RecordingA", 0, 100, 100);
+    HWND b = makeWindow("RecordingA", 0, 100, 100);
+    qv.quitRequests = 0;
+    SDL_Event quit = {};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
+    drainQueue();
+    EXPECT_FALSE(IsWindow(a));
+    EXPECT_FALSE(IsWindow(b));
+    EXPECT_EQ(qv.quitRequests, 1);
+    qv.quitRequests = 0;
+}

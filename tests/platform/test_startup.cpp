@@ -1,0 +1,67 @@
+// Start-up without a display, the message box's fallback and the layer's
+// error line, each run the way the program runs them.
+#include "layer_test.h"
+
+#include <cstdlib>
+
+TEST(Startup, RefusesToRunWithoutADisplay) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            unsetenv("DISPLAY");
+            unsetenv("WAYLAND_DISPLAY");
+            unsetenv("SDL_VIDEODRIVER");
+            qvStartup();
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(1), "^quelvaro: no display[^\n]*\n$");
+}
+
+TEST(Startup, AcceptsTheOffscreenDriverWhenAskedFor) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            unsetenv("DISPLAY");
+            setenv("SDL_VIDEODRIVER", "offscreen", 1);
+            qvStartup();
+            std::exit(qv.videoReady ? 0 : 2);
+        },
+        ::testing::ExitedWithCode(0), "^$");
+}
+
+TEST(MessageBox, WithoutAVisibleDisplayTheWordsGoToStandardError) {
+    ASSERT_TRUE(qvEnsureVideo());  // the offscreen driver: nothing a person sees
+    struct Case {
+        const char *text;
+        const char *caption;
+        UINT type;
+        int result;
+        const char *printed;
+    };
+    const Case cases[] = {
+        {"ChoosePixelFormat failed\n", "Error", MB_ICONERROR | MB_OK, IDOK, "Error: ChoosePixelFormat failed\n"},
+        {"SetPixelFormat failed", "Error", MB_ICONERROR | MB_OK, IDOK, "Error: SetPixelFormat failed\n"},
+        {"Go on?", nullptr, MB_YESNO, IDYES, "Error: Go on?\n"},
+        {nullptr, "Empty", MB_OKCANCEL, IDOK, "Empty: \n"},
+    };
+    for (const Case &c : cases) {
+        ::testing::internal::CaptureStderr();
+        int result = MessageBoxA(nullptr, c.text, c.caption, c.type);
+        std::string printed = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(result, c.result) << c.printed;
+        EXPECT_EQ(printed, c.printed);
+    }
+}
+
+TEST(LayerErrors, OneLineWithSdlsReason) {
+    ::testing::internal::CaptureStderr();
+    SDL_SetError("the reason");
+    qvError("could not do %s %d", "thing", 3);
+    std::string printed = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(qv.lastError, "quelvaro: could not do thing 3: the reason");
+    EXPECT_EQ(printed, qv.lastError + "\n");
+    ::testing::internal::CaptureStderr();
+    qvError("no reason");
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(qv.lastError, "quelvaro: no reason") << "SDL's error was taken by the first report";
+}
