@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "app/redraw.h"
@@ -294,4 +295,123 @@ TEST_F(OptionsDialog, OtherMessagesReturnZeroAndInitDialogOne) {
         expectSwitches({0, 1, 0, 1, 0});
         EXPECT_EQ(scene.idleFunc, nullptr);
     }
+}
+
+// ---- The dialog as built from its template, opened by the panel -----------------------
+
+namespace {
+
+std::string windowText(HWND window) {
+    char text[256] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+// Presses the panel's hidden "OPTIONS" button; returns the open dialog.
+HWND openOptionsFromPanel() {
+    PanelDlgProc(nullptr, WM_COMMAND, MAKEWPARAM(1032, BN_CLICKED), 0);
+    return scene.hOptionsDlg;
+}
+
+// Clicks a button of the real dialog: the dialog manager hands the command
+// to the procedure.
+void clickButton(HWND dialog, int id) {
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));
+}
+
+} // namespace
+
+class OptionsFromPanel : public OptionsDialog {
+protected:
+    void SetUp() override {
+        OptionsDialog::SetUp();
+        scene.hOptionsDlg = nullptr;
+    }
+    void TearDown() override {
+        if (scene.hOptionsDlg) DestroyWindow(scene.hOptionsDlg);
+        scene.hOptionsDlg = nullptr;
+    }
+};
+
+TEST_F(OptionsFromPanel, EachButtonOfTheTemplateDoesWhatItsTextSays) {
+    const struct {
+        int id;
+        const char *text;
+        Switches expected;
+    } buttons[] = {
+        {idWireframe, "WIREFRAME <-> SMOOTH", {1, 1, 0, 1, 0}},
+        {idLights, "LUCES", {1, 0, 0, 1, 0}},
+        {idFog, "NIEBLITA", {0, 1, 1, 1, 0}},
+        {idPerspective, "PERSPECTIVE", {0, 1, 0, 0, 0}},
+        {idTransparency, "TRANSPARENCIA", {0, 1, 0, 1, 1}},
+    };
+    for (const auto &b : buttons) {
+        SCOPED_TRACE(b.text);
+        freshScene();
+        scene.hOptionsDlg = nullptr;
+        HWND dialog = openOptionsFromPanel();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(windowText(GetDlgItem(dialog, b.id)), b.text);
+        clickButton(dialog, b.id);
+        expectSwitches(b.expected);
+        EXPECT_EQ(scene.hOptionsDlg, dialog);
+        DestroyWindow(dialog);
+    }
+}
+
+TEST_F(OptionsFromPanel, ResetMotionWorksOnTheProgramsContextWhileTheDialogIsOpen) {
+    HWND dialog = openOptionsFromPanel();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(windowText(GetDlgItem(dialog, idResetMotion)), "reset-motion");
+    scene.trackballState = 1;
+    clickButton(dialog, idResetMotion);
+    EXPECT_NEAR(scene.rotationMatrix[5], 0.5f, 1e-6);
+    EXPECT_NEAR(scene.rotationMatrix[6], -std::sqrt(3.0f) / 2, 1e-6);
+    EXPECT_NEAR(scene.rotationMatrix[9], std::sqrt(3.0f) / 2, 1e-6);
+    EXPECT_EQ(scene.mobileLight[2], 0.0f);
+    EXPECT_EQ(scene.trackballState, 0);
+}
+
+TEST_F(OptionsFromPanel, OkAndTheCloseBoxDestroyItAndTheNextPressOpensAFreshOne) {
+    const struct {
+        const char *name;
+        bool byOk;
+    } ways[] = {{"OK", true}, {"close box", false}};
+    for (const auto &w : ways) {
+        SCOPED_TRACE(w.name);
+        HWND dialog = openOptionsFromPanel();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(windowText(dialog), "OPCIONES ");
+        EXPECT_EQ(windowText(GetDlgItem(dialog, idOk)), "OK");
+        if (w.byOk)
+            clickButton(dialog, idOk);
+        else
+            SendMessageA(dialog, WM_CLOSE, 0, 0);
+        EXPECT_EQ(scene.hOptionsDlg, nullptr);
+        EXPECT_FALSE(IsWindow(dialog));
+        EXPECT_EQ(scene.idleFunc, nullptr);
+
+        HWND fresh = openOptionsFromPanel();
+        ASSERT_NE(fresh, nullptr);
+        EXPECT_TRUE(IsWindowVisible(fresh));
+        DestroyWindow(fresh);
+        scene.hOptionsDlg = nullptr;
+    }
+}
+
+TEST_F(OptionsFromPanel, AThousandOpensAndClosesLeaveNoWindowBehind) {
+    std::vector<HWND> opened;
+    for (int round = 0; round < 1000; round++) {
+        HWND dialog = openOptionsFromPanel();
+        ASSERT_NE(dialog, nullptr) << "round " << round;
+        opened.push_back(dialog);
+        if (round % 2 == 0)
+            clickButton(dialog, idOk);
+        else
+            SendMessageA(dialog, WM_CLOSE, 0, 0);
+        ASSERT_EQ(scene.hOptionsDlg, nullptr) << "round " << round;
+    }
+    int alive = 0;
+    for (HWND dialog : opened) alive += IsWindow(dialog) ? 1 : 0;
+    EXPECT_EQ(alive, 0);
 }

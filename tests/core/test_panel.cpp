@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include <cstring>
+#include <string>
 #include <vector>
 
 #include "app/redraw.h"
@@ -284,4 +284,160 @@ TEST(PanelDialogButtons, AnOpenDialogIsLeftAloneAndNoFrameIsAsked) {
         expectSameFields(before, panelFields(), c.button);
         EXPECT_EQ(scene.idleFunc, nullptr);
     }
+}
+
+// ---- The panel as built from its template -----------------------------------------
+
+namespace {
+
+// The text of a window, as GetWindowTextA gives it.
+std::string windowText(HWND window) {
+    char text[256] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+LONG styleOf(HWND window) { return GetWindowLongA(window, GWL_STYLE); }
+
+// Hands every queued message to its window, as the main loop would.
+void dispatchPending() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+}
+
+// True when the rectangle inner lies wholly inside outer.
+bool inside(const RECT &inner, const RECT &outer) {
+    return inner.left >= outer.left && inner.right <= outer.right && inner.top >= outer.top &&
+           inner.bottom <= outer.bottom;
+}
+
+RECT rectOf(HWND window) {
+    RECT r = {};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+} // namespace
+
+class PanelTemplate : public ::testing::Test {
+protected:
+    void SetUp() override {
+        scene = SceneState{};
+        panel = CreateDialogParamA(GetModuleHandleA(nullptr), "ColorScrDlg", nullptr, PanelDlgProc, 0);
+        ASSERT_NE(panel, nullptr);
+    }
+    void TearDown() override {
+        if (IsWindow(panel)) DestroyWindow(panel);
+    }
+    HWND panel = nullptr;
+};
+
+TEST_F(PanelTemplate, HasACaptionButNoCloseBox) {
+    EXPECT_TRUE(IsWindowVisible(panel));
+    EXPECT_EQ(windowText(panel), "OPTIONS - SOFT BY OSTREVAN");
+    EXPECT_EQ(styleOf(panel) & WS_CAPTION, (LONG)WS_CAPTION);
+    EXPECT_EQ(styleOf(panel) & WS_SYSMENU, 0);
+}
+
+TEST_F(PanelTemplate, ShowsOnlyThreeOfItsTwelveButtons) {
+    const struct {
+        int id;
+        const char *text;
+        bool visible;
+    } buttons[] = {
+        {1020, "efecto cortinado", true}, {1021, "smooth->flat", false}, {1022, "rombos", false},
+        {1030, "camara ++", false},       {1031, "camara -  -", false},  {1032, "OPTIONS", false},
+        {1033, "prom-asim1", false},      {1034, "plane-wave z", true},  {1035, "plano-wave x-z", false},
+        {1038, "COLORS", false},          {1047, "plane-wave x", true},  {1048, "ajedrezado", false},
+    };
+    for (const auto &b : buttons) {
+        SCOPED_TRACE(b.text);
+        HWND button = GetDlgItem(panel, b.id);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(windowText(button), b.text);
+        EXPECT_EQ(bool(IsWindowVisible(button)), b.visible);
+        EXPECT_EQ(GetWindowLongA(button, GWL_ID), b.id);
+        EXPECT_EQ(styleOf(button) & 0xf, (LONG)BS_PUSHBUTTON);
+        EXPECT_EQ(styleOf(button) & WS_TABSTOP, (LONG)WS_TABSTOP);
+    }
+}
+
+TEST_F(PanelTemplate, ShowsTheGroupBoxTwoFramedTextsAndTheIconAroundTheButtons) {
+    // The four controls without an id of their own, in template order. Each
+    // is found as the first child with id -1, then taken away to reach the next.
+    const LONG frame = SS_SUNKEN | WS_BORDER;
+    const struct {
+        const char *what;
+        const char *text; // null: not compared (the icon)
+        LONG styleMask;
+        LONG style;
+    } idless[] = {
+        {"group box", "options", 0xf, BS_GROUPBOX},
+        {"mouse help", "LEFT-MOUSE- TRACK- BALL  ROTATION               RIGHT-MOUSE  MOBILE LIGHT", 0x1f | frame,
+         SS_LEFT | frame},
+        {"icon", nullptr, 0x1f | frame, SS_ICON | frame},
+        {"title", "MOBILE WAVES  BY   ILUMINATION NORMAL MAP", 0x1f | frame, SS_LEFT | frame},
+    };
+    RECT rects[4] = {};
+    for (int i = 0; i < 4; i++) {
+        SCOPED_TRACE(idless[i].what);
+        HWND control = GetDlgItem(panel, -1);
+        ASSERT_NE(control, nullptr);
+        EXPECT_TRUE(IsWindowVisible(control));
+        if (idless[i].text) EXPECT_EQ(windowText(control), idless[i].text);
+        EXPECT_EQ(styleOf(control) & idless[i].styleMask, idless[i].style);
+        rects[i] = rectOf(control);
+        DestroyWindow(control);
+    }
+    EXPECT_EQ(GetDlgItem(panel, -1), nullptr);
+
+    // The group box holds the three visible buttons; the framed texts stand to
+    // its right and the icon below it.
+    const RECT &group = rects[0], &help = rects[1], &icon = rects[2], &title = rects[3];
+    for (int id : {1047, 1034, 1020}) EXPECT_TRUE(inside(rectOf(GetDlgItem(panel, id)), group)) << id;
+    EXPECT_GE(help.left, group.right);
+    EXPECT_GE(title.left, group.right);
+    EXPECT_GE(title.top, help.bottom);
+    EXPECT_GE(icon.top, group.bottom);
+    EXPECT_LE(icon.right, group.right);
+}
+
+TEST_F(PanelTemplate, StaysOpenWhenAskedToClose) {
+    SendMessageA(panel, WM_CLOSE, 0, 0);
+    dispatchPending();
+    EXPECT_TRUE(IsWindow(panel));
+    EXPECT_TRUE(IsWindowVisible(panel));
+    EXPECT_EQ(scene.idleFunc, nullptr);
+    EXPECT_EQ(scene.surfaceIndex, 0);
+}
+
+TEST_F(PanelTemplate, AClickOnAVisibleButtonReachesTheProcedureThroughTheDialogManager) {
+    const struct {
+        int id;
+        int surface;
+    } cases[] = {{1047, 4}, {1034, 6}, {1020, 0}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.id);
+        scene.surfaceIndex = 7;
+        scene.idleFunc = nullptr;
+        SendMessageA(panel, WM_COMMAND, MAKEWPARAM(c.id, BN_CLICKED), (LPARAM)GetDlgItem(panel, c.id));
+        EXPECT_EQ(scene.surfaceIndex, c.surface);
+        EXPECT_EQ(scene.idleFunc, &idleRedraw);
+    }
+}
+
+TEST_F(PanelTemplate, TheHiddenOptionsButtonOpensOneDialogHoweverOftenPressed) {
+    HWND optionsButton = GetDlgItem(panel, 1032);
+    SendMessageA(panel, WM_COMMAND, MAKEWPARAM(1032, BN_CLICKED), (LPARAM)optionsButton);
+    HWND options = scene.hOptionsDlg;
+    ASSERT_NE(options, nullptr);
+    EXPECT_TRUE(IsWindowVisible(options));
+    EXPECT_EQ(windowText(options), "OPCIONES ");
+    // While the first one lives, a second dialog would get another handle.
+    for (int press = 0; press < 3; press++)
+        SendMessageA(panel, WM_COMMAND, MAKEWPARAM(1032, BN_CLICKED), (LPARAM)optionsButton);
+    EXPECT_EQ(scene.hOptionsDlg, options);
+    EXPECT_EQ(scene.idleFunc, nullptr);
+    DestroyWindow(options);
+    scene.hOptionsDlg = nullptr;
 }
