@@ -295,6 +295,8 @@ bool qvRealizeSdlWindow(QvWindow *win, bool withGl) {
     win->sdlWindow = created;
     win->sdlWindowId = SDL_GetWindowID(created);
     win->glWindow = withGl;
+    if (SDL_Surface *icon = win->cls->icon ? qvIconImage(win->cls->icon) : nullptr)
+        SDL_SetWindowIcon(created, icon);
     if (old) {
         // A plain window becomes an OpenGL one: the new one takes its place.
         SDL_DestroyWindow(old);
