@@ -457,8 +457,10 @@ struct QvScrollBar {
     int pos = 0;
     QvScrollPart held = QV_SCROLL_NONE;  // the part the left button went down on
     bool heldPartUnderPointer = false;
-    // Thumb drag: where the thumb's top was and where the pointer grabbed it.
+    // Thumb drag: where the thumb's top was, the position it stood for, and
+    // where the pointer grabbed it.
     int dragStartThumbTop = 0;
+    int dragStartPos = 0;
     int dragStartY = 0;
     int trackThumbTop = 0;   // where the dragged thumb is drawn
     int trackPos = 0;        // the position it stands for
@@ -493,15 +495,18 @@ WORD codeOfPart(QvScrollPart part) {
     }
 }
 
-// The thumb's top while dragged with the pointer at y, and whether the
-// pointer has strayed so far that the thumb goes back.
-int draggedThumbTop(const QvWindow *win, const QvScrollBar *bar, int x, int y) {
+// True when the pointer, dragging the thumb, has strayed so far from the bar
+// that the thumb goes back to where the drag started.
+bool strayedFromBar(const QvWindow *win, int x, int y) {
     int w = win->clientWidth, h = win->clientHeight;
-    bool strayed = x < -thumbStrayWidths * w || x >= w + thumbStrayWidths * w || y < -2 * w || y >= h + 2 * w;
-    if (strayed) return bar->dragStartThumbTop;
+    return x < -thumbStrayWidths * w || x >= w + thumbStrayWidths * w || y < -2 * w || y >= h + 2 * w;
+}
+
+// The thumb's top while dragged with the pointer at y, kept inside the trough.
+int draggedThumbTop(const QvWindow *win, const QvScrollBar *bar, int y) {
     QvScrollLayout layout = layoutOf(win, bar);
     int top = bar->dragStartThumbTop + y - bar->dragStartY;
-    int lowest = h - layout.arrowSize - layout.thumbSize;
+    int lowest = win->clientHeight - layout.arrowSize - layout.thumbSize;
     return std::max(layout.arrowSize, std::min(top, lowest));
 }
 
@@ -518,6 +523,7 @@ void beginScroll(HWND hwnd, QvWindow *win, QvScrollBar *bar, int y) {
         bar->dragStartY = y;
         bar->trackThumbTop = layout.thumbTop;
         bar->trackPos = bar->pos;
+        bar->dragStartPos = bar->pos;
         redraw(hwnd);
         return;
     }
@@ -528,12 +534,14 @@ void beginScroll(HWND hwnd, QvWindow *win, QvScrollBar *bar, int y) {
 }
 
 void dragThumb(HWND hwnd, QvWindow *win, QvScrollBar *bar, int x, int y) {
-    int top = draggedThumbTop(win, bar, x, y);
+    bool strayed = strayedFromBar(win, x, y);
+    int top = strayed ? bar->dragStartThumbTop : draggedThumbTop(win, bar, y);
     if (top == bar->trackThumbTop && y == bar->lastPointerY) return;
     bar->lastPointerY = y;
     bar->trackThumbTop = top;
+    // Snapped back, the thumb stands for the very position it started from.
     QvScrollLayout layout = layoutOf(win, bar);
-    bar->trackPos = qvScrollBarValueAt(layout, win->clientHeight, bar->minPos, bar->maxPos, top);
+    bar->trackPos = strayed ? bar->dragStartPos : qvScrollBarValueAt(layout, win->clientHeight, bar->minPos, bar->maxPos, top);
     redraw(hwnd);
     notifyScroll(hwnd, SB_THUMBTRACK, bar->trackPos);
 }

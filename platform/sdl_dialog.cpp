@@ -242,8 +242,9 @@ HWND WINAPI CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND own
                                LPARAM initParam) {
     const QvDialogTemplate *tmpl = qvFindDialogTemplate(templateName);
     if (!tmpl) {
+        SDL_ClearError();
         qvError("CreateDialogParamA: no dialog template \"%s\"",
-                IS_INTRESOURCE(templateName) ? "(number)" : templateName ? templateName : "(null)");
+                !templateName ? "(null)" : IS_INTRESOURCE(templateName) ? "(number)" : templateName);
         return nullptr;
     }
     if (owner && !IsWindow(owner)) return nullptr;

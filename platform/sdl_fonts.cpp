@@ -120,6 +120,7 @@ const QvFont *qvOpenFont(const char *faceName, int pointSize) {
     std::string family, file;
     int index = 0;
     if (!qvResolveFontFace(faceName, &family, &file, &index)) {
+        SDL_ClearError();
         qvError("no font found for \"%s\"", faceName);
         return nullptr;
     }
@@ -127,14 +128,14 @@ const QvFont *qvOpenFont(const char *faceName, int pointSize) {
         if (font->file == file && font->pointSize == pointSize) return font.get();
     if (!qvDlg.ttfReady) {
         if (TTF_Init() != 0) {
-            qvError("cannot start SDL_ttf: %s", TTF_GetError());
+            qvError("cannot start SDL_ttf");
             return nullptr;
         }
         qvDlg.ttfReady = true;
     }
     TTF_Font *ttf = TTF_OpenFontIndexDPI(file.c_str(), pointSize, index, windowsDpi, windowsDpi);
     if (!ttf) {
-        qvError("cannot open %s: %s", file.c_str(), TTF_GetError());
+        qvError("cannot open %s", file.c_str());
         return nullptr;
     }
     TTF_SetFontKerning(ttf, 0);

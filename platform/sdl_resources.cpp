@@ -437,6 +437,7 @@ const QvResourceScript &qvProgramResources() {
         qvDlg.resourcesParsed = true;
         const QvEmbeddedFile *rc = qvFindEmbeddedFile("quelvaro.rc");
         std::string error;
+        SDL_ClearError();  // what goes wrong here is not SDL's
         if (!rc) {
             qvError("the resource script is not embedded in the program");
         } else if (!qvParseResourceScript((const char *)rc->bytes, &qvDlg.resources, &error)) {
@@ -584,6 +585,7 @@ HICON qvLoadProgramIcon(int id) {
     for (const QvIconResource &res : qvProgramResources().icons) {
         if (res.id != id) continue;
         const QvEmbeddedFile *file = qvFindEmbeddedFile(res.file.c_str());
+        SDL_ClearError();  // what goes wrong here is not SDL's
         if (!file) {
             qvError("icon %d: \"%s\" is not embedded in the program", id, res.file.c_str());
             return nullptr;

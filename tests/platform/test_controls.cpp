@@ -1,0 +1,321 @@
+// The controls, driven as a person drives them: mouse input injected on the
+// dialog's window, and the messages the dialog procedure then receives.
+#include "dialog_fixture.h"
+
+namespace {
+
+using Controls = DialogSuite;
+
+// ---- Buttons ---------------------------------------------------------------
+
+// Where a step points: relative to a control's top-left corner, or to the
+// dialog's client area.
+enum Anchor { onControl, onDialog };
+
+struct ButtonCase {
+    const char *what;
+    int target;                  // control id the steps are relative to
+    Anchor anchor;
+    std::vector<MouseStep> steps;
+    std::vector<int> commands;   // ids of the WM_COMMAND (BN_CLICKED) the panel gets
+};
+
+TEST_F(Controls, PushButtonsClickWhenReleasedOverThemselves) {
+    // Points in the panel: 20, 10 lies inside every visible push button;
+    // 150, 100 is bare dialog; 60, 135 is where the hidden "COLORS" would be.
+    const ButtonCase cases[] = {
+        {"a click on plane-wave x, inside the group box", 1047, onControl, {{press, 20, 10}, {release, 20, 10}}, {1047}},
+        {"a click on plane-wave z", 1034, onControl, {{press, 20, 10}, {release, 20, 10}}, {1034}},
+        {"a click on efecto cortinado", 1020, onControl, {{press, 20, 10}, {release, 20, 10}}, {1020}},
+        {"two clicks", 1047, onControl,
+         {{press, 20, 10}, {release, 20, 10}, {press, 30, 12}, {release, 30, 12}}, {1047, 1047}},
+        {"released beside the button", 1047, onControl, {{press, 20, 10}, {release, 20, -8}}, {}},
+        {"released outside the dialog", 1047, onControl, {{press, 20, 10}, {release, -300, -40}}, {}},
+        {"dragged off and back", 1047, onControl,
+         {{press, 20, 10}, {moveTo, 200, 10}, {moveTo, 21, 11}, {release, 21, 11}}, {1047}},
+        {"dragged off and released there", 1047, onControl,
+         {{press, 20, 10}, {moveTo, 200, 10}, {release, 200, 10}}, {}},
+        {"pressed on the dialog, released on a button", 1047, onControl,
+         {{press, -10, 100}, {moveTo, 20, 10}, {release, 20, 10}}, {}},
+        {"the right button", 1047, onControl, {{rightPress, 20, 10}, {rightRelease, 20, 10}}, {}},
+        {"bare dialog", 0, onDialog, {{press, 150, 100}, {release, 150, 100}}, {}},
+        {"where the hidden COLORS button lies", 0, onDialog, {{press, 60, 135}, {release, 60, 135}}, {}},
+        {"the group box's frame", 0, onDialog, {{press, 5, 60}, {release, 5, 60}}, {}},
+        {"a framed text", 0, onDialog, {{press, 180, 40}, {release, 180, 40}}, {}},
+    };
+    for (const ButtonCase &c : cases) {
+        SCOPED_TRACE(c.what);
+        HWND panel = CreateDialogParamA(nullptr, "ColorScrDlg", nullptr, recordingDlgProc, 0);
+        ASSERT_NE(panel, nullptr);
+        pumpMessages();
+        clearMessageLog();
+        RECT origin = c.anchor == onControl ? rectInDialog(GetDlgItem(panel, c.target)) : RECT{0, 0, 0, 0};
+        for (const MouseStep &step : c.steps)
+            injectMouse(panel, {step.action, origin.left + step.x, origin.top + step.y});
+        std::vector<ExpectedMessage> expected;
+        for (int id : c.commands)
+            expected.push_back({WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(panel, id), 0});
+        EXPECT_TRUE(matchesSequence(expected.data(), expected.size(), loggedOfKind(WM_COMMAND)));
+        EXPECT_EQ(GetCapture(), nullptr) << "the capture ends with the press";
+        DestroyWindow(panel);
+    }
+}
+
+TEST_F(Controls, ADisabledButtonTakesNoClick) {
+    HWND panel = CreateDialogParamA(nullptr, "ColorScrDlg", nullptr, recordingDlgProc, 0);
+    ASSERT_NE(panel, nullptr);
+    HWND button = GetDlgItem(panel, 1047);
+    EnableWindow(button, FALSE);
+    pumpMessages();
+    clearMessageLog();
+    RECT r = rectInDialog(button);
+    injectMouse(panel, {press, r.left + 20, r.top + 10});
+    injectMouse(panel, {release, r.left + 20, r.top + 10});
+    EXPECT_TRUE(loggedOfKind(WM_COMMAND).empty());
+}
+
+TEST_F(Controls, APressEndsWhenTheCaptureIsTakenAway) {
+    HWND panel = CreateDialogParamA(nullptr, "ColorScrDlg", nullptr, recordingDlgProc, 0);
+    ASSERT_NE(panel, nullptr);
+    RECT r = rectInDialog(GetDlgItem(panel, 1047));
+    injectMouse(panel, {press, r.left + 20, r.top + 10});
+    ASSERT_EQ(GetCapture(), GetDlgItem(panel, 1047));
+    SetCapture(panel);  // someone else takes the mouse
+    ReleaseCapture();
+    clearMessageLog();
+    injectMouse(panel, {release, r.left + 20, r.top + 10});
+    EXPECT_TRUE(loggedOfKind(WM_COMMAND).empty());
+}
+
+// ---- Scroll bars -------------------------------------------------------------
+
+// Where a step points on a scroll bar, worked out from its layout.
+enum BarSpot { upArrow, downArrow, aboveThumb, belowThumb, thumb, barTop, barBottom, aboveBar, farAside };
+
+struct BarStep {
+    MouseAction action;
+    BarSpot spot;
+};
+
+struct ScrollCase {
+    const char *what;
+    std::vector<BarStep> steps;
+    std::vector<std::pair<WORD, WORD>> scrolls;  // (code, position) of each WM_VSCROLL
+};
+
+// The point of a spot on the bar, in the dialog's client area.
+POINT spotOnBar(HWND bar, BarSpot spot) {
+    RECT r = rectInDialog(bar);
+    int w = r.right - r.left, h = r.bottom - r.top;
+    int minPos, maxPos;
+    GetScrollRange(bar, SB_CTL, &minPos, &maxPos);
+    QvScrollLayout layout = qvScrollBarLayout(w, h, minPos, maxPos, GetScrollPos(bar, SB_CTL));
+    int y = 0, x = w / 2;
+    switch (spot) {
+    case upArrow: y = layout.arrowSize / 2; break;
+    case downArrow: y = h - layout.arrowSize / 2 - 1; break;
+    case aboveThumb: y = (layout.arrowSize + layout.thumbTop) / 2; break;
+    case belowThumb: y = (layout.thumbTop + layout.thumbSize + h - layout.arrowSize) / 2; break;
+    case thumb: y = layout.thumbTop + layout.thumbSize / 2; break;
+    case barTop: y = 0; break;
+    case barBottom: y = h - 1; break;
+    case aboveBar: y = -w; break;            // above the bar, near enough to keep the thumb
+    case farAside: x = 20 * w, y = 0; break; // far off sideways: the thumb goes back
+    }
+    return POINT{r.left + x, r.top + y};
+}
+
+// A bar's thumb starts at 128 of 0..255: its drops and drags give these.
+const WORD start = 128, top = 0, bottom = 255;
+
+TEST_F(Controls, ScrollBarsReportEachPartAsWindowsDoes) {
+    const ScrollCase cases[] = {
+        {"the up arrow", {{press, upArrow}, {release, upArrow}}, {{SB_LINEUP, 0}, {SB_ENDSCROLL, 0}}},
+        {"the down arrow", {{press, downArrow}, {release, downArrow}}, {{SB_LINEDOWN, 0}, {SB_ENDSCROLL, 0}}},
+        {"the trough above the thumb", {{press, aboveThumb}, {release, aboveThumb}},
+         {{SB_PAGEUP, 0}, {SB_ENDSCROLL, 0}}},
+        {"the trough below the thumb", {{press, belowThumb}, {release, belowThumb}},
+         {{SB_PAGEDOWN, 0}, {SB_ENDSCROLL, 0}}},
+        {"an arrow held while the pointer leaves", {{press, upArrow}, {moveTo, farAside}, {release, farAside}},
+         {{SB_LINEUP, 0}, {SB_ENDSCROLL, 0}}},
+        {"the thumb dragged to the top", {{press, thumb}, {moveTo, barTop}, {release, barTop}},
+         {{SB_THUMBTRACK, top}, {SB_THUMBPOSITION, top}, {SB_ENDSCROLL, 0}}},
+        {"the thumb dragged to the bottom", {{press, thumb}, {moveTo, barBottom}, {release, barBottom}},
+         {{SB_THUMBTRACK, bottom}, {SB_THUMBPOSITION, bottom}, {SB_ENDSCROLL, 0}}},
+        {"the thumb dragged up past the bar", {{press, thumb}, {moveTo, aboveBar}, {release, aboveBar}},
+         {{SB_THUMBTRACK, top}, {SB_THUMBPOSITION, top}, {SB_ENDSCROLL, 0}}},
+        {"the thumb dragged down and back up", {{press, thumb}, {moveTo, barBottom}, {moveTo, barTop}, {release, barTop}},
+         {{SB_THUMBTRACK, bottom}, {SB_THUMBTRACK, top}, {SB_THUMBPOSITION, top}, {SB_ENDSCROLL, 0}}},
+        {"the thumb dragged far aside snaps back", {{press, thumb}, {moveTo, barTop}, {moveTo, farAside}, {release, farAside}},
+         {{SB_THUMBTRACK, top}, {SB_THUMBTRACK, start}, {SB_THUMBPOSITION, start}, {SB_ENDSCROLL, 0}}},
+        {"the thumb pressed and let go", {{press, thumb}, {release, thumb}},
+         {{SB_THUMBPOSITION, start}, {SB_ENDSCROLL, 0}}},
+        {"the right button", {{rightPress, thumb}, {rightRelease, barTop}}, {}},
+    };
+    dialogBehaviour().setUpColourBars = true;
+    for (const ScrollCase &c : cases) {
+        SCOPED_TRACE(c.what);
+        HWND dialog = CreateDialogParamA(nullptr, "ColorScrDlg3", nullptr, recordingDlgProc, 0);
+        ASSERT_NE(dialog, nullptr);
+        HWND bar = GetDlgItem(dialog, 1039);
+        pumpMessages();
+        clearMessageLog();
+        for (const BarStep &step : c.steps) {
+            POINT p = spotOnBar(bar, step.spot);
+            injectMouse(dialog, {step.action, (int)p.x, (int)p.y});
+        }
+        std::vector<ExpectedMessage> expected;
+        for (const auto &s : c.scrolls) expected.push_back({WM_VSCROLL, MAKEWPARAM(s.first, s.second), (LPARAM)bar, 0});
+        EXPECT_TRUE(matchesSequence(expected.data(), expected.size(), loggedOfKind(WM_VSCROLL)));
+        EXPECT_EQ(GetScrollPos(bar, SB_CTL), start) << "only SetScrollPos moves the thumb";
+        EXPECT_EQ(GetCapture(), nullptr);
+        DestroyWindow(dialog);
+    }
+}
+
+TEST_F(Controls, TheThumbFollowsWhenTheProgramMovesIt) {
+    dialogBehaviour().setUpColourBars = true;
+    dialogBehaviour().followThumb = true;
+    HWND dialog = CreateDialogParamA(nullptr, "ColorScrDlg3", nullptr, recordingDlgProc, 0);
+    ASSERT_NE(dialog, nullptr);
+    HWND bar = GetDlgItem(dialog, 1045);  // the tall alpha bar
+    POINT grab = spotOnBar(bar, thumb);
+    injectMouse(dialog, {press, (int)grab.x, (int)grab.y});
+    // Live positions while the thumb moves down ten pixels at a time.
+    int last = start;
+    for (int dy = 10; dy <= 60; dy += 10) {
+        injectMouse(dialog, {moveTo, (int)grab.x, (int)grab.y + dy});
+        int now = GetScrollPos(bar, SB_CTL);
+        EXPECT_GT(now, last) << "after " << dy << " pixels";
+        last = now;
+    }
+    POINT bottomSpot = spotOnBar(bar, barBottom);
+    injectMouse(dialog, {moveTo, (int)grab.x, (int)bottomSpot.y});
+    injectMouse(dialog, {release, (int)grab.x, (int)bottomSpot.y});
+    EXPECT_EQ(GetScrollPos(bar, SB_CTL), bottom);
+    std::vector<LoggedMessage> scrolls = loggedOfKind(WM_VSCROLL);
+    ASSERT_GE(scrolls.size(), 3u);
+    EXPECT_EQ(scrolls[scrolls.size() - 2].wParam, MAKEWPARAM(SB_THUMBPOSITION, bottom));
+}
+
+TEST_F(Controls, ScrollRangeAndPositionCallsKeepThePositionInRange) {
+    dialogBehaviour().setUpColourBars = true;
+    HWND dialog = CreateDialogParamA(nullptr, "ColorScrDlg3", nullptr, recordingDlgProc, 0);
+    ASSERT_NE(dialog, nullptr);
+    HWND bar = GetDlgItem(dialog, 1040);
+    HWND button = GetDlgItem(dialog, IDOK);
+    struct Step {
+        const char *what;
+        int minPos, maxPos;  // SetScrollRange first, unless minPos > 1000
+        int setPos;          // then SetScrollPos
+        int returned;        // what SetScrollPos returned: the old position
+        int pos, rangeMin, rangeMax;
+    } steps[] = {
+        {"inside the range", 2000, 0, 10, 128, 10, 0, 255},
+        {"above the range", 2000, 0, 300, 10, 255, 0, 255},
+        {"below the range", 2000, 0, -5, 255, 0, 0, 255},
+        {"a narrower range pulls the position in", 50, 60, 55, 50, 55, 50, 60},
+        {"a reversed range collapses", 20, 10, 99, 20, 20, 20, 20},
+    };
+    for (const Step &s : steps) {
+        SCOPED_TRACE(s.what);
+        if (s.minPos <= 1000) EXPECT_TRUE(SetScrollRange(bar, SB_CTL, s.minPos, s.maxPos, TRUE));
+        EXPECT_EQ(SetScrollPos(bar, SB_CTL, s.setPos, TRUE), s.returned);
+        EXPECT_EQ(GetScrollPos(bar, SB_CTL), s.pos);
+        int lo = -1, hi = -1;
+        EXPECT_TRUE(GetScrollRange(bar, SB_CTL, &lo, &hi));
+        EXPECT_EQ(lo, s.rangeMin);
+        EXPECT_EQ(hi, s.rangeMax);
+    }
+    int lo, hi;
+    EXPECT_FALSE(SetScrollRange(bar, SB_CTL, -2000000000, 2000000000, FALSE)) << "wider than a LONG";
+    EXPECT_EQ(SetScrollPos(button, SB_CTL, 5, FALSE), 0) << "not a scroll bar";
+    EXPECT_EQ(GetScrollPos(button, SB_CTL), 0);
+    EXPECT_FALSE(SetScrollRange(button, SB_CTL, 0, 5, FALSE));
+    EXPECT_FALSE(GetScrollRange(button, SB_CTL, &lo, &hi));
+    EXPECT_EQ(SetScrollPos(bar, SB_VERT, 5, FALSE), 0) << "a control has no window scroll bars";
+    EXPECT_FALSE(GetScrollRange(bar, SB_CTL, nullptr, &hi));
+    DestroyWindow(dialog);
+    EXPECT_EQ(GetScrollPos(bar, SB_CTL), 0) << "a destroyed bar";
+    EXPECT_EQ(SetScrollPos(nullptr, SB_CTL, 1, FALSE), 0);
+}
+
+TEST(ScrollBarGeometry, ArrowsThumbAndTroughShareTheBar) {
+    struct Case {
+        int width, height, minPos, maxPos, pos;
+        int arrowSize, thumbTop, thumbSize;
+    } cases[] = {
+        {23, 140, 0, 255, 0, 23, 23, 23},
+        {23, 140, 0, 255, 255, 23, 94, 23},
+        {23, 140, 0, 255, 128, 23, 59, 23},      // 71 pixels of travel * 128 / 255, rounded
+        {23, 140, 0, 255, 999, 23, 94, 23},      // positions beyond the range stand at its end
+        {23, 140, 10, 20, 5, 23, 23, 23},
+        {23, 140, 0, 0, 0, 23, 23, 0},           // an empty range shows no thumb
+        {23, 60, 0, 255, 0, 23, 23, 0},          // no room for the thumb
+        {23, 30, 0, 255, 0, 15, 15, 0},          // arrows squeezed to half the bar each
+        {0, 0, 0, 255, 0, 0, 0, 0},              // a bar of no size
+        {-5, -5, 0, 255, 0, 0, 0, 0},
+    };
+    for (const Case &c : cases) {
+        QvScrollLayout l = qvScrollBarLayout(c.width, c.height, c.minPos, c.maxPos, c.pos);
+        EXPECT_EQ(l.arrowSize, c.arrowSize) << c.width << "x" << c.height << " pos " << c.pos;
+        EXPECT_EQ(l.thumbTop, c.thumbTop) << c.width << "x" << c.height << " pos " << c.pos;
+        EXPECT_EQ(l.thumbSize, c.thumbSize) << c.width << "x" << c.height << " pos " << c.pos;
+    }
+}
+
+TEST(ScrollBarGeometry, HitTestsAndThumbValues) {
+    QvScrollLayout l = qvScrollBarLayout(23, 140, 0, 255, 128);  // thumb at 59..81
+    struct Hit {
+        int y;
+        QvScrollPart part;
+    } hits[] = {
+        {-1, QV_SCROLL_NONE}, {0, QV_SCROLL_LINE_UP}, {22, QV_SCROLL_LINE_UP}, {23, QV_SCROLL_PAGE_UP},
+        {58, QV_SCROLL_PAGE_UP}, {59, QV_SCROLL_THUMB}, {81, QV_SCROLL_THUMB}, {82, QV_SCROLL_PAGE_DOWN},
+        {116, QV_SCROLL_PAGE_DOWN}, {117, QV_SCROLL_LINE_DOWN}, {139, QV_SCROLL_LINE_DOWN}, {140, QV_SCROLL_NONE},
+    };
+    for (const Hit &h : hits) EXPECT_EQ(qvScrollBarHitTest(l, 140, h.y), h.part) << "y " << h.y;
+
+    struct Value {
+        int thumbTop, value;
+    } values[] = {{23, 0}, {0, 0}, {94, 255}, {500, 255}, {59, 129}, {58, 126}, {24, 4}};
+    for (const Value &v : values)
+        EXPECT_EQ(qvScrollBarValueAt(l, 140, 0, 255, v.thumbTop), v.value) << "thumb at " << v.thumbTop;
+    QvScrollLayout noThumb = qvScrollBarLayout(23, 40, 0, 255, 0);
+    EXPECT_EQ(qvScrollBarValueAt(noThumb, 40, 7, 255, 30), 7) << "no travel: the minimum";
+    EXPECT_EQ(qvScrollBarHitTest(noThumb, 40, 20), QV_SCROLL_LINE_DOWN);
+}
+
+// ---- Static text -----------------------------------------------------------
+
+TEST(StaticText, WrapsAtBlanksWithinItsWidth) {
+    const QvFont *font = qvOpenFont("Arial", 9);
+    ASSERT_NE(font, nullptr);
+    auto width = [font](const char *text) { return qvTextWidth(font, text, strlen(text)); };
+    struct Case {
+        const char *text;
+        int width;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"one two", width("one two"), {"one two"}},
+        {"one two", width("one two") - 1, {"one", "two"}},
+        {"one      two", width("one"), {"one", "two"}},      // the blanks at a break vanish
+        {"one  two", width("one  two"), {"one  two"}},        // blanks inside a line stay
+        {"  lead", 1000, {"  lead"}},
+        {"first\nsecond", 1000, {"first", "second"}},
+        {"longwordlongword short", 5, {"longwordlongword", "short"}},  // too long: stands alone
+        {"", 1000, {}},
+        {"a b c", 0, {"a", "b", "c"}},
+        // The panel's first framed text in its 89 pixels inside the frames.
+        {"LEFT-MOUSE- TRACK- BALL  ROTATION               RIGHT-MOUSE  MOBILE LIGHT", 89,
+         {"LEFT-MOUSE-", "TRACK- BALL", "ROTATION", "RIGHT-MOUSE", "MOBILE LIGHT"}},
+    };
+    for (const Case &c : cases) {
+        std::vector<std::string> lines = qvWrapText(font, c.text, c.width);
+        EXPECT_EQ(lines, c.lines) << "\"" << c.text << "\" in " << c.width;
+        for (size_t i = 0; i + 1 < lines.size(); i++)
+            if (lines[i].find(' ') != std::string::npos) EXPECT_LE(width(lines[i].c_str()), c.width) << lines[i];
+    }
+}
+
+}  // namespace
