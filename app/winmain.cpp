@@ -14,6 +14,7 @@ const char windowTitle[] = " QUELVARO  by Ostrevan";
 static const char panelTemplate[] = "ColorScrDlg";
 // The outer window is square: nine tenths of the screen height each way.
 static const double windowScreenShare = 0.9;
+static const int startFailedStatus = 1;
 
 ATOM registerMainClass(HINSTANCE instance) {
     WNDCLASSA windowClass = {};
@@ -46,6 +47,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE prevInstance, LPSTR cmdLine, in
     (void)cmdLine;
     registerMainClass(instance);
     HWND window = createMainWindow(instance);
+    // Without its main window the program could show only the panel, which
+    // has no way to end the process: give up at once instead.
+    if (window == nullptr) return startFailedStatus;
     ShowWindow(window, cmdShow);
     UpdateWindow(window);
     // The panel is modeless, visible by its own style, and lives as long as

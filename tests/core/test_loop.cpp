@@ -257,4 +257,21 @@ TEST(WinMainTest, RunsUntilTheMainWindowIsClosedAndReturns0) {
     scene = SceneState{};
 }
 
+TEST(WinMainTest, WithoutAMainWindowItGivesUpAtOnce) {
+    scene = SceneState{};
+    resetLayerSpy();
+    layerSpy.createWindowFails = true;
+    // A WinMain that went on into the loop would end here instead of waiting
+    // for ever.
+    const int loopEnded = 9;
+    PostQuitMessage(loopEnded);
+    static char commandLine[] = "";
+
+    EXPECT_EQ(WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWDEFAULT), 1);
+
+    resetLayerSpy();
+    dispatchPendingMessages();
+    scene = SceneState{};
+}
+
 }  // namespace

@@ -10,6 +10,9 @@ void resetLayerSpy() { layerSpy = LayerSpy{}; }
 
 extern "C" {
 BOOL WINAPI __real_SwapBuffers(HDC hdc);
+HWND WINAPI __real_CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
+                                   int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+                                   LPVOID param);
 BOOL WINAPI __real_GetMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax);
 int WINAPI __real_ChoosePixelFormat(HDC hdc, const PIXELFORMATDESCRIPTOR *pfd);
 BOOL WINAPI __real_SetPixelFormat(HDC hdc, int format, const PIXELFORMATDESCRIPTOR *pfd);
@@ -21,6 +24,14 @@ UINT WINAPI __real_RealizePalette(HDC hdc);
 BOOL WINAPI __wrap_SwapBuffers(HDC hdc) {
     layerSpy.swapBuffersCalls++;
     return __real_SwapBuffers(hdc);
+}
+
+HWND WINAPI __wrap_CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
+                                   int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+                                   LPVOID param) {
+    if (layerSpy.createWindowFails) return nullptr;
+    return __real_CreateWindowExA(exStyle, className, windowName, style, x, y, width, height, parent, menu,
+                                  instance, param);
 }
 
 BOOL WINAPI __wrap_GetMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax) {

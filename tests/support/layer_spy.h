@@ -28,6 +28,8 @@ struct LayerSpy {
 
     // GetMessageA passes this many calls on, then gives -1 once. -1: never.
     int getMessageCallsBeforeFailure = -1;
+    // CreateWindowExA creates nothing.
+    bool createWindowFails = false;
     // ChoosePixelFormat finds no format.
     bool choosePixelFormatFails = false;
     // SetPixelFormat gives setPixelFormatResult instead of the layer's answer.
