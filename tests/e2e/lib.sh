@@ -12,6 +12,7 @@
 #   e2e_frame_geometry WID        "x y w h" of the window manager's frame
 #   e2e_shot FILE                 screenshot of the whole screen
 #   e2e_crop SRC "x y w h" DEST   a region of a screenshot, written to a file
+#   e2e_view SRC "x y w h" DEST   a client area, with E2E_EXCLUDE blacked out
 #   e2e_diff A B                  how many pixels of two images differ
 #   e2e_drag BUTTON X0 Y0 X1 Y1   press, move in steps, release (screen coords)
 #   e2e_close WID                 a close request through the window manager
@@ -239,12 +240,19 @@ e2e_mask() {
 # Prints the number of white pixels in a mask.
 e2e_count_white() { convert "$1" -format '%[fx:int(mean*w*h+0.5)]' info:; }
 
-# Prints "w h x y" of the smallest box holding every white pixel of a mask, or
-# nothing when the mask is empty.
+# Prints how many white pixels two masks of one size share.
+e2e_count_common() {
+    convert "$1" "$2" -compose multiply -composite -format '%[fx:int(mean*w*h+0.5)]' info:
+}
+
+# Prints "w h x y" of the smallest box holding every white pixel of an image
+# (after the convert operations given after the file), or nothing when there
+# is none.
 e2e_white_box() {
-    local g
-    g=$(convert "$1" -trim -format '%w %h %X %Y' info: 2>/dev/null)
-    [[ "$(e2e_count_white "$1")" -gt 0 ]] && echo "$g" | tr -d '+'
+    local src=$1
+    shift
+    convert "$src" "$@" -format '%[fx:maxima] %@' info: 2>/dev/null |
+        awk '$1 > 0 { split($2, g, /[x+]/); print g[1], g[2], g[3], g[4] }'
 }
 
 # Prints the colour "r g b" (0..255) of each listed pixel "x,y" of an image, one line each.
@@ -280,4 +288,30 @@ e2e_click() {
     x xdotool mousemove --sync "$2" "$3" || fail "pointer move failed"
     sleep 0.1
     x xdotool click "$1"
+}
+
+# Regions "x y w h" (screen coordinates) that e2e_view paints black: other
+# windows lying over the one under test, like the panel over the main window.
+E2E_EXCLUDE=()
+
+# Copies the client area "x y w h" (screen coordinates) of a screenshot to
+# DEST, with the E2E_EXCLUDE regions painted black, so that only this window's
+# own pixels take part in a comparison. Given COLOUR FUZZ MASK as well, it also
+# writes the mask of the pixels close to COLOUR (see e2e_mask), in the same pass.
+e2e_view() {
+    local src=$1 dest=$3 region
+    local -a c r draw=() mask=()
+    read -r -a c <<<"$2"
+    for region in "${E2E_EXCLUDE[@]}"; do
+        read -r -a r <<<"$region"
+        draw+=(-draw "rectangle $((r[0] - c[0])),$((r[1] - c[1])) $((r[0] - c[0] + r[2] - 1)),$((r[1] - c[1] + r[3] - 1))")
+    done
+    if [[ $# -ge 6 ]]; then
+        mask=(-alpha off -fuzz "$5" -fill white -opaque "$4" -fill black +opaque white "$6")
+        convert "$src" -crop "${c[2]}x${c[3]}+${c[0]}+${c[1]}" +repage -fill black "${draw[@]}" -write "$dest" \
+            "${mask[@]}" || fail "crop of $src failed"
+    else
+        convert "$src" -crop "${c[2]}x${c[3]}+${c[0]}+${c[1]}" +repage -fill black "${draw[@]}" "$dest" ||
+            fail "crop of $src failed"
+    fi
 }
