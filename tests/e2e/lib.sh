@@ -131,11 +131,13 @@ e2e_wm_running() { x wmctrl -m 2>/dev/null | grep -qi openbox; }
 # --- the program -------------------------------------------------------------
 
 # Starts the program in the background with its stdout and stderr kept apart.
+# A script's background jobs begin with SIGINT and SIGQUIT ignored; env gives
+# them back their default handling, as a program started from a terminal has.
 e2e_start_program() {
     local prog=$1
     shift
     [[ -x "$prog" ]] || fail "no program at $prog"
-    "$prog" "$@" >"$E2E_TMP/prog.out" 2>"$E2E_TMP/prog.err" &
+    env --default-signal=INT,QUIT "$prog" "$@" >"$E2E_TMP/prog.out" 2>"$E2E_TMP/prog.err" &
     E2E_PROG_PID=$!
 }
 
