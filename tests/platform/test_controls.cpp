@@ -173,6 +173,52 @@ TEST_F(Controls, ScrollBarsReportEachPartAsWindowsDoes) {
     }
 }
 
+// A clock the next test moves by hand: timers come due exactly when it says.
+Uint64 handClockMs = 1000;
+Uint64 handClock() { return handClockMs; }
+
+TEST_F(Controls, AHeldArrowRepeatsWhileThePointerStaysOnIt) {
+    dialogBehaviour().setUpColourBars = true;
+    qv.clockMs = handClock;
+    HWND dialog = CreateDialogParamA(nullptr, "ColorScrDlg3", nullptr, recordingDlgProc, 0);
+    ASSERT_NE(dialog, nullptr);
+    HWND bar = GetDlgItem(dialog, 1041);
+    pumpMessages();
+    clearMessageLog();
+    struct Step {
+        const char *what;
+        Uint64 advanceMs;   // the clock moves on, then due timers are delivered
+        BarSpot pointer;    // where the pointer is (moved there first)
+        bool release;       // the button comes up at the end of the step
+    } steps[] = {
+        {"pressed", 0, downArrow, false},
+        {"not yet: the first repeat waits longer", 150, downArrow, false},
+        {"the first repeat", 60, downArrow, false},
+        {"the next, sooner", 50, downArrow, false},
+        {"the pointer leaves the arrow: no repeat", 50, farAside, false},
+        {"back on it: repeats again", 50, downArrow, false},
+        {"released", 0, downArrow, true},
+        {"nothing after the release", 500, downArrow, false},
+    };
+    handClockMs = 1000;
+    for (size_t i = 0; i < sizeof steps / sizeof steps[0]; i++) {
+        const Step &step = steps[i];
+        SCOPED_TRACE(step.what);
+        handClockMs += step.advanceMs;
+        POINT p = spotOnBar(bar, step.pointer);
+        injectMouse(dialog, {i == 0 ? press : moveTo, (int)p.x, (int)p.y});
+        if (step.release) injectMouse(dialog, {release, (int)p.x, (int)p.y});
+    }
+    const ExpectedMessage scrolls[] = {
+        {WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), (LPARAM)bar, 0},  // pressed
+        {WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), (LPARAM)bar, 0},  // first repeat
+        {WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), (LPARAM)bar, 0},  // next
+        {WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), (LPARAM)bar, 0},  // back on it
+        {WM_VSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0), (LPARAM)bar, 0},
+    };
+    EXPECT_TRUE(matchesSequence(scrolls, loggedOfKind(WM_VSCROLL)));
+}
+
 TEST_F(Controls, TheThumbFollowsWhenTheProgramMovesIt) {
     dialogBehaviour().setUpColourBars = true;
     dialogBehaviour().followThumb = true;
