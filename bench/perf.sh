@@ -33,6 +33,7 @@ scene_symbol=$(nm "$quelvaro" | awk '$3 == "scene" { print $1 }')
 [[ -n "$scene_symbol" ]] || { echo "no symbol 'scene' in $quelvaro"; exit 1; }
 
 MEASURE_SECS=${PERF_SECS:-4}
+STARTS=3
 SETTLE_SECS=1
 DISPLAY_HZ=60
 TUNED_MALLOC="glibc.malloc.mmap_threshold=33554432:glibc.malloc.trim_threshold=268435456"
@@ -40,16 +41,23 @@ TUNED_MALLOC="glibc.malloc.mmap_threshold=33554432:glibc.malloc.trim_threshold=2
 # "frames firstNs lastNs cpuNs" from the counter file.
 counter() { od -An -t u8 -v "$1" 2>/dev/null | tr -s ' \n' ' ' | sed 's/^ //'; }
 
-# Samples the counter over MEASURE_SECS and prints "fps cpu_share_percent cpu_ms_per_frame".
+# Minor page faults of the running program so far.
+page_faults() { awk '{ print $10 }' "/proc/$E2E_PROG_PID/stat"; }
+
+# Samples the counter over MEASURE_SECS and prints "fps cpu_share_percent
+# cpu_ms_per_frame page_faults_per_frame".
 measure_interval() {
-    local file=$1 a b
+    local file=$1 a b fa fb
     a=($(counter "$file"))
+    fa=$(page_faults)
     sleep "$MEASURE_SECS"
     b=($(counter "$file"))
-    awk -v f0="${a[0]}" -v t0="${a[2]}" -v c0="${a[3]}" -v f1="${b[0]}" -v t1="${b[2]}" -v c1="${b[3]}" 'BEGIN {
+    fb=$(page_faults)
+    awk -v f0="${a[0]}" -v t0="${a[2]}" -v c0="${a[3]}" -v f1="${b[0]}" -v t1="${b[2]}" -v c1="${b[3]}" \
+        -v pf="$((fb - fa))" 'BEGIN {
         frames = f1 - f0; wall = (t1 - t0) / 1e9; cpu = (c1 - c0) / 1e9
-        if (frames <= 0 || wall <= 0) { print "0 0 0"; exit }
-        printf "%.1f %.1f %.2f\n", frames / wall, 100 * cpu / wall, 1000 * cpu / frames }'
+        if (frames <= 0 || wall <= 0) { print "0 0 0 0"; exit }
+        printf "%.1f %.1f %.2f %.1f\n", frames / wall, 100 * cpu / wall, 1000 * cpu / frames, pf / frames }'
 }
 
 # Starts PROGRAM (with the frame counter preloaded and the extra environment
@@ -92,23 +100,22 @@ echo
 launch '^ QUELVARO  by Ostrevan$' "$quelvaro"
 start_ms=$RUN_START_MS
 read -r cx cy cw ch <<<"$(e2e_client_geometry "$RUN_WID")"
-read -r spin_fps spin_cpu spin_ms <<<"$(measure_interval "$RUN_FILE")"
+read -r spin_fps spin_cpu spin_ms spin_faults <<<"$(measure_interval "$RUN_FILE")"
 # A click without motion stops the continuous drawing: frames follow the 80 ms timer.
 e2e_click 1 $((cx + cw / 8)) $((cy + ch * 7 / 8))
 sleep "$SETTLE_SECS"
-read -r tick_fps tick_cpu tick_ms <<<"$(measure_interval "$RUN_FILE")"
+read -r tick_fps tick_cpu tick_ms _ <<<"$(measure_interval "$RUN_FILE")"
 real_hwm=$(peak_memory_mb)
 finish
 
 echo "quelvaro, default window (client ${cw}x${ch}):"
-printf '  start to first frame on screen   %6d ms\n' "$start_ms"
 printf '  spinning (start state)           %6.1f fps, %5.1f%% of a core, %.2f ms CPU a frame' "$spin_fps" "$spin_cpu" "$spin_ms"
 awk -v f="$spin_fps" -v hz="$DISPLAY_HZ" 'BEGIN { printf " (display rate %d Hz: %s)\n", hz, (f <= hz * 1.02 ? "not exceeded" : "EXCEEDED") }'
 printf '  after a click (timer-paced)      %6.1f fps, %5.1f%% of a core\n' "$tick_fps" "$tick_cpu"
 echo
 
 # --- CPU per frame, scene by scene ------------------------------------------
-declare -A cost
+declare -A cost faults
 scenes=(default fog wireframe blend)
 scene_set() {
     case $1 in
@@ -119,36 +126,50 @@ bare_flag() { [[ $1 == default ]] || echo "--$1"; }
 
 for s in "${scenes[@]}"; do
     if [[ $s == default ]]; then
-        cost[real,$s]=$spin_ms
+        cost[real,$s]=$spin_ms faults[real,$s]=$spin_faults
     else
         launch '^ QUELVARO  by Ostrevan$' QUELVARO_SCENE_SET="$(scene_set "$s")" "$quelvaro"
-        read -r _ _ cost[real,$s] <<<"$(measure_interval "$RUN_FILE")"
+        read -r _ _ "cost[real,$s]" "faults[real,$s]" <<<"$(measure_interval "$RUN_FILE")"
         finish
     fi
     launch '^bare SDL GL$' "$bare" --size "${cw}x${ch}" $(bare_flag "$s")
-    read -r _ _ cost[bare,$s] <<<"$(measure_interval "$RUN_FILE")"
+    read -r _ _ "cost[bare,$s]" "faults[bare,$s]" <<<"$(measure_interval "$RUN_FILE")"
     [[ $s == default ]] && bare_hwm=$(peak_memory_mb)
     finish
     launch '^bare SDL GL$' GLIBC_TUNABLES="$TUNED_MALLOC" "$bare" --size "${cw}x${ch}" $(bare_flag "$s")
-    read -r _ _ cost[tuned,$s] <<<"$(measure_interval "$RUN_FILE")"
+    read -r _ _ "cost[tuned,$s]" "faults[tuned,$s]" <<<"$(measure_interval "$RUN_FILE")"
     finish
 done
 
-echo "CPU per frame while spinning (ms; all threads of the process):"
-printf '  %-10s %9s %9s %7s %18s\n' scene quelvaro bare ratio "bare, malloc kept"
+echo "CPU per frame while spinning, ms (all threads), and minor page faults per frame:"
+printf '  %-10s %15s %15s %7s %19s\n' scene quelvaro bare ratio "bare, malloc kept"
 for s in "${scenes[@]}"; do
     awk -v s="$s" -v q="${cost[real,$s]}" -v b="${cost[bare,$s]}" -v t="${cost[tuned,$s]}" \
-        'BEGIN { printf "  %-10s %9.2f %9.2f %7.2f %18.2f\n", s, q, b, (b > 0 ? q / b : 0), t }'
+        -v qf="${faults[real,$s]}" -v bf="${faults[bare,$s]}" -v tf="${faults[tuned,$s]}" \
+        'BEGIN { printf "  %-10s %6.2f (%5.1f) %6.2f (%5.1f) %7.2f %10.2f (%5.1f)\n", s, q, qf, b, bf, (b > 0 ? q / b : 0), t, tf }'
 done
 echo
 
-# --- peak memory -------------------------------------------------------------
-launch '^bare SDL GL$' "$bare" --size "${cw}x${ch}" --clear-only
-window_hwm=$(peak_memory_mb)
-bare_start_ms=$RUN_START_MS
-finish
+# --- start-up and peak memory ---------------------------------------------------
+real_starts="$start_ms" bare_starts=""
+for ((i = 1; i < STARTS; i++)); do
+    launch '^ QUELVARO  by Ostrevan$' "$quelvaro"
+    real_starts+=" $RUN_START_MS"
+    finish
+done
+for ((i = 0; i < STARTS; i++)); do
+    launch '^bare SDL GL$' "$bare" --size "${cw}x${ch}" --clear-only
+    bare_starts+=" $RUN_START_MS"
+    window_hwm=$(peak_memory_mb)
+    finish
+done
+# "median (min-max)" of a list of numbers.
+spread() { printf '%s\n' $1 | sort -n | awk '{ v[NR] = $1 } END { printf "%d ms (%d to %d)", v[int((NR + 1) / 2)], v[1], v[NR] }'; }
+echo "Start to the first frame on screen, median of $STARTS starts (range):"
+echo "  quelvaro                         $(spread "$real_starts")"
+echo "  bare SDL+GL window, clear only   $(spread "$bare_starts")"
+echo
 echo "Peak memory (VmHWM):"
 printf '  quelvaro                         %6.1f MB\n' "$real_hwm"
 printf '  bare program drawing the scene   %6.1f MB (ratio %.2f)\n' "$bare_hwm" "$(awk -v a="$real_hwm" -v b="$bare_hwm" 'BEGIN { print a / b }')"
 printf '  bare SDL+GL window, clear only   %6.1f MB (ratio %.2f)\n' "$window_hwm" "$(awk -v a="$real_hwm" -v b="$window_hwm" 'BEGIN { print a / b }')"
-printf '  (bare window: start to first frame %d ms)\n' "$bare_start_ms"
