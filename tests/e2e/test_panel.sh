@@ -144,6 +144,14 @@ for name in "plane-wave x" "plane-wave z" "efecto cortinado"; do
 done
 
 e2e_program_running || fail "the program ended during the clicks"
+
+# The panel has no close box of its own; a close request from the window
+# manager's frame leaves it open, and the program running.
+e2e_close "$panel"
+sleep 1
+e2e_program_running || fail "a close request on the panel ended the program"
+x xwininfo -id "$panel" 2>/dev/null | grep -q 'IsViewable' || fail "a close request on the panel closed it"
+check "a close request on the panel leaves it open"
 e2e_close "$main"
 e2e_wait_exit 10 || fail "still running 10 s after the close request"
 [[ "$E2E_STATUS" == 0 ]] || fail "exit status $E2E_STATUS after a close, expected 0"
