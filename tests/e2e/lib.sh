@@ -268,6 +268,23 @@ e2e_pixels() {
     convert "$img" -format "$fmt" info:
 }
 
+# Waits up to SECS for the main window's client "x y w h" to show its first
+# picture: the bottom-left corner holds the scene's background colour (0.2,
+# 0.3, 0.1), not the black of a window not yet drawn.
+e2e_wait_drawn() {
+    local -a c
+    read -r -a c <<<"$1"
+    local secs=${2:-10} deadline=$((SECONDS + ${2:-10})) rgb
+    while true; do
+        e2e_shot "$E2E_TMP/drawn.ppm"
+        rgb=$(e2e_pixels "$E2E_TMP/drawn.ppm" "$((c[0] + 3)),$((c[1] + c[3] - 4))")
+        awk -v p="$rgb" 'BEGIN { split(p, v, " ")
+            exit !(v[1] >= 47 && v[1] <= 55 && v[2] >= 72 && v[2] <= 80 && v[3] >= 22 && v[3] <= 30) }' && return 0
+        ((SECONDS < deadline)) || fail "no picture in the window within ${secs}s (corner pixel $rgb)"
+        sleep 0.2
+    done
+}
+
 # --- pointer and keys ------------------------------------------------------------
 
 # Drags with BUTTON (1 left, 3 right) from (X0, Y0) to (X1, Y1), screen

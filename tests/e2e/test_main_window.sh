@@ -26,8 +26,8 @@ read -r cx cy cw ch <<<"$client"
 note "client area $cw x $ch at ($cx, $cy)"
 
 # The waves move inside the sheet (around the middle of the client area) while
-# the corners, plain background, stay still. Give it a second to settle first.
-sleep 1
+# the corners, plain background, stay still.
+e2e_wait_drawn "$client" 10
 e2e_shot "$E2E_TMP/a.png"
 sleep 0.5
 e2e_shot "$E2E_TMP/b.png"

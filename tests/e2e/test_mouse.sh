@@ -14,7 +14,7 @@ panel=$(e2e_wait_window "^${PANEL_TITLE}\$" 10) || fail "panel: $(e2e_window_lis
 client=$(e2e_client_geometry "$main")
 read -r cx cy cw ch <<<"$client"
 E2E_EXCLUDE=("$(e2e_frame_geometry "$panel")")
-sleep 1
+e2e_wait_drawn "$client" 10
 
 # Saves the main window's own pixels (the panel blacked out) as NAME.ppm and
 # the wire box's pixels, white on black, as NAME_box.pgm.

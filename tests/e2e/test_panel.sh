@@ -114,7 +114,7 @@ want_y=$(awk -v o="$my" -v u="$duy" -v d=$PANEL_DU_Y 'BEGIN { printf "%d", o + d
     fail "panel frame at ($pfx, $pfy), expected about ($want_x, $want_y)"
 check "the panel stands at ($pfx, $pfy), (350, 16) dialog units from the main window's client area"
 
-sleep 1
+e2e_wait_drawn "$client" 10
 e2e_shot "$E2E_TMP/start.ppm"
 read -r ax az <<<"$(sheet_spreads "$E2E_TMP/start.ppm" "$client" "$panel_frame")"
 wave=$(wave_of "$ax" "$az")
