@@ -90,15 +90,6 @@ TEST(PanelSurfaceButtons, EachSelectsItsSurfaceAndAsksForOneFrame) {
     }
 }
 
-TEST(PanelSurfaceButtons, AnAlreadyInstalledRedrawStaysInstalled) {
-    scene = SceneState{};
-    scene.idleFunc = &idleRedraw;
-    clickPanel(1047);
-    clickPanel(1034);
-    EXPECT_EQ(scene.surfaceIndex, 6);
-    EXPECT_EQ(scene.idleFunc, &idleRedraw);
-}
-
 // ---- Unknown ids and other messages ------------------------------------------
 
 TEST(PanelCommands, UnknownIdsChangeNothingAndAskForNoFrame) {
@@ -247,21 +238,6 @@ TEST_F(PanelCamera, TwoPressesOfCameraFartherGiveSixPointEight) {
     clickPanel(1030);
     EXPECT_FLOAT_EQ(scene.cameraDistance, 6.8f);
     EXPECT_EQ(scene.cameraChanged, 0);
-}
-
-TEST_F(PanelCamera, TheProjectionFollowsTheNewDistance) {
-    // The far plane of the perspective volume lies at distance + 4, so the
-    // projection's depth terms change with every press.
-    float before[16], after[16];
-    clickPanel(1030);
-    glGetFloatv(GL_PROJECTION_MATRIX, before);
-    clickPanel(1030);
-    glGetFloatv(GL_PROJECTION_MATRIX, after);
-    EXPECT_NE(before[10], after[10]);
-    EXPECT_NE(before[14], after[14]);
-    // near 2, far 6.8 + 4: m[14] = -2 * far * near / (far - near)
-    double far = double(scene.cameraDistance + 4.0f);
-    EXPECT_NEAR(after[14], -2.0 * far * 2.0 / (far - 2.0), 1e-5);
 }
 
 // ---- Opening the dialogs ----------------------------------------------------
