@@ -250,6 +250,9 @@ TEST(ColorsDialogOpenedOften, AThousandOpensAndClosesLeaveNoWindowBehind) {
             SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(idOk, BN_CLICKED), 0);
         else
             SendMessageA(dialog, WM_CLOSE, 0, 0);
+        // What the dialog manager posted on the way goes out as the loop would.
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
         ASSERT_EQ(scene.hColorsDlg, nullptr) << "round " << round;
     }
     int alive = 0;

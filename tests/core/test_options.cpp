@@ -319,6 +319,14 @@ void clickButton(HWND dialog, int id) {
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));
 }
 
+// Hands every queued message to its window, as the main loop would; the
+// dialog manager posts a cancel command after a close request, which may find
+// the dialog already gone.
+void dispatchPending() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+}
+
 } // namespace
 
 class OptionsFromPanel : public OptionsDialog {
@@ -387,6 +395,7 @@ TEST_F(OptionsFromPanel, OkAndTheCloseBoxDestroyItAndTheNextPressOpensAFreshOne)
             clickButton(dialog, idOk);
         else
             SendMessageA(dialog, WM_CLOSE, 0, 0);
+        dispatchPending();
         EXPECT_EQ(scene.hOptionsDlg, nullptr);
         EXPECT_FALSE(IsWindow(dialog));
         EXPECT_EQ(scene.idleFunc, nullptr);
