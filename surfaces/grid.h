@@ -18,24 +18,38 @@ const int cornersPerColumn = gridCells * cornersPerCell;
 // The waves' spatial frequency: the sines are taken of 10 x + phase.
 const double waveFrequency = 10.0;
 
-// One column's corners as a corner rule sees them, in the order they are sent
-// (cell by cell, c0 c1 c2 c3). x and z are a corner's exact double
-// coordinates: the rounded edge for a near corner, the unrounded sum
-// edge + step for a far one. sinX = sin(10 x + phase), sinZ = sin(10 z + phase).
+// One column's corners as a corner rule sees them. x and z are a corner's
+// exact double coordinates: the rounded edge for a near corner, the unrounded
+// sum edge + step for a far one; sinX = sin(10 x + phase), sinZ likewise.
+// Along x every cell of a column has the same four corners c0..c3; along z
+// each corner has its own, cell by cell, and those are the same in every
+// column.
 struct ColumnCorners {
-    double x[cornersPerColumn];
-    double z[cornersPerColumn];
-    double sinX[cornersPerColumn];
+    int cells;                          // cells in the column: 40
+    double x[cornersPerCell];           // x of c0, c1, c2, c3
+    double sinX[cornersPerCell];
+    double z[cornersPerColumn];         // z of corner c of cell n at [4 n + c]
     double sinZ[cornersPerColumn];
 };
 
-// A wave surface's rule: writes the x and z of the normal of every corner of
-// one column, each rounded to a float (the normal's y is 1 before the sweep
+// What a rule writes for one column: the x and z of every corner's normal,
+// rounded to floats, at [4 n + c] (the normal's y is 1 until the sweep
 // normalises it).
-typedef void (*CornerRule)(const ColumnCorners *corners, float nx[], float nz[]);
+struct ColumnTilts {
+    float nx[cornersPerColumn];
+    float nz[cornersPerColumn];
+};
+
+// A wave surface's rule for the normals of one column's corners.
+typedef void (*CornerRule)(const ColumnCorners *corners, ColumnTilts *tilts);
 
 // Sends the whole grid at scene.wavePhase with normals from rule: 40 GL_QUADS
 // blocks of 160 glNormal3fv/glVertex3f pairs, every vertex in the plane y = 0.
 // Only glBegin, glNormal3fv, glVertex3f and glEnd are called; the current
 // normal is left at the last one sent.
 void drawQuadGrid(CornerRule rule);
+
+// The sweep normalises 8, 4 or 2 corners at once where the processor can, with
+// the same bits as one at a time. Narrows that to at most most (1 = one at a
+// time) and returns the width now in use; tests use it to check every width.
+int limitNormalLanes(int most);

@@ -17,58 +17,67 @@ static const double curtainLean = 0.5;
 // Gain of the checker rule's product of two sines.
 static const double checkerGain = 1.4;
 
+// Each rule walks the column cell by cell, corner by corner: x (and its sine)
+// is the corner's, shared by every cell of the column; z is the corner's own.
+
 // Curtain: sx + 0.5 z, so the normals lean toward -x at low z and +x at high z.
-static void curtainRule(const ColumnCorners *corners, float nx[], float nz[])
+static void curtainRule(const ColumnCorners *corners, ColumnTilts *tilts)
 {
-    for (int k = 0; k < cornersPerColumn; k++) {
-        nx[k] = (float)(corners->sinX[k] + curtainLean * corners->z[k]);
-        nz[k] = 0.0f;
-    }
+    for (int k = 0; k < corners->cells * cornersPerCell; k += cornersPerCell)
+        for (int c = 0; c < cornersPerCell; c++) {
+            tilts->nx[k + c] = (float)(corners->sinX[c] + curtainLean * corners->z[k + c]);
+            tilts->nz[k + c] = 0.0f;
+        }
 }
 
 // Diamonds: sx + sz, tilted along x only.
-static void diamondRule(const ColumnCorners *corners, float nx[], float nz[])
+static void diamondRule(const ColumnCorners *corners, ColumnTilts *tilts)
 {
-    for (int k = 0; k < cornersPerColumn; k++) {
-        nx[k] = (float)(corners->sinX[k] + corners->sinZ[k]);
-        nz[k] = 0.0f;
-    }
+    for (int k = 0; k < corners->cells * cornersPerCell; k += cornersPerCell)
+        for (int c = 0; c < cornersPerCell; c++) {
+            tilts->nx[k + c] = (float)(corners->sinX[c] + corners->sinZ[k + c]);
+            tilts->nz[k + c] = 0.0f;
+        }
 }
 
 // Checkers: (sx sz) 1.4, tilted along x only.
-static void checkerRule(const ColumnCorners *corners, float nx[], float nz[])
+static void checkerRule(const ColumnCorners *corners, ColumnTilts *tilts)
 {
-    for (int k = 0; k < cornersPerColumn; k++) {
-        nx[k] = (float)((corners->sinX[k] * corners->sinZ[k]) * checkerGain);
-        nz[k] = 0.0f;
-    }
+    for (int k = 0; k < corners->cells * cornersPerCell; k += cornersPerCell)
+        for (int c = 0; c < cornersPerCell; c++) {
+            tilts->nx[k + c] = (float)((corners->sinX[c] * corners->sinZ[k + c]) * checkerGain);
+            tilts->nz[k + c] = 0.0f;
+        }
 }
 
 // Plane wave along x: sx.
-static void planeWaveXRule(const ColumnCorners *corners, float nx[], float nz[])
+static void planeWaveXRule(const ColumnCorners *corners, ColumnTilts *tilts)
 {
-    for (int k = 0; k < cornersPerColumn; k++) {
-        nx[k] = (float)corners->sinX[k];
-        nz[k] = 0.0f;
-    }
+    for (int k = 0; k < corners->cells * cornersPerCell; k += cornersPerCell)
+        for (int c = 0; c < cornersPerCell; c++) {
+            tilts->nx[k + c] = (float)corners->sinX[c];
+            tilts->nz[k + c] = 0.0f;
+        }
 }
 
 // Plane waves along both axes: sx and sz.
-static void planeWaveXZRule(const ColumnCorners *corners, float nx[], float nz[])
+static void planeWaveXZRule(const ColumnCorners *corners, ColumnTilts *tilts)
 {
-    for (int k = 0; k < cornersPerColumn; k++) {
-        nx[k] = (float)corners->sinX[k];
-        nz[k] = (float)corners->sinZ[k];
-    }
+    for (int k = 0; k < corners->cells * cornersPerCell; k += cornersPerCell)
+        for (int c = 0; c < cornersPerCell; c++) {
+            tilts->nx[k + c] = (float)corners->sinX[c];
+            tilts->nz[k + c] = (float)corners->sinZ[k + c];
+        }
 }
 
 // Plane wave along z: sz.
-static void planeWaveZRule(const ColumnCorners *corners, float nx[], float nz[])
+static void planeWaveZRule(const ColumnCorners *corners, ColumnTilts *tilts)
 {
-    for (int k = 0; k < cornersPerColumn; k++) {
-        nx[k] = 0.0f;
-        nz[k] = (float)corners->sinZ[k];
-    }
+    for (int k = 0; k < corners->cells * cornersPerCell; k += cornersPerCell)
+        for (int c = 0; c < cornersPerCell; c++) {
+            tilts->nx[k + c] = 0.0f;
+            tilts->nz[k + c] = (float)corners->sinZ[k + c];
+        }
 }
 
 void drawCurtainWave(void) { drawQuadGrid(curtainRule); }

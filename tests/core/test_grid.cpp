@@ -21,20 +21,20 @@ const int verticesPerColumn = 160;
 bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 // A rule with no tilt: every normal must come out (0, 1, 0).
-void flatRule(const ColumnCorners *, float nx[], float nz[])
+void flatRule(const ColumnCorners *, ColumnTilts *tilts)
 {
-    for (int k = 0; k < cornersPerColumn; k++) nx[k] = nz[k] = 0.0f;
+    for (int k = 0; k < cornersPerColumn; k++) tilts->nx[k] = tilts->nz[k] = 0.0f;
 }
 
 // A rule that keeps what it was handed, column by column, and tilts each
 // normal by the corner's own rounded coordinates so the stream shows them.
 std::vector<ColumnCorners> handed;
-void keepingRule(const ColumnCorners *corners, float nx[], float nz[])
+void keepingRule(const ColumnCorners *corners, ColumnTilts *tilts)
 {
     handed.push_back(*corners);
     for (int k = 0; k < cornersPerColumn; k++) {
-        nx[k] = (float)corners->x[k];
-        nz[k] = (float)corners->z[k];
+        tilts->nx[k] = (float)corners->x[k % 4];
+        tilts->nz[k] = (float)corners->z[k];
     }
 }
 
@@ -181,6 +181,7 @@ TEST(QuadGrid, RuleSeesExactCoordinatesAndTheirSines) {
     handed.clear();
     std::vector<GlPrimitive> grid = sweep(keepingRule, phase);
     ASSERT_EQ(handed.size(), (size_t)columns);
+    EXPECT_EQ(handed[0].cells, quadsPerColumn);
     const int offsetX[4] = {0, 1, 1, 0};
     const int offsetZ[4] = {0, 0, 1, 1};
     int farDiffersFromEdge = 0;
@@ -191,11 +192,11 @@ TEST(QuadGrid, RuleSeesExactCoordinatesAndTheirSines) {
                 const ColumnCorners &h = handed[col];
                 double x = (double)corner(grid, col, 0, 0).position[0] + offsetX[c] * (double)gridStep;
                 double z = (double)corner(grid, 0, row, 0).position[2] + offsetZ[c] * (double)gridStep;
-                ASSERT_EQ(h.x[k], x) << "column " << col << ", cell " << row << ", corner " << c;
+                ASSERT_EQ(h.x[c], x) << "column " << col << ", corner " << c;
                 ASSERT_EQ(h.z[k], z) << "column " << col << ", cell " << row << ", corner " << c;
-                ASSERT_EQ(h.sinX[k], std::sin(10.0 * x + phase)) << "column " << col << ", corner " << c;
+                ASSERT_EQ(h.sinX[c], std::sin(10.0 * x + phase)) << "column " << col << ", corner " << c;
                 ASSERT_EQ(h.sinZ[k], std::sin(10.0 * z + phase)) << "cell " << row << ", corner " << c;
-                if (offsetX[c] && h.x[k] != (double)corner(grid, col, row, c).position[0]) farDiffersFromEdge++;
+                if (offsetX[c] && h.x[c] != (double)corner(grid, col, row, c).position[0]) farDiffersFromEdge++;
             }
         }
     }
@@ -210,7 +211,7 @@ TEST(QuadGrid, NormalsAreUnitAndFollowTheRule) {
     for (int col = 0; col < columns; col++) {
         for (int k = 0; k < verticesPerColumn; k++) {
             const GlVertex &v = grid[col].vertices[k];
-            float nx = (float)handed[col].x[k], nz = (float)handed[col].z[k];
+            float nx = (float)handed[col].x[k % 4], nz = (float)handed[col].z[k];
             double inv = 1.0 / std::sqrt((double)nx * nx + 1.0 + (double)nz * nz);
             ASSERT_TRUE(sameBits(v.normal[0], (float)(nx * inv)) && sameBits(v.normal[1], (float)inv) &&
                         sameBits(v.normal[2], (float)(nz * inv)))

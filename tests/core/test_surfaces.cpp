@@ -130,6 +130,22 @@ TEST(WaveSurfaces, SendBitForBitWhatEveryCornerWithItsOwnSinesGives) {
     }
 }
 
+// However many corners the processor normalises at once, the bits are those
+// of one at a time.
+TEST(WaveSurfaces, EveryNormalisationWidthGivesTheSameBits) {
+    const int widths[] = {8, 4, 2, 1};
+    for (int most : widths) {
+        int lanes = limitNormalLanes(most);
+        EXPECT_LE(lanes, most);
+        for (const WaveSurface &s : waveSurfaces) {
+            double phase = 0.15 * 321;
+            long at = firstDifference(record(s.draw, phase), referenceSweep(s.rule, phase));
+            EXPECT_EQ(at, -1) << s.name << ", " << lanes << " corners at once: first difference at call " << at;
+        }
+    }
+    limitNormalLanes(8);
+}
+
 TEST(WaveSurfaces, FirstVertexNormalsAtPhaseZero) {
     for (const WaveSurface &s : waveSurfaces) {
         std::vector<GlCall> sent = record(s.draw, 0.0);
