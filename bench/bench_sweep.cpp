@@ -1,0 +1,182 @@
+// The grid sweep into a real Mesa context, against the bare submission of the
+// same 40 GL_QUADS blocks of 160 glNormal3fv/glVertex3f calls with values
+// worked out beforehand. Both draw with lighting on into a small viewport and
+// never wait for GL inside a timed pass (no glFinish there), so the difference
+// is the sweep's own work: the sines, the rule and the normalisation.
+//
+// Each benchmark times single passes. The table shows the usual figures; the
+// comparison uses each one's fastest pass, because on a shared machine other
+// work only ever adds time. After the table, on a line of its own, comes the
+// slowest wave surface's fastest pass over the bare submission's:
+//
+//     sweep/bare ratio: X
+//
+//     SDL_VIDEODRIVER=offscreen build/bench/bench_sweep
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "render/gl.h"
+#include "render/scene_state.h"
+#include "support/offscreen_gl.h"
+#include "surfaces/grid.h"
+#include "surfaces/surfaces.h"
+#include "surfaces/vector.h"
+
+namespace {
+
+const int viewSize = 64;
+// The phase advances as the 80 ms timer does, so every sweep has new sines.
+const double phasePerTick = 0.15;
+const int repetitions = 5;
+const double secondsPerRepetition = 0.05;
+
+struct WaveCase {
+    const char *name;
+    SurfaceProcedure draw;
+};
+const WaveCase waves[] = {
+    {"curtain", drawCurtainWave},     {"diamond", drawDiamondWave},       {"checker", drawCheckerWave},
+    {"plane_wave_x", drawPlaneWaveX}, {"plane_wave_xz", drawPlaneWaveXZ}, {"plane_wave_z", drawPlaneWaveZ},
+};
+
+// The grid's 6,400 normals and vertices, in sending order, for the bare run.
+float bareNormal[gridCells][cornersPerColumn][3];
+float bareVertex[gridCells][cornersPerColumn][3];
+
+// Fills the bare run's arrays with the grid's corners and tilted unit normals.
+void prepareBareGrid()
+{
+    float edge[gridCells + 1];
+    edge[0] = gridStart;
+    for (int n = 0; n < gridCells; n++) edge[n + 1] = (float)((double)edge[n] + gridStep);
+    const int cornerI[4] = {0, 1, 1, 0}, cornerK[4] = {0, 0, 1, 1};
+    for (int col = 0; col < gridCells; col++)
+        for (int k = 0; k < cornersPerColumn; k++) {
+            int cell = k / cornersPerCell, c = k % cornersPerCell;
+            float *v = bareVertex[col][k], *n = bareNormal[col][k];
+            v[0] = edge[col + cornerI[c]];
+            v[1] = 0.0f;
+            v[2] = edge[cell + cornerK[c]];
+            n[0] = 0.3f * (float)((col + c) % 5 - 2);
+            n[1] = 1.0f;
+            n[2] = 0.0f;
+            normalize3(n);
+        }
+}
+
+// A view like the program's: perspective from 6 units, tilted, two lights.
+void setUpView()
+{
+    glViewport(0, 0, viewSize, viewSize);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, 1.0, 2.0, 20.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(0.0f, 0.0f, -6.0f);
+    const float light0[4] = {-2.0f, 2.0f, -1.0f, 0.0f};
+    const float light1[4] = {1.0f, 1.0f, 1.0f, 0.0f};
+    glLightfv(GL_LIGHT0, GL_POSITION, light0);
+    glLightfv(GL_LIGHT1, GL_POSITION, light1);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_LIGHT1);
+    glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_DEPTH_TEST);
+    glRotatef(-60.0f, 1.0f, 0.0f, 0.0f);
+}
+
+// Submits the grid's precomputed normals and vertices, nothing else.
+void submitBareGrid()
+{
+    for (int col = 0; col < gridCells; col++) {
+        glBegin(GL_QUADS);
+        for (int k = 0; k < cornersPerColumn; k++) {
+            glNormal3fv(bareNormal[col][k]);
+            const float *v = bareVertex[col][k];
+            glVertex3f(v[0], v[1], v[2]);
+        }
+        glEnd();
+    }
+}
+
+// The fastest single pass seen, in microseconds, by benchmark name.
+std::map<std::string, double> fastestPass;
+
+// Times one pass of draw per iteration; between passes, off the clock, GL
+// finishes the picture and it is cleared, so queued work never piles up.
+void timePasses(benchmark::State &state, SurfaceProcedure draw, const std::string &name)
+{
+    scene = SceneState{};
+    double fastest = 1e9;
+    for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
+        draw();
+        auto end = std::chrono::steady_clock::now();
+        double seconds = std::chrono::duration<double>(end - start).count();
+        state.SetIterationTime(seconds);
+        fastest = std::min(fastest, seconds * 1e6);
+        scene.wavePhase += phasePerTick;
+        glFinish();
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+    state.counters["fastest_us"] = fastest;
+    if (!fastestPass.count(name) || fastest < fastestPass[name]) fastestPass[name] = fastest;
+}
+
+// Registers name as repeated, manually timed passes of draw.
+void registerPasses(const std::string &name, SurfaceProcedure draw)
+{
+    benchmark::RegisterBenchmark(name.c_str(), [draw, name](benchmark::State &state) { timePasses(state, draw, name); })
+        ->UseManualTime()
+        ->MinTime(secondsPerRepetition)
+        ->Repetitions(repetitions)
+        ->Unit(benchmark::kMicrosecond);
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    // As the program does at start-up: keep Mesa's large per-draw buffers in
+    // the heap instead of mapping and faulting them in again on every draw.
+    mallopt(M_MMAP_THRESHOLD, 64 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
+
+    OffscreenGl gl(viewSize, viewSize);
+    if (!gl.ok()) {
+        std::fprintf(stderr, "bench_sweep: no OpenGL context\n");
+        return 1;
+    }
+    setUpView();
+    prepareBareGrid();
+
+    registerPasses("bare", submitBareGrid);
+    for (const WaveCase &wave : waves) registerPasses(std::string("sweep/") + wave.name, wave.draw);
+    // The bare run once more at the end, so a drift in the machine shows.
+    registerPasses("bare_again", submitBareGrid);
+
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+
+    if (!fastestPass.count("bare") || !fastestPass.count("bare_again")) return 0;
+    double bare = std::min(fastestPass["bare"], fastestPass["bare_again"]);
+    std::printf("fastest pass: bare %.1f us\n", bare);
+    double worst = 0.0;
+    for (const WaveCase &wave : waves) {
+        std::string name = std::string("sweep/") + wave.name;
+        if (!fastestPass.count(name)) continue;
+        double ratio = fastestPass[name] / bare;
+        std::printf("fastest pass: %s %.1f us, %.3f of bare\n", name.c_str(), fastestPass[name], ratio);
+        worst = std::max(worst, ratio);
+    }
+    std::printf("sweep/bare ratio: %.3f\n", worst);
+    return 0;
+}
