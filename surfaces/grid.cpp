@@ -64,9 +64,9 @@ static void fillColumnZ(const GridAxis *axis, ColumnCorners *corners)
     for (int cell = 0; cell < axis->cells; cell++) {
         for (int c = 0; c < cornersPerCell; c++) {
             int k = cell * cornersPerCell + c;
-            bool far = cornerK[c] != 0;
-            corners->z[k] = far ? axis->farSum[cell] : (double)axis->edge[cell];
-            corners->sinZ[k] = far ? axis->sinAtFarSum[cell] : axis->sinAtEdge[cell];
+            bool farSide = cornerK[c] != 0;
+            corners->z[k] = farSide ? axis->farSum[cell] : (double)axis->edge[cell];
+            corners->sinZ[k] = farSide ? axis->sinAtFarSum[cell] : axis->sinAtEdge[cell];
         }
     }
 }
@@ -75,9 +75,9 @@ static void fillColumnZ(const GridAxis *axis, ColumnCorners *corners)
 static void fillColumnX(const GridAxis *axis, int column, ColumnCorners *corners)
 {
     for (int c = 0; c < cornersPerCell; c++) {
-        bool far = cornerI[c] != 0;
-        corners->x[c] = far ? axis->farSum[column] : (double)axis->edge[column];
-        corners->sinX[c] = far ? axis->sinAtFarSum[column] : axis->sinAtEdge[column];
+        bool farSide = cornerI[c] != 0;
+        corners->x[c] = farSide ? axis->farSum[column] : (double)axis->edge[column];
+        corners->sinX[c] = farSide ? axis->sinAtFarSum[column] : axis->sinAtEdge[column];
     }
 }
 
@@ -92,6 +92,18 @@ static void fillColumnX(const GridAxis *axis, int column, ColumnCorners *corners
 // forbids fused multiply-adds, so the bits do not change; only the square
 // roots and divisions, nearly all of the sweep's arithmetic, go faster.
 
+// Normalises corners from k to count one at a time.
+static void normalizeOneByOne(const float nx[], const float nz[], int k, int count, float normal[][3])
+{
+    for (; k < count; k++) {
+        normal[k][0] = nx[k];
+        normal[k][1] = 1.0f;
+        normal[k][2] = nz[k];
+        normalize3(normal[k]);
+    }
+}
+
+#if defined(GRID_PACKED_NORMALS)
 // Spreads lanes normals from separate x, y, z rows into normal[0..lanes).
 static void interleaveNormals(const float x[], const float y[], const float z[], int lanes, float normal[][3])
 {
@@ -102,19 +114,6 @@ static void interleaveNormals(const float x[], const float y[], const float z[],
     }
 }
 
-// Normalises corners from k to count one at a time; returns count.
-static int normalizeOneByOne(const float nx[], const float nz[], int k, int count, float normal[][3])
-{
-    for (; k < count; k++) {
-        normal[k][0] = nx[k];
-        normal[k][1] = 1.0f;
-        normal[k][2] = nz[k];
-        normalize3(normal[k]);
-    }
-    return count;
-}
-
-#if defined(GRID_PACKED_NORMALS)
 // Normalises corners 8 at a time while 8 remain; returns the first one left.
 __attribute__((target("avx512f"))) static int normalizeByEight(const float nx[], const float nz[], int count, float normal[][3])
 {
