@@ -19,7 +19,6 @@
 
 #include "render/gl.h"
 #include "render/scene_state.h"
-#include "surfaces/vector.h"
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
@@ -96,10 +95,12 @@ static void fillColumnX(const GridAxis *axis, int column, ColumnCorners *corners
 static void normalizeOneByOne(const float nx[], const float nz[], int k, int count, float normal[][3])
 {
     for (; k < count; k++) {
-        normal[k][0] = nx[k];
-        normal[k][1] = 1.0f;
-        normal[k][2] = nz[k];
-        normalize3(normal[k]);
+        double x = nx[k];
+        double z = nz[k];
+        double inv = 1.0 / sqrt(x * x + 1.0 + z * z);
+        normal[k][0] = (float)(x * inv);
+        normal[k][1] = (float)inv;
+        normal[k][2] = (float)(z * inv);
     }
 }
 
