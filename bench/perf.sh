@@ -11,14 +11,17 @@
 # (those switches sit behind hidden panel buttons). Figures:
 #  - frames per second and CPU share of one core while spinning (the start
 #    state) and after a click (timer-paced), and whether spinning stays at or
-#    below the display rate (Xvfb reports none: 60 Hz);
+#    below the display rate (Xvfb reports none: 60 Hz); the X server's own
+#    share while it shows the spinning frames;
 #  - CPU milliseconds per frame, default scene, fog, wireframe, blending, for
 #    quelvaro and for the bare program, and their ratio; the bare program once
 #    more with glibc's malloc thresholds raised (GLIBC_TUNABLES), which shows
 #    what keeping Mesa's per-frame buffers instead of returning them is worth;
+#    minor page faults per frame tell whether memory goes back and forth;
 #  - peak memory (VmHWM) of quelvaro, of the bare program drawing the scene and
 #    of a bare SDL+GL window that only clears;
-#  - time from start to the first frame on screen.
+#  - time from start to the first frame on screen (median of STARTS runs).
+# It takes about two minutes; PERF_SECS sets the length of each measurement.
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(cd "${1:-$root/build}" 2>/dev/null && pwd)" || { echo "no build folder ${1:-$root/build}"; exit 2; }
@@ -33,7 +36,7 @@ scene_symbol=$(nm "$quelvaro" | awk '$3 == "scene" { print $1 }')
 [[ -n "$scene_symbol" ]] || { echo "no symbol 'scene' in $quelvaro"; exit 1; }
 
 MEASURE_SECS=${PERF_SECS:-4}
-STARTS=3
+STARTS=5
 SETTLE_SECS=1
 DISPLAY_HZ=60
 TUNED_MALLOC="glibc.malloc.mmap_threshold=33554432:glibc.malloc.trim_threshold=268435456"
@@ -100,7 +103,11 @@ echo
 launch '^ QUELVARO  by Ostrevan$' "$quelvaro"
 start_ms=$RUN_START_MS
 read -r cx cy cw ch <<<"$(e2e_client_geometry "$RUN_WID")"
+xvfb_ticks() { awk '{ print $14 + $15 }' "/proc/$E2E_XVFB_PID/stat"; }
+x0=$(xvfb_ticks) t0=$(date +%s%N)
 read -r spin_fps spin_cpu spin_ms spin_faults <<<"$(measure_interval "$RUN_FILE")"
+x1=$(xvfb_ticks) t1=$(date +%s%N)
+spin_xvfb=$(awk -v d=$((x1 - x0)) -v hz="$(getconf CLK_TCK)" -v ns=$((t1 - t0)) 'BEGIN { printf "%.1f", 100 * d / hz / (ns / 1e9) }')
 # A click without motion stops the continuous drawing: frames follow the 80 ms timer.
 e2e_click 1 $((cx + cw / 8)) $((cy + ch * 7 / 8))
 sleep "$SETTLE_SECS"
@@ -111,6 +118,7 @@ finish
 echo "quelvaro, default window (client ${cw}x${ch}):"
 printf '  spinning (start state)           %6.1f fps, %5.1f%% of a core, %.2f ms CPU a frame' "$spin_fps" "$spin_cpu" "$spin_ms"
 awk -v f="$spin_fps" -v hz="$DISPLAY_HZ" 'BEGIN { printf " (display rate %d Hz: %s)\n", hz, (f <= hz * 1.02 ? "not exceeded" : "EXCEEDED") }'
+printf '  X server (Xvfb) while spinning   %5.1f%% of a core, showing the frames\n' "$spin_xvfb"
 printf '  after a click (timer-paced)      %6.1f fps, %5.1f%% of a core\n' "$tick_fps" "$tick_cpu"
 echo
 
@@ -151,15 +159,18 @@ done
 echo
 
 # --- start-up and peak memory ---------------------------------------------------
-real_starts="$start_ms" bare_starts=""
+real_starts="$start_ms" scene_starts="" window_starts=""
 for ((i = 1; i < STARTS; i++)); do
     launch '^ QUELVARO  by Ostrevan$' "$quelvaro"
     real_starts+=" $RUN_START_MS"
     finish
 done
 for ((i = 0; i < STARTS; i++)); do
+    launch '^bare SDL GL$' "$bare" --size "${cw}x${ch}"
+    scene_starts+=" $RUN_START_MS"
+    finish
     launch '^bare SDL GL$' "$bare" --size "${cw}x${ch}" --clear-only
-    bare_starts+=" $RUN_START_MS"
+    window_starts+=" $RUN_START_MS"
     window_hwm=$(peak_memory_mb)
     finish
 done
@@ -167,7 +178,8 @@ done
 spread() { printf '%s\n' $1 | sort -n | awk '{ v[NR] = $1 } END { printf "%d ms (%d to %d)", v[int((NR + 1) / 2)], v[1], v[NR] }'; }
 echo "Start to the first frame on screen, median of $STARTS starts (range):"
 echo "  quelvaro                         $(spread "$real_starts")"
-echo "  bare SDL+GL window, clear only   $(spread "$bare_starts")"
+echo "  bare program drawing the scene   $(spread "$scene_starts")"
+echo "  bare SDL+GL window, clear only   $(spread "$window_starts")"
 echo
 echo "Peak memory (VmHWM):"
 printf '  quelvaro                         %6.1f MB\n' "$real_hwm"
