@@ -146,6 +146,7 @@ for s in "${scenes[@]}"; do
     finish
     launch '^bare SDL GL$' GLIBC_TUNABLES="$TUNED_MALLOC" "$bare" --size "${cw}x${ch}" $(bare_flag "$s")
     read -r _ _ "cost[tuned,$s]" "faults[tuned,$s]" <<<"$(measure_interval "$RUN_FILE")"
+    [[ $s == default ]] && tuned_hwm=$(peak_memory_mb)
     finish
 done
 
@@ -184,4 +185,5 @@ echo
 echo "Peak memory (VmHWM):"
 printf '  quelvaro                         %6.1f MB\n' "$real_hwm"
 printf '  bare program drawing the scene   %6.1f MB (ratio %.2f)\n' "$bare_hwm" "$(awk -v a="$real_hwm" -v b="$bare_hwm" 'BEGIN { print a / b }')"
+printf '  bare, glibc keeping freed memory %6.1f MB (ratio %.2f)\n' "$tuned_hwm" "$(awk -v a="$real_hwm" -v b="$tuned_hwm" 'BEGIN { print a / b }')"
 printf '  bare SDL+GL window, clear only   %6.1f MB (ratio %.2f)\n' "$window_hwm" "$(awk -v a="$real_hwm" -v b="$window_hwm" 'BEGIN { print a / b }')"
