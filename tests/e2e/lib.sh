@@ -10,16 +10,20 @@
 #   e2e_wait_window REGEX [SECS]  the visible window whose title matches
 #   e2e_client_geometry WID       "x y w h" of a client area, screen coordinates
 #   e2e_frame_geometry WID        "x y w h" of the window manager's frame
+#   e2e_wait_drawn "x y w h"      until the client area shows its first picture
 #   e2e_shot FILE                 screenshot of the whole screen
 #   e2e_crop SRC "x y w h" DEST   a region of a screenshot, written to a file
 #   e2e_view SRC "x y w h" DEST   a client area, with E2E_EXCLUDE blacked out
 #   e2e_diff A B                  how many pixels of two images differ
-#   e2e_drag BUTTON X0 Y0 X1 Y1   press, move in steps, release (screen coords)
+#   e2e_mask, e2e_count_white, e2e_count_common, e2e_white_box, e2e_pixels
+#                                 pick out and measure things in a picture
+#   e2e_click / e2e_drag          the pointer, in screen coordinates
 #   e2e_close WID                 a close request through the window manager
 #   e2e_wait_exit [SECS]          waits for the program; sets E2E_STATUS
 #   check / fail / note           report a result
 #
-# Set E2E_KEEP=1 to keep the scratch folder (screenshots, output) after a run.
+# Set E2E_KEEP=1 to keep the scratch folder (screenshots, output) after a run,
+# E2E_KEEP_ON_FAIL=1 to keep it only when the test fails.
 
 set -uo pipefail
 
@@ -30,7 +34,6 @@ E2E_XVFB_PID=""
 E2E_WM_PID=""
 E2E_PROG_PID=""
 E2E_STATUS=""
-E2E_FAILED=0
 # X clients get this long to answer; a hung display fails the test instead of hanging it.
 E2E_X_TIMEOUT=10
 
@@ -44,7 +47,6 @@ check() { printf 'ok: %s\n' "$*"; }
 # Reports a failed check, with what was seen, and ends the test.
 fail() {
     printf 'FAIL: %s\n' "$*"
-    E2E_FAILED=1
     if [[ -s "$E2E_TMP/prog.err" ]]; then
         printf '  program stderr:\n'
         sed 's/^/    /' "$E2E_TMP/prog.err" | head -20
@@ -227,6 +229,32 @@ e2e_crop() {
     convert "$src" -crop "${r[2]}x${r[3]}+${r[0]}+${r[1]}" +repage "$dest" || fail "crop of $src failed"
 }
 
+# Regions "x y w h" (screen coordinates) that e2e_view paints black: other
+# windows lying over the one under test, like the panel over the main window.
+E2E_EXCLUDE=()
+
+# Copies the client area "x y w h" (screen coordinates) of a screenshot to
+# DEST, with the E2E_EXCLUDE regions painted black, so that only this window's
+# own pixels take part in a comparison. Given COLOUR FUZZ MASK as well, it also
+# writes the mask of the pixels close to COLOUR (see e2e_mask), in the same pass.
+e2e_view() {
+    local src=$1 dest=$3 region
+    local -a c r draw=() mask=()
+    read -r -a c <<<"$2"
+    for region in "${E2E_EXCLUDE[@]}"; do
+        read -r -a r <<<"$region"
+        draw+=(-draw "rectangle $((r[0] - c[0])),$((r[1] - c[1])) $((r[0] - c[0] + r[2] - 1)),$((r[1] - c[1] + r[3] - 1))")
+    done
+    if [[ $# -ge 6 ]]; then
+        mask=(-alpha off -fuzz "$5" -fill white -opaque "$4" -fill black +opaque white "$6")
+        convert "$src" -crop "${c[2]}x${c[3]}+${c[0]}+${c[1]}" +repage -fill black "${draw[@]}" -write "$dest" \
+            "${mask[@]}" || fail "crop of $src failed"
+    else
+        convert "$src" -crop "${c[2]}x${c[3]}+${c[0]}+${c[1]}" +repage -fill black "${draw[@]}" "$dest" ||
+            fail "crop of $src failed"
+    fi
+}
+
 # Prints the number of pixels in which two images of one size differ.
 e2e_diff() {
     compare -metric AE "$1" "$2" null: 2>&1 | awk '{ printf "%d\n", $1 }'
@@ -307,30 +335,4 @@ e2e_click() {
     x xdotool mousemove --sync "$2" "$3" || fail "pointer move failed"
     sleep 0.1
     x xdotool click "$1"
-}
-
-# Regions "x y w h" (screen coordinates) that e2e_view paints black: other
-# windows lying over the one under test, like the panel over the main window.
-E2E_EXCLUDE=()
-
-# Copies the client area "x y w h" (screen coordinates) of a screenshot to
-# DEST, with the E2E_EXCLUDE regions painted black, so that only this window's
-# own pixels take part in a comparison. Given COLOUR FUZZ MASK as well, it also
-# writes the mask of the pixels close to COLOUR (see e2e_mask), in the same pass.
-e2e_view() {
-    local src=$1 dest=$3 region
-    local -a c r draw=() mask=()
-    read -r -a c <<<"$2"
-    for region in "${E2E_EXCLUDE[@]}"; do
-        read -r -a r <<<"$region"
-        draw+=(-draw "rectangle $((r[0] - c[0])),$((r[1] - c[1])) $((r[0] - c[0] + r[2] - 1)),$((r[1] - c[1] + r[3] - 1))")
-    done
-    if [[ $# -ge 6 ]]; then
-        mask=(-alpha off -fuzz "$5" -fill white -opaque "$4" -fill black +opaque white "$6")
-        convert "$src" -crop "${c[2]}x${c[3]}+${c[0]}+${c[1]}" +repage -fill black "${draw[@]}" -write "$dest" \
-            "${mask[@]}" || fail "crop of $src failed"
-    else
-        convert "$src" -crop "${c[2]}x${c[3]}+${c[0]}+${c[1]}" +repage -fill black "${draw[@]}" "$dest" ||
-            fail "crop of $src failed"
-    fi
 }
