@@ -9,6 +9,7 @@
 #   e2e_start_program PROGRAM     the program, its output kept in $E2E_TMP
 #   e2e_wait_window REGEX [SECS]  the visible window whose title matches
 #   e2e_client_geometry WID       "x y w h" of a client area, screen coordinates
+#   e2e_settled_geometry WID      the same, once the window stopped moving
 #   e2e_frame_geometry WID        "x y w h" of the window manager's frame
 #   e2e_wait_drawn "x y w h"      until the client area shows its first picture
 #   e2e_shot FILE                 screenshot of the whole screen
@@ -198,6 +199,19 @@ e2e_client_geometry() {
         /Absolute upper-left X:/ { x = $NF } /Absolute upper-left Y:/ { y = $NF }
         /^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF }
         END { print x, y, w, h }'
+}
+
+# Like e2e_client_geometry, once the window has stopped moving (openbox
+# animates minimising and restoring): two reads 0.2 s apart agree.
+e2e_settled_geometry() {
+    local id=$1 deadline=$((SECONDS + ${2:-5})) last="" now
+    while true; do
+        now=$(e2e_client_geometry "$id")
+        [[ -n "$now" && "$now" == "$last" ]] && { echo "$now"; return 0; }
+        ((SECONDS < deadline)) || { echo "$now"; return 1; }
+        last=$now
+        sleep 0.2
+    done
 }
 
 # The window manager's frame around a client: the ancestor that is a child of
