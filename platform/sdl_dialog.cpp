@@ -28,6 +28,7 @@
 
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
+#include <X11/Xatom.h>
 
 #include <cstring>
 
@@ -150,6 +151,12 @@ void setWindowManagerFunctions(SDL_Window *window, bool closable) {
     Atom atom = XInternAtom(display, "_MOTIF_WM_HINTS", False);
     XChangeProperty(display, info.info.x11.window, atom, atom, 32, PropModeReplace,
                     reinterpret_cast<unsigned char *>(hints), 5);
+    // A dialog, not an application window: window managers give it no
+    // minimise button of its own.
+    Atom windowType = XInternAtom(display, "_NET_WM_WINDOW_TYPE", False);
+    Atom dialogType = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DIALOG", False);
+    XChangeProperty(display, info.info.x11.window, windowType, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char *>(&dialogType), 1);
     XFlush(display);
 }
 

@@ -34,7 +34,8 @@ namespace {
 // and peak memory is the same. Fixing the thresholds keeps it so where the
 // heuristic gives up (it stops adapting above 32 MB) and when the heap top
 // would be trimmed between frames.
-const int mmapThresholdBytes = 64 * 1024 * 1024;
+// 32 MiB is the largest threshold glibc accepts on 64-bit systems.
+const int mmapThresholdBytes = 32 * 1024 * 1024;
 const int trimThresholdBytes = 256 * 1024 * 1024;
 
 const char noDisplayLine[] = "quelvaro: no display to show the window on (DISPLAY is not set)";

@@ -297,6 +297,10 @@ bool qvRealizeSdlWindow(QvWindow *win, bool withGl) {
     win->glWindow = withGl;
     if (SDL_Surface *icon = win->cls->icon ? qvIconImage(win->cls->icon) : nullptr)
         SDL_SetWindowIcon(created, icon);
+    // An owned window stays in front of its owner, as on Windows: on X11 that
+    // is the transient-for hint. Drivers without window managers refuse it.
+    QvWindow *owner = qvWindowFromHandle(win->owner);
+    if (owner && owner->sdlWindow && SDL_SetWindowModalFor(created, owner->sdlWindow) != 0) SDL_ClearError();
     if (old) {
         // A plain window becomes an OpenGL one: the new one takes its place.
         SDL_DestroyWindow(old);
