@@ -3,36 +3,15 @@
 // context and presented, reported as frames per second.
 #include <benchmark/benchmark.h>
 
-#include "render/scene_state.h"
-#include "render/gl.h"
-#include "render/camera.h"
 #include "render/frame.h"
-#include "render/lighting.h"
+#include "render/gl.h"
 #include "support/offscreen_gl.h"
+#include "support/start_scene.h"
 
 namespace {
 
 const int clientWidth = 960;
 const int clientHeight = 940;
-
-// Window creation and first resize: lights, camera, the start orientation
-// Rx(-130) times Ry(-30), viewport.
-void openWindow() {
-    scene = SceneState{};
-    scene.windowWidth = clientWidth;
-    scene.windowHeight = clientHeight;
-    initLighting();
-    resetModelView();
-    setIdentity(scene.rotationMatrix);
-    glPushMatrix();
-    glLoadIdentity();
-    glRotatef(-130.0f, 1.0f, 0.0f, 0.0f);
-    glRotatef(-30.0f, 0.0f, 1.0f, 0.0f);
-    glMultMatrixf(scene.rotationMatrix);
-    glGetFloatv(GL_MODELVIEW_MATRIX, scene.rotationMatrix);
-    glPopMatrix();
-    resizeViewport();
-}
 
 // A frame as the idle loop draws it, then presented and waited for, so that
 // each iteration pays for all of its own rendering.
@@ -42,7 +21,7 @@ void BM_FullFrame(benchmark::State &state) {
         state.SkipWithError("no offscreen OpenGL context");
         return;
     }
-    openWindow();
+    openStartScene(clientWidth, clientHeight);
     drawScene();  // first-touch costs stay out of the figure
     gl.swap();
     for (auto _ : state) {

@@ -13,12 +13,11 @@
 
 #include <sys/resource.h>
 
-#include "render/camera.h"
 #include "render/frame.h"
 #include "render/gl.h"
-#include "render/lighting.h"
 #include "render/scene_state.h"
 #include "support/offscreen_gl.h"
+#include "support/start_scene.h"
 
 namespace {
 
@@ -32,18 +31,6 @@ long pageFaults() {
     return usage.ru_minflt;
 }
 
-// The main window's creation, as far as the frame depends on it.
-void openWindow() {
-    scene = SceneState{};
-    scene.windowWidth = clientWidth;
-    scene.windowHeight = clientHeight;
-    initLighting();
-    resetModelView();
-    setIdentity(scene.rotationMatrix);
-    glRotatef(-130.0f, 1.0f, 0.0f, 0.0f);
-    resizeViewport();
-}
-
 // Frames of the scene with the options given by the arguments (fog,
 // wireframe, blending), each presented and finished.
 void BM_FrameHeap(benchmark::State &state) {
@@ -52,7 +39,7 @@ void BM_FrameHeap(benchmark::State &state) {
         state.SkipWithError("no offscreen OpenGL context");
         return;
     }
-    openWindow();
+    openStartScene(clientWidth, clientHeight);
     scene.fogOn = static_cast<int>(state.range(0));
     scene.wireframeOn = static_cast<int>(state.range(1));
     scene.blendOn = static_cast<int>(state.range(2));

@@ -14,26 +14,13 @@
 #include <cstdlib>
 #include <vector>
 
-#include "render/scene_state.h"
-#include "render/gl.h"
-#include "render/camera.h"
 #include "render/frame.h"
-#include "render/lighting.h"
+#include "render/gl.h"
+#include "support/offscreen_gl.h"
+#include "support/start_scene.h"
 
 const int frameWidth = 960;
 const int frameHeight = 940;
-
-// The orientation the window starts with: Rx(-130) times Ry(-30).
-static void setStartOrientation(void) {
-    setIdentity(scene.rotationMatrix);
-    glPushMatrix();
-    glLoadIdentity();
-    glRotatef(-130.0f, 1.0f, 0.0f, 0.0f);
-    glRotatef(-30.0f, 0.0f, 1.0f, 0.0f);
-    glMultMatrixf(scene.rotationMatrix);
-    glGetFloatv(GL_MODELVIEW_MATRIX, scene.rotationMatrix);
-    glPopMatrix();
-}
 
 // Reads the back buffer, top row first, and writes it as a PNG.
 static int savePicture(const char *path) {
@@ -61,33 +48,15 @@ int main(int argc, char **argv) {
         return 2;
     }
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "render_frame: %s\n", SDL_GetError());
+    OffscreenGl gl(frameWidth, frameHeight);
+    if (!gl.ok()) {
+        std::fprintf(stderr, "render_frame: no OpenGL\n");
         return 1;
     }
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
-    SDL_Window *window = SDL_CreateWindow("render_frame", 0, 0, frameWidth, frameHeight,
-                                          SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
-    if (!context) {
-        std::fprintf(stderr, "render_frame: no OpenGL: %s\n", SDL_GetError());
-        return 1;
-    }
-
-    scene.windowWidth = frameWidth;
-    scene.windowHeight = frameHeight;
-    initLighting();
-    resetModelView();
-    setStartOrientation();
-    resizeViewport();
+    openStartScene(frameWidth, frameHeight);
     drawScene();
 
     int saved = savePicture(argv[1]);
     if (!saved) std::fprintf(stderr, "render_frame: cannot write %s: %s\n", argv[1], SDL_GetError());
-    SDL_GL_DeleteContext(context);
-    SDL_DestroyWindow(window);
-    SDL_Quit();
     return saved ? 0 : 1;
 }

@@ -12,11 +12,10 @@
 
 #include "render/scene_state.h"
 #include "render/gl.h"
-#include "render/camera.h"
 #include "render/frame.h"
-#include "render/lighting.h"
 #include "gl_recorder.h"
 #include "support/offscreen_gl.h"
+#include "support/start_scene.h"
 
 // ---- a quadric that can be refused ---------------------------------------------
 // These two stand in for GLU's in this test program: they count, and forward to
@@ -101,19 +100,6 @@ int allFinite(const float m[16]) {
     for (int i = 0; i < 16; i++)
         if (!std::isfinite(m[i])) return 0;
     return 1;
-}
-
-// The orientation the window starts with, worked out on the matrix stack the
-// way window creation does it: Rx(-130) times Ry(-30).
-void setStartOrientation() {
-    setIdentity(scene.rotationMatrix);
-    glPushMatrix();
-    glLoadIdentity();
-    glRotatef(-130.0f, 1.0f, 0.0f, 0.0f);
-    glRotatef(-30.0f, 0.0f, 1.0f, 0.0f);
-    glMultMatrixf(scene.rotationMatrix);
-    glGetFloatv(GL_MODELVIEW_MATRIX, scene.rotationMatrix);
-    glPopMatrix();
 }
 
 // ---- pixels ------------------------------------------------------------------
@@ -241,18 +227,8 @@ protected:
     OffscreenGl gl{clientWidth, clientHeight};
     void SetUp() override {
         ASSERT_TRUE(gl.ok());
-        scene = SceneState{};
         refuseQuadrics = 0;
-        openWindow();
-    }
-    // What window creation and its first resize do to GL and the scene.
-    void openWindow() {
-        scene.windowWidth = clientWidth;
-        scene.windowHeight = clientHeight;
-        initLighting();
-        resetModelView();
-        setStartOrientation();
-        resizeViewport();
+        openStartScene(clientWidth, clientHeight);
     }
 };
 
@@ -329,8 +305,7 @@ const SettingsCase settingsCases[] = {
 
 TEST_F(Frame, LeavesTheStateTheNextFrameReliesOn) {
     for (const SettingsCase &c : settingsCases) {
-        scene = SceneState{};
-        openWindow();
+        openStartScene(clientWidth, clientHeight);
         c.apply();
         float camera[16];
         glGetFloatv(GL_MODELVIEW_MATRIX, camera);
