@@ -4,15 +4,6 @@
 #include "render/scene_state.h"
 #include "support/layer_spy.h"
 
-void dispatchPendingMessages() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) continue;
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-}
-
 void MainWindowTest::SetUp() {
     scene = SceneState{};
     resetLayerSpy();

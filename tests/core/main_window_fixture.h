@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "support/window_helpers.h"
+
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -20,7 +22,3 @@ protected:
     HINSTANCE instance = nullptr;
     HWND window = nullptr;
 };
-
-// Dispatches queued messages until the queue is empty. A WM_QUIT found on the
-// way is dropped.
-void dispatchPendingMessages();

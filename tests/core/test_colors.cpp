@@ -9,6 +9,7 @@
 
 #include "app/redraw.h"
 #include "render/scene_state.h"
+#include "support/window_helpers.h"
 #include "ui/dialogs.h"
 
 namespace {
@@ -251,8 +252,7 @@ TEST(ColorsDialogOpenedOften, AThousandOpensAndClosesLeaveNoWindowBehind) {
         else
             SendMessageA(dialog, WM_CLOSE, 0, 0);
         // What the dialog manager posted on the way goes out as the loop would.
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        dispatchPendingMessages();
         ASSERT_EQ(scene.hColorsDlg, nullptr) << "round " << round;
     }
     int alive = 0;

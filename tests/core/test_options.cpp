@@ -13,6 +13,7 @@
 #include "render/gl.h"
 #include "render/scene_state.h"
 #include "support/offscreen_gl.h"
+#include "support/window_helpers.h"
 #include "ui/dialogs.h"
 
 namespace {
@@ -301,30 +302,10 @@ TEST_F(OptionsDialog, OtherMessagesReturnZeroAndInitDialogOne) {
 
 namespace {
 
-std::string windowText(HWND window) {
-    char text[256] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
 // Presses the panel's hidden "OPTIONS" button; returns the open dialog.
 HWND openOptionsFromPanel() {
     PanelDlgProc(nullptr, WM_COMMAND, MAKEWPARAM(1032, BN_CLICKED), 0);
     return scene.hOptionsDlg;
-}
-
-// Clicks a button of the real dialog: the dialog manager hands the command
-// to the procedure.
-void clickButton(HWND dialog, int id) {
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));
-}
-
-// Hands every queued message to its window, as the main loop would; the
-// dialog manager posts a cancel command after a close request, which may find
-// the dialog already gone.
-void dispatchPending() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
 }
 
 } // namespace
@@ -395,7 +376,9 @@ TEST_F(OptionsFromPanel, OkAndTheCloseBoxDestroyItAndTheNextPressOpensAFreshOne)
             clickButton(dialog, idOk);
         else
             SendMessageA(dialog, WM_CLOSE, 0, 0);
-        dispatchPending();
+        // The dialog manager posts a cancel command after a close request,
+        // which may find the dialog already gone.
+        dispatchPendingMessages();
         EXPECT_EQ(scene.hOptionsDlg, nullptr);
         EXPECT_FALSE(IsWindow(dialog));
         EXPECT_EQ(scene.idleFunc, nullptr);

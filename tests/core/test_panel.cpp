@@ -11,6 +11,7 @@
 #include "render/gl.h"
 #include "render/scene_state.h"
 #include "support/offscreen_gl.h"
+#include "support/window_helpers.h"
 #include "ui/dialogs.h"
 
 namespace {
@@ -266,20 +267,7 @@ TEST(PanelDialogButtons, AnOpenDialogIsLeftAloneAndNoFrameIsAsked) {
 
 namespace {
 
-// The text of a window, as GetWindowTextA gives it.
-std::string windowText(HWND window) {
-    char text[256] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
 LONG styleOf(HWND window) { return GetWindowLongA(window, GWL_STYLE); }
-
-// Hands every queued message to its window, as the main loop would.
-void dispatchPending() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-}
 
 // True when the rectangle inner lies wholly inside outer.
 bool inside(const RECT &inner, const RECT &outer) {
@@ -380,7 +368,7 @@ TEST_F(PanelTemplate, ShowsTheGroupBoxTwoFramedTextsAndTheIconAroundTheButtons) 
 
 TEST_F(PanelTemplate, StaysOpenWhenAskedToClose) {
     SendMessageA(panel, WM_CLOSE, 0, 0);
-    dispatchPending();
+    dispatchPendingMessages();
     EXPECT_TRUE(IsWindow(panel));
     EXPECT_TRUE(IsWindowVisible(panel));
     EXPECT_EQ(scene.idleFunc, nullptr);
@@ -396,22 +384,21 @@ TEST_F(PanelTemplate, AClickOnAVisibleButtonReachesTheProcedureThroughTheDialogM
         SCOPED_TRACE(c.id);
         scene.surfaceIndex = 7;
         scene.idleFunc = nullptr;
-        SendMessageA(panel, WM_COMMAND, MAKEWPARAM(c.id, BN_CLICKED), (LPARAM)GetDlgItem(panel, c.id));
+        clickButton(panel, c.id);
         EXPECT_EQ(scene.surfaceIndex, c.surface);
         EXPECT_EQ(scene.idleFunc, &idleRedraw);
     }
 }
 
 TEST_F(PanelTemplate, TheHiddenOptionsButtonOpensOneDialogHoweverOftenPressed) {
-    HWND optionsButton = GetDlgItem(panel, 1032);
-    SendMessageA(panel, WM_COMMAND, MAKEWPARAM(1032, BN_CLICKED), (LPARAM)optionsButton);
+    clickButton(panel, 1032);
     HWND options = scene.hOptionsDlg;
     ASSERT_NE(options, nullptr);
     EXPECT_TRUE(IsWindowVisible(options));
     EXPECT_EQ(windowText(options), "OPCIONES ");
     // While the first one lives, a second dialog would get another handle.
     for (int press = 0; press < 3; press++)
-        SendMessageA(panel, WM_COMMAND, MAKEWPARAM(1032, BN_CLICKED), (LPARAM)optionsButton);
+        clickButton(panel, 1032);
     EXPECT_EQ(scene.hOptionsDlg, options);
     EXPECT_EQ(scene.idleFunc, nullptr);
     DestroyWindow(options);
