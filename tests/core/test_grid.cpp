@@ -10,6 +10,7 @@
 #include "render/gl.h"
 #include "render/scene_state.h"
 #include "support/offscreen_gl.h"
+#include "support/patch_view.h"
 #include "surfaces/grid.h"
 
 namespace {
@@ -222,28 +223,8 @@ TEST(QuadGrid, NormalsAreUnitAndFollowTheRule) {
 
 // ---- Real pixels ---------------------------------------------------------
 
+// The patch seen along the y axis (lighting one-sided) covers pixels 10 to 90.
 const int viewSize = 100;
-const float clearBlue[4] = {0, 0, 1, 1};
-
-// Looks at the patch along the y axis from above (or from below), with an
-// orthographic view of -2..2 and one white light behind the viewer, lighting
-// one-sided: the patch covers pixels 10 to 90 of 100.
-void lookAlongY(bool fromAbove)
-{
-    glViewport(0, 0, viewSize, viewSize);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(-2, 2, -2, 2, -10, 10);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    const float behindViewer[4] = {0, 0, 1, 0};
-    glLightfv(GL_LIGHT0, GL_POSITION, behindViewer);
-    glEnable(GL_LIGHT0);
-    glEnable(GL_LIGHTING);
-    glRotatef(fromAbove ? 90.0f : -90.0f, 1, 0, 0);
-    glClearColor(clearBlue[0], clearBlue[1], clearBlue[2], clearBlue[3]);
-    glClear(GL_COLOR_BUFFER_BIT);
-}
 
 // What a pixel on the patch shows: the upward normals lit from above, the
 // same normals turned away from the light seen from below (grey ambient
@@ -265,8 +246,6 @@ const PixelCase pixelCases[] = {
     {"from below, backs culled", false, true, Dark},
 };
 
-bool isClearBlue(const unsigned char rgba[4]) { return rgba[0] == 0 && rgba[1] == 0 && rgba[2] == 255; }
-
 TEST(QuadGridPixels, TheLitPatchCoversItsSquareAndShowsItsFrontFromBelow) {
     OffscreenGl gl(viewSize, viewSize);
     ASSERT_TRUE(gl.ok());
@@ -274,7 +253,7 @@ TEST(QuadGridPixels, TheLitPatchCoversItsSquareAndShowsItsFrontFromBelow) {
     const int inside[][2] = {{12, 12}, {50, 50}, {87, 12}, {12, 87}, {87, 87}, {30, 70}};
     const int outside[][2] = {{2, 2}, {8, 50}, {50, 8}, {92, 92}, {97, 50}};
     for (const PixelCase &c : pixelCases) {
-        lookAlongY(c.fromAbove);
+        lookAlongY(viewSize, c.fromAbove);
         if (c.cullBackFaces) glEnable(GL_CULL_FACE); else glDisable(GL_CULL_FACE);
         drawQuadGrid(flatRule);
         glFinish();

@@ -11,6 +11,7 @@
 #include "render/gl.h"
 #include "render/scene_state.h"
 #include "support/offscreen_gl.h"
+#include "support/patch_view.h"
 #include "surfaces/grid.h"
 #include "surfaces/surfaces.h"
 
@@ -275,28 +276,8 @@ TEST(SurfaceTable, TheLastEntrySendsNothing) {
 
 // ---- Real pixels
 
+// Looked at straight down, the patch covers pixels 10 to 90.
 const int viewSize = 100;
-
-// Looks straight down on the patch (orthographic -2..2, so it covers pixels 10
-// to 90), one white light behind the viewer, smooth shading, clear colour blue.
-// Screen x runs with world x, screen rows (from the top) with world z.
-void lookDown()
-{
-    glViewport(0, 0, viewSize, viewSize);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(-2, 2, -2, 2, -10, 10);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    const float behindViewer[4] = {0, 0, 1, 0};
-    glLightfv(GL_LIGHT0, GL_POSITION, behindViewer);
-    glEnable(GL_LIGHT0);
-    glEnable(GL_LIGHTING);
-    glShadeModel(GL_SMOOTH);
-    glRotatef(90.0f, 1, 0, 0);
-    glClearColor(0, 0, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-}
 
 // Spread of the red channel along a row (fixed z) and along a column (fixed x)
 // of pixels inside the patch.
@@ -332,7 +313,7 @@ TEST(SurfacePixels, PlaneWavesRippleAlongTheirOwnAxisOnly) {
     const int steady = 3;   // rasterisation may differ by a level or two
     for (const auto &c : cases) {
         scene = SceneState{};
-        lookDown();
+        lookAlongY(viewSize, true);
         c.draw();
         glFinish();
         int alongX, alongZ;
@@ -347,14 +328,14 @@ TEST(SurfacePixels, TheEmptyEntryLeavesTheClearColour) {
     OffscreenGl gl(viewSize, viewSize);
     ASSERT_TRUE(gl.ok());
     scene = SceneState{};
-    lookDown();
+    lookAlongY(viewSize, true);
     drawNothing();
     glFinish();
     unsigned char rgba[4];
     for (int y = 5; y < viewSize; y += 10)
         for (int x = 5; x < viewSize; x += 10) {
             gl.pixel(x, y, rgba);
-            ASSERT_TRUE(rgba[0] == 0 && rgba[1] == 0 && rgba[2] == 255) << "pixel " << x << ", " << y;
+            ASSERT_TRUE(isClearBlue(rgba)) << "pixel " << x << ", " << y;
         }
     // The same view with a wave drawn is not all clear: the check above can see a surface.
     drawCurtainWave();
