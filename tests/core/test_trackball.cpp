@@ -112,6 +112,14 @@ const std::vector<StateCase> stateCases = {
     {"press again after a click", {{Press, 10, 10}, {Release, 10, 10}, {Press, 30, 30}}, {1, 1, 0, 0, false}},
 };
 
+// The start state on a 400 x 400 client area, the size the state and
+// increment cases are worked out for.
+void startOnSquareArea() {
+    scene = SceneState{};
+    scene.windowWidth = 400;
+    scene.windowHeight = 400;
+}
+
 void apply(const MouseEvent &event) {
     switch (event.kind) {
     case Press: trackballPress(event.x, event.y); break;
@@ -123,9 +131,7 @@ void apply(const MouseEvent &event) {
 TEST(TrackballStates, EventsLeadToTheirStates) {
     for (const StateCase &c : stateCases) {
         SCOPED_TRACE(c.name);
-        scene = SceneState{};
-        scene.windowWidth = 400;
-        scene.windowHeight = 400;
+        startOnSquareArea();
         for (const MouseEvent &event : c.events) {
             scene.idleFunc = nullptr;
             apply(event);
@@ -143,9 +149,7 @@ TEST(TrackballStates, EventsLeadToTheirStates) {
 }
 
 TEST(TrackballStates, PressRemembersThePointAndItsPlaceOnTheBall) {
-    scene = SceneState{};
-    scene.windowWidth = 400;
-    scene.windowHeight = 400;
+    startOnSquareArea();
     trackballPress(0, 200);
     EXPECT_EQ(scene.pressPoint.x, 0);
     EXPECT_EQ(scene.pressPoint.y, 200);
@@ -176,9 +180,7 @@ const IncrementCase incrementCases[] = {
 TEST(TrackballIncrement, MotionStoresAngleAndAxis) {
     for (const IncrementCase &c : incrementCases) {
         SCOPED_TRACE(c.name);
-        scene = SceneState{};
-        scene.windowWidth = 400;
-        scene.windowHeight = 400;
+        startOnSquareArea();
         trackballPress(c.fromX, c.fromY);
         trackballMotion(c.toX, c.toY);
         EXPECT_NEAR(scene.spinAngle, c.angle, 1e-3f);
