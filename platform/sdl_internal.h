@@ -67,6 +67,12 @@ enum QvCreateFlags : unsigned {
     QV_CREATE_CLIENT_SIZE = 1u << 0,
 };
 
+// The window manager's frame around a top-level window's client area, in
+// pixels on each side.
+struct QvFrame {
+    int top = 0, left = 0, bottom = 0, right = 0;
+};
+
 // One window. Top-level windows (no WS_CHILD) have their own SDL window once
 // realised; child windows have none and are drawn by their top-level window
 // onto its surface (the dialog class paints itself and all its controls).
@@ -110,7 +116,11 @@ struct QvWindow {
     SDL_Window *sdlWindow = nullptr;
     Uint32 sdlWindowId = 0;
     bool glWindow = false;         // sdlWindow was made for OpenGL
-    bool mapped = false;           // shown at least once; frame size known
+    bool mapped = false;           // shown at least once
+    // The frame the window manager reported for this window; until then its
+    // size is guessed from other windows of the same kind (qvFrameOf).
+    bool frameLearnt = false;
+    QvFrame frame;
     int pixelFormat = 0;           // 1-based index into qv.pixelFormats, 0 none
     HDC ownDc = nullptr;           // the private DC of a CS_OWNDC window
 
@@ -166,8 +176,13 @@ struct QvTimer {
 struct QvLayer {
     // ---- Video ------------------------------------------------------------
     bool videoReady = false;       // SDL's video subsystem is up
-    bool frameKnown = false;       // window-manager frame sizes seen once
-    int frameTop = 0, frameLeft = 0, frameBottom = 0, frameRight = 0;
+    // The window manager has answered once (or there is none): the first
+    // framed window waits for it, the others do not.
+    bool frameKnown = false;
+    // The last frame reported for a window without and with a sizing border
+    // (openbox adds a grip along the bottom of a resizable window).
+    bool frameSeen[2] = {false, false};
+    QvFrame frameSeenFor[2];
 
     // ---- Objects ----------------------------------------------------------
     uintptr_t nextHandle = 0x10000;  // shared by every kind of handle
@@ -261,8 +276,16 @@ void qvInvalidate(QvWindow *win, const RECT *rect, bool erase);
 // Sends WM_SIZE when the client size differs from the last one sent (or
 // none was sent); invalidates with CS_HREDRAW/CS_VREDRAW.
 void qvClientSizeChanged(QvWindow *win, int width, int height, bool minimized);
-// Takes the frame sizes the window manager reports once a window is mapped.
+// Asks SDL for the frame the window manager put around a mapped window and
+// takes it (qvTakeFrame) when there is one.
 void qvLearnFrame(QvWindow *win);
+// Takes a framed window's frame. The first time, a window created with an
+// outer size gives the frame its share of it; after that the client area
+// keeps its size and the frame goes around it.
+void qvTakeFrame(QvWindow *win, QvFrame frame);
+// The frame of a top-level window: its own once reported, else the last one
+// seen on a window of the same kind; none for children and bare popups.
+QvFrame qvFrameOf(const QvWindow *win);
 // Destroys every window (tests call this between cases).
 void qvDestroyAllWindows();
 

@@ -175,8 +175,9 @@ void inputWindowEvent(const SDL_WindowEvent &event) {
     case SDL_WINDOWEVENT_MOVED: {
         int frameWidth = win->rect.right - win->rect.left;
         int frameHeight = win->rect.bottom - win->rect.top;
-        win->rect.left = event.data1 - (qv.frameKnown ? qv.frameLeft : 0);
-        win->rect.top = event.data2 - (qv.frameKnown ? qv.frameTop : 0);
+        QvFrame frame = qvFrameOf(win);
+        win->rect.left = event.data1 - frame.left;
+        win->rect.top = event.data2 - frame.top;
         win->rect.right = win->rect.left + frameWidth;
         win->rect.bottom = win->rect.top + frameHeight;
         break;

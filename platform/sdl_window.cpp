@@ -16,8 +16,9 @@
 //   IsWindowEnabled, MoveWindow, ClientToScreen, ScreenToClient,
 //   LoadCursorA (stock cursors), GetSystemMetrics (SM_CXSCREEN, SM_CYSCREEN), GetModuleHandleA.
 //   Top-level windows get an SDL window; sizes passed in are outer sizes, and
-//   the window manager's frame (learnt once a window is mapped) is taken off
-//   to give the client area.
+//   the window manager's frame is taken off to give the client area. Each
+//   window learns its own frame once mapped (a resizable one's is deeper);
+//   before that, the frame of a window of the same kind stands in.
 // Left out: non-client messages (WM_NCCALCSIZE, WM_NCPAINT, WM_NCHITTEST),
 //   WM_MOVE, WM_WINDOWPOS*, activation and focus messages, regions (the update
 //   region is a bounding rectangle), class background brushes (nothing is
@@ -52,14 +53,9 @@ bool hasFrame(DWORD style) {
     return (style & (WS_CAPTION | WS_THICKFRAME)) != 0;
 }
 
-// Frame sizes to assume for this window: what the window manager reported.
-void frameOf(const QvWindow *win, int *top, int *left, int *bottom, int *right) {
-    bool framed = hasFrame(win->style);
-    *top = framed ? qv.frameTop : 0;
-    *left = framed ? qv.frameLeft : 0;
-    *bottom = framed ? qv.frameBottom : 0;
-    *right = framed ? qv.frameRight : 0;
-}
+// Which of qv.frameSeenFor a window's frame is kept in: with or without a
+// sizing border.
+int frameKind(DWORD style) { return (style & WS_THICKFRAME) ? 1 : 0; }
 
 // True when hwnd is win or one of its descendants.
 bool isInTree(HWND root, HWND hwnd) {
@@ -246,10 +242,9 @@ static POINT clientOriginOnScreen(QvWindow *top) {
         origin.x = x;
         origin.y = y;
     } else {
-        int ft, fl, fb, fr;
-        frameOf(top, &ft, &fl, &fb, &fr);
-        origin.x = top->rect.left + fl;
-        origin.y = top->rect.top + ft;
+        QvFrame frame = qvFrameOf(top);
+        origin.x = top->rect.left + frame.left;
+        origin.y = top->rect.top + frame.top;
     }
     return origin;
 }
@@ -313,30 +308,45 @@ bool qvRealizeSdlWindow(QvWindow *win, bool withGl) {
     return true;
 }
 
+QvFrame qvFrameOf(const QvWindow *win) {
+    if (!hasFrame(win->style)) return QvFrame{};
+    if (win->frameLearnt) return win->frame;
+    int kind = frameKind(win->style);
+    if (qv.frameSeen[kind]) return qv.frameSeenFor[kind];
+    return qv.frameSeen[1 - kind] ? qv.frameSeenFor[1 - kind] : QvFrame{};
+}
+
 void qvLearnFrame(QvWindow *win) {
     if (!win || !win->sdlWindow || !hasFrame(win->style)) return;
-    int top = 0, left = 0, bottom = 0, right = 0;
-    if (SDL_GetWindowBordersSize(win->sdlWindow, &top, &left, &bottom, &right) != 0) return;
-    if ((top | left | bottom | right) == 0) return;
-    qv.frameKnown = true;
-    qv.frameTop = top;
-    qv.frameLeft = left;
-    qv.frameBottom = bottom;
-    qv.frameRight = right;
-    if (win->minimized) return;
-    int outerWidth = win->rect.right - win->rect.left;
-    int outerHeight = win->rect.bottom - win->rect.top;
-    if (win->clientSizeFixed) {
-        win->rect.right = win->rect.left + win->clientWidth + left + right;
-        win->rect.bottom = win->rect.top + win->clientHeight + top + bottom;
+    QvFrame frame;
+    if (SDL_GetWindowBordersSize(win->sdlWindow, &frame.top, &frame.left, &frame.bottom, &frame.right) != 0)
         return;
+    if ((frame.top | frame.left | frame.bottom | frame.right) == 0) return;
+    qvTakeFrame(win, frame);
+}
+
+void qvTakeFrame(QvWindow *win, QvFrame frame) {
+    qv.frameKnown = true;
+    qv.frameSeen[frameKind(win->style)] = true;
+    qv.frameSeenFor[frameKind(win->style)] = frame;
+    bool first = !win->frameLearnt;
+    win->frameLearnt = true;
+    win->frame = frame;
+    if (win->minimized) return;
+    if (first && !win->clientSizeFixed) {
+        // The outer size asked for holds the frame: the client area is the rest.
+        int clientWidth = std::max(0, win->rect.right - win->rect.left - frame.left - frame.right);
+        int clientHeight = std::max(0, win->rect.bottom - win->rect.top - frame.top - frame.bottom);
+        if (clientWidth != win->clientWidth || clientHeight != win->clientHeight) {
+            if (win->sdlWindow)
+                SDL_SetWindowSize(win->sdlWindow, std::max(1, clientWidth), std::max(1, clientHeight));
+            qvClientSizeChanged(win, clientWidth, clientHeight, false);
+            return;
+        }
     }
-    // The outer size asked for holds the frame: the client area is the rest.
-    int clientWidth = std::max(0, outerWidth - left - right);
-    int clientHeight = std::max(0, outerHeight - top - bottom);
-    if (clientWidth == win->clientWidth && clientHeight == win->clientHeight) return;
-    SDL_SetWindowSize(win->sdlWindow, std::max(1, clientWidth), std::max(1, clientHeight));
-    qvClientSizeChanged(win, clientWidth, clientHeight, false);
+    // The client area keeps its size: the frame goes around it.
+    win->rect.right = win->rect.left + win->clientWidth + frame.left + frame.right;
+    win->rect.bottom = win->rect.top + win->clientHeight + frame.top + frame.bottom;
 }
 
 void qvClientSizeChanged(QvWindow *win, int width, int height, bool minimized) {
@@ -356,10 +366,9 @@ void qvClientSizeChanged(QvWindow *win, int width, int height, bool minimized) {
             win->rect.right = win->rect.left + width;
             win->rect.bottom = win->rect.top + height;
         } else {
-            int ft, fl, fb, fr;
-            frameOf(win, &ft, &fl, &fb, &fr);
-            win->rect.right = win->rect.left + width + fl + fr;
-            win->rect.bottom = win->rect.top + height + ft + fb;
+            QvFrame frame = qvFrameOf(win);
+            win->rect.right = win->rect.left + width + frame.left + frame.right;
+            win->rect.bottom = win->rect.top + height + frame.top + frame.bottom;
         }
         UINT classStyle = win->cls->style;
         if ((widthChanged && (classStyle & CS_HREDRAW)) || (heightChanged && (classStyle & CS_VREDRAW)) ||
@@ -471,17 +480,17 @@ HWND qvCreateWindow(DWORD exStyle, const char *className, const char *title, DWO
         win->clientHeight = height;
     } else {
         win->owner = parent ? qvTopLevelOf(parent)->handle : nullptr;
-        int ft, fl, fb, fr;
-        frameOf(win, &ft, &fl, &fb, &fr);
+        QvFrame frame = qvFrameOf(win);
         if (createFlags & QV_CREATE_CLIENT_SIZE) {
             win->clientSizeFixed = true;
             win->clientWidth = width;
             win->clientHeight = height;
-            win->rect = RECT{x, y, x + width + fl + fr, y + height + ft + fb};
+            win->rect = RECT{x, y, x + width + frame.left + frame.right,
+                             y + height + frame.top + frame.bottom};
         } else {
             win->rect = RECT{x, y, x + width, y + height};
-            win->clientWidth = std::max(0, width - fl - fr);
-            win->clientHeight = std::max(0, height - ft - fb);
+            win->clientWidth = std::max(0, width - frame.left - frame.right);
+            win->clientHeight = std::max(0, height - frame.top - frame.bottom);
         }
     }
     HWND hwnd = win->handle;
@@ -843,12 +852,16 @@ BOOL WINAPI GetWindowRect(HWND hwnd, LPRECT rect) {
         *rect = RECT{origin.x, origin.y, origin.x + win->clientWidth, origin.y + win->clientHeight};
         return TRUE;
     }
-    int ft, fl, fb, fr;
-    frameOf(win, &ft, &fl, &fb, &fr);
+    QvFrame frame = qvFrameOf(win);
     POINT origin = clientOriginOnScreen(win);
-    int width = win->minimized ? win->rect.right - win->rect.left : win->clientWidth + fl + fr;
-    int height = win->minimized ? win->rect.bottom - win->rect.top : win->clientHeight + ft + fb;
-    *rect = RECT{origin.x - fl, origin.y - ft, origin.x - fl + width, origin.y - ft + height};
+    int width = win->clientWidth + frame.left + frame.right;
+    int height = win->clientHeight + frame.top + frame.bottom;
+    if (win->minimized) {
+        width = win->rect.right - win->rect.left;
+        height = win->rect.bottom - win->rect.top;
+    }
+    *rect = RECT{origin.x - frame.left, origin.y - frame.top, origin.x - frame.left + width,
+                 origin.y - frame.top + height};
     return TRUE;
 }
 
@@ -893,15 +906,14 @@ BOOL WINAPI MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repa
         qvClientSizeChanged(win, width, height, false);
         return TRUE;
     }
-    int ft, fl, fb, fr;
-    frameOf(win, &ft, &fl, &fb, &fr);
+    QvFrame frame = qvFrameOf(win);
     win->clientSizeFixed = false;
     win->rect = RECT{x, y, x + width, y + height};
-    int clientWidth = std::max(0, width - fl - fr);
-    int clientHeight = std::max(0, height - ft - fb);
+    int clientWidth = std::max(0, width - frame.left - frame.right);
+    int clientHeight = std::max(0, height - frame.top - frame.bottom);
     if (win->sdlWindow) {
         // SDL places the client area; the frame goes where it was asked for.
-        if (win->mapped) SDL_SetWindowPosition(win->sdlWindow, x + fl, y + ft);
+        if (win->mapped) SDL_SetWindowPosition(win->sdlWindow, x + frame.left, y + frame.top);
         SDL_SetWindowSize(win->sdlWindow, std::max(1, clientWidth), std::max(1, clientHeight));
     }
     if (win->visible || win->sizeSent) qvClientSizeChanged(win, clientWidth, clientHeight, false);

@@ -9,6 +9,9 @@ void LayerTest::SetUp() {
     qv.posted.clear();
     now = 1000;
     qv.clockMs = fakeClock;
+    // Frames a test made up do not carry over to the next one.
+    qv.frameKnown = false;
+    qv.frameSeen[0] = qv.frameSeen[1] = false;
     clearMessageLog();
 }
 

@@ -265,6 +265,40 @@ TEST_F(WindowEvents, MinimisedWindowReportsZeroSizeAndIsNotPainted) {
     EXPECT_TRUE(matchesSequence(restored, messageLog()));
 }
 
+// The client and outer sizes of a top-level window, as "w x h, w x h".
+std::string sizesOf(HWND hwnd) {
+    RECT client, outer;
+    GetClientRect(hwnd, &client);
+    GetWindowRect(hwnd, &outer);
+    return std::to_string(client.right) + " x " + std::to_string(client.bottom) + ", " +
+           std::to_string(outer.right - outer.left) + " x " + std::to_string(outer.bottom - outer.top);
+}
+
+TEST_F(WindowEvents, EachWindowKeepsItsOwnFrameThroughMinimiseAndRestore) {
+    // openbox puts a grip along the bottom of a resizable window: its frame
+    // is deeper than that of a window of fixed size.
+    const QvFrame sizing = {20, 1, 5, 1};
+    const QvFrame fixed = {20, 1, 1, 1};
+    HWND main = shownWindow(this, makeWindow("RecordingA", 0, 300, 200, WS_OVERLAPPEDWINDOW));
+    HWND panel = shownWindow(this, makeWindow("RecordingA", 0, 120, 90, WS_POPUP | WS_CAPTION));
+    // Mapped, each window gives its frame a share of the outer size asked for.
+    qvTakeFrame(qvWindowFromHandle(main), sizing);
+    qvTakeFrame(qvWindowFromHandle(panel), fixed);
+    EXPECT_EQ(sizesOf(main), "298 x 175, 300 x 200");
+    EXPECT_EQ(sizesOf(panel), "118 x 69, 120 x 90");
+    for (int cycle = 1; cycle <= 3; cycle++) {
+        pushWindowEvent(main, SDL_WINDOWEVENT_MINIMIZED);
+        pushWindowEvent(main, SDL_WINDOWEVENT_RESTORED);
+        drainQueue();
+        // Shown again, it is reported with the same frame.
+        qvTakeFrame(qvWindowFromHandle(main), sizing);
+        EXPECT_EQ(sizesOf(main), "298 x 175, 300 x 200") << "after minimise and restore " << cycle;
+    }
+    // A frame that changes later goes around the client area as it is.
+    qvTakeFrame(qvWindowFromHandle(main), QvFrame{20, 0, 0, 0});
+    EXPECT_EQ(sizesOf(main), "298 x 175, 298 x 195");
+}
+
 TEST_F(WindowEvents, ExposureAsksForPaint) {
     HWND hwnd = shownWindow(this, makeWindow("RecordingA", 0, 200, 100));
     pushWindowEvent(hwnd, SDL_WINDOWEVENT_EXPOSED);
