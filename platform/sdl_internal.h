@@ -121,6 +121,7 @@ struct QvWindow {
     // size is guessed from other windows of the same kind (qvFrameOf).
     bool frameLearnt = false;
     QvFrame frame;
+    bool frameRequested = false;   // asked of the window manager before mapping
     int pixelFormat = 0;           // 1-based index into qv.pixelFormats, 0 none
     HDC ownDc = nullptr;           // the private DC of a CS_OWNDC window
 

@@ -26,6 +26,9 @@
 //   in sdl_resources.cpp; a class's icon becomes its SDL windows' icon.
 #include "sdl_internal.h"
 
+#include <SDL_syswm.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
 #include <strings.h>
 
 #include <algorithm>
@@ -118,25 +121,75 @@ SDL_Window *createSdlWindow(QvWindow *win, bool withGl) {
     return SDL_CreateWindow(win->text.c_str(), win->rect.left, win->rect.top, w, h, flags);
 }
 
-// Pumps SDL until the window manager has reported the frame of a freshly
-// mapped window, or the wait is over (then there is no window manager).
-void waitForFrame(QvWindow *win) {
-    if (qv.frameKnown || !hasFrame(win->style)) return;
-    const char *driver = SDL_GetCurrentVideoDriver();
-    if (!driver || std::strcmp(driver, "x11") != 0) {
-        qv.frameKnown = true;  // other drivers report no frame
-        return;
+// True when the window is on X11, where a window manager may frame it.
+bool onX11(SDL_Window *window, SDL_SysWMinfo *info) {
+    SDL_VERSION(&info->version);
+    return window && SDL_GetWindowWMInfo(window, info) && info->subsystem == SDL_SYSWM_X11;
+}
+
+// True when the X11 window manager lists the atom among what it supports.
+bool windowManagerSupports(Display *display, Atom wanted) {
+    Atom supported = XInternAtom(display, "_NET_SUPPORTED", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char *data = nullptr;
+    if (XGetWindowProperty(display, DefaultRootWindow(display), supported, 0, 4096, False, XA_ATOM, &type, &format,
+                           &count, &remaining, &data) != Success)
+        return false;
+    bool found = false;
+    if (data && type == XA_ATOM && format == 32) {
+        const Atom *atoms = reinterpret_cast<const Atom *>(data);
+        for (unsigned long i = 0; i < count && !found; i++) found = atoms[i] == wanted;
     }
+    if (data) XFree(data);
+    return found;
+}
+
+// Asks the window manager for the frame it will put around a window that is
+// not mapped yet, so that the window can be given its client size before it
+// appears instead of being resized in view. The answer comes as a property
+// change that SDL reads when it pumps events. False when no window manager
+// offers this.
+bool requestFrame(SDL_Window *window) {
+    SDL_SysWMinfo info;
+    if (!onX11(window, &info)) return false;
+    Display *display = info.info.x11.display;
+    Atom request = XInternAtom(display, "_NET_REQUEST_FRAME_EXTENTS", False);
+    if (!windowManagerSupports(display, request)) return false;
+    XEvent event = {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = info.info.x11.window;
+    event.xclient.message_type = request;
+    event.xclient.format = 32;
+    XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask,
+               &event);
+    XFlush(display);
+    return true;
+}
+
+// Pumps SDL until the window manager has reported the window's frame, or the
+// wait is over; true when it did.
+bool pollFrame(SDL_Window *window) {
     Uint64 start = SDL_GetTicks64();
     int top = 0, left = 0, bottom = 0, right = 0;
     while (SDL_GetTicks64() - start < frameWaitMs) {
         SDL_PumpEvents();
-        if (SDL_GetWindowBordersSize(win->sdlWindow, &top, &left, &bottom, &right) == 0 &&
+        if (SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) == 0 &&
             (top | left | bottom | right) != 0)
-            break;
+            return true;
         SDL_Delay(1);
     }
-    qv.frameKnown = true;
+    return false;
+}
+
+// Waits for the frame of the first framed window to be mapped without having
+// been asked for it beforehand; when none comes, there is no window manager.
+void waitForFrame(QvWindow *win) {
+    if (qv.frameKnown || !hasFrame(win->style)) return;
+    const char *driver = SDL_GetCurrentVideoDriver();
+    if (driver && std::strcmp(driver, "x11") == 0) pollFrame(win->sdlWindow);
+    qv.frameKnown = true;  // other drivers report no frame
 }
 
 // The cached handle for a named resource: the same name gives the same handle.
@@ -290,6 +343,10 @@ bool qvRealizeSdlWindow(QvWindow *win, bool withGl) {
     win->sdlWindow = created;
     win->sdlWindowId = SDL_GetWindowID(created);
     win->glWindow = withGl;
+    // A window whose client area gets what its frame leaves asks for the frame
+    // now: the answer is usually in by the time the window is shown.
+    if (hasFrame(win->style) && !win->frameLearnt && !win->clientSizeFixed)
+        win->frameRequested = requestFrame(created);
     if (SDL_Surface *icon = win->cls->icon ? qvIconImage(win->cls->icon) : nullptr)
         SDL_SetWindowIcon(created, icon);
     // An owned window stays in front of its owner, as on Windows: on X11 that
@@ -646,6 +703,11 @@ BOOL WINAPI ShowWindow(HWND hwnd, int cmdShow) {
         SendMessageA(hwnd, WM_SHOWWINDOW, TRUE, 0);
         if (!(win = qvWindowFromHandle(hwnd))) return wasVisible;
         if (!qvRealizeSdlWindow(win, false)) return wasVisible;
+        if (win->frameRequested && !win->frameLearnt && pollFrame(win->sdlWindow)) {
+            // Sized inside its frame before it appears.
+            qvLearnFrame(win);
+            if (!(win = qvWindowFromHandle(hwnd))) return wasVisible;
+        }
         win->visible = true;
         SDL_ShowWindow(win->sdlWindow);
         if (!win->mapped) {
