@@ -17,8 +17,9 @@
 //   LoadCursorA (stock cursors), GetSystemMetrics (SM_CXSCREEN, SM_CYSCREEN), GetModuleHandleA.
 //   Top-level windows get an SDL window; sizes passed in are outer sizes, and
 //   the window manager's frame is taken off to give the client area. Each
-//   window learns its own frame once mapped (a resizable one's is deeper);
-//   before that, the frame of a window of the same kind stands in.
+//   window has its own frame (a resizable one's is deeper), asked of an X11
+//   window manager before the window is shown, or learnt once it is mapped;
+//   until then, the frame of a window of the same kind stands in.
 // Left out: non-client messages (WM_NCCALCSIZE, WM_NCPAINT, WM_NCHITTEST),
 //   WM_MOVE, WM_WINDOWPOS*, activation and focus messages, regions (the update
 //   region is a bounding rectangle), class background brushes (nothing is
