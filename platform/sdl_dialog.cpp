@@ -160,11 +160,17 @@ void setWindowManagerFunctions(SDL_Window *window, bool closable) {
     XFlush(display);
 }
 
+// The face and point size a template's dialog is drawn with.
+std::pair<std::string, int> templateFont(const QvDialogTemplate &tmpl) {
+    bool named = (tmpl.style & DS_SETFONT) && !tmpl.faceName.empty();
+    return named ? std::make_pair(tmpl.faceName, tmpl.pointSize)
+                 : std::make_pair(std::string(defaultDialogFace), defaultDialogPoints);
+}
+
 // Opens the template's font and sets the dialog base units from it.
 void setUpDialogFont(QvDialog *dialog, const QvDialogTemplate &tmpl) {
-    bool named = (tmpl.style & DS_SETFONT) && !tmpl.faceName.empty();
-    dialog->font = named ? qvOpenFont(tmpl.faceName.c_str(), tmpl.pointSize)
-                         : qvOpenFont(defaultDialogFace, defaultDialogPoints);
+    std::pair<std::string, int> font = templateFont(tmpl);
+    dialog->font = qvOpenFont(font.first.c_str(), font.second);
     dialog->baseX = dialog->font ? dialog->font->averageWidth : fallbackBaseX;
     dialog->baseY = dialog->font ? dialog->font->height : fallbackBaseY;
 }
@@ -230,6 +236,12 @@ void qvRegisterDialogClasses() {
 QvDialog *qvDialogOf(QvWindow *win) {
     if (!win || !win->cls || win->cls->proc != dialogWindowProc) return nullptr;
     return static_cast<QvDialog *>(win->classData);
+}
+
+void qvPrefetchDialogFonts() {
+    std::vector<std::pair<std::string, int>> fonts;
+    for (const QvDialogTemplate &tmpl : qvProgramResources().dialogs) fonts.push_back(templateFont(tmpl));
+    qvPrefetchFonts(std::move(fonts));
 }
 
 const QvFont *qvControlFont(QvWindow *control) {

@@ -119,6 +119,11 @@ struct QvFont {
 // (Arial -> Liberation Sans...). Null when no font can be opened at all.
 const QvFont *qvOpenFont(const char *faceName, int pointSize);
 
+// Starts resolving and opening fonts (face and point size; "" and 0 for the
+// defaults) on a second thread; the calls below take them over when first
+// called.
+void qvPrefetchFonts(std::vector<std::pair<std::string, int>> faces);
+
 // The family and file fontconfig resolves a face to (with the alias table),
 // without opening it. False when fontconfig finds nothing.
 bool qvResolveFontFace(const char *faceName, std::string *family, std::string *file, int *index);

@@ -12,6 +12,13 @@
 //   - The metrics dialog units come from: the average character width by
 //     Windows' formula, (width of "A..Za..z" / 26 + 1) / 2, and the cell
 //     height; text measured without kerning, as GDI measures it.
+//   - Each face is asked of fontconfig once; each file and size is opened once.
+//   - Start-up: the fonts the dialog templates name are resolved and opened
+//     on a second thread while the program loads OpenGL, so the first dialog
+//     does not wait for fontconfig to read its configuration. Until the
+//     main thread takes them over, fontconfig and FreeType belong to that
+//     thread; it reports nothing, and what it could not do is done again
+//     (and reported) when a dialog asks.
 // Left out: italic, underline, character sets, bitmap fonts, font handles
 // (WM_SETFONT / HFONT): each dialog draws with the font its template names.
 #include "sdl_dialog_internal.h"
@@ -19,6 +26,7 @@
 #include <fontconfig/fontconfig.h>
 
 #include <cstring>
+#include <future>
 #include <strings.h>
 
 namespace {
@@ -41,6 +49,9 @@ const FontAlias fontAliases[] = {
 
 // Windows' dialog fonts are sized for 96 dots an inch.
 const int windowsDpi = 96;
+// What a dialog that names no font (or no size) is drawn with.
+const char defaultFace[] = "MS Sans Serif";
+const int defaultPoints = 8;
 
 // The text whose width gives the average character width.
 const char averageWidthSample[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
@@ -84,9 +95,9 @@ const FontAlias *findAlias(const char *face) {
     return nullptr;
 }
 
-}  // namespace
-
-bool qvResolveFontFace(const char *faceName, std::string *family, std::string *file, int *index) {
+// The font fontconfig and the alias table give for a face; false when
+// fontconfig has nothing at all.
+bool resolveFace(const char *faceName, FontMatch *out) {
     FontMatch direct, twin;
     bool found = matchFont(faceName, FC_WEIGHT_REGULAR, &direct);
     // FcFontMatch always returns some font: only the family tells whether it
@@ -99,10 +110,125 @@ bool qvResolveFontFace(const char *faceName, std::string *family, std::string *f
             found = true;
         }
     }
-    if (!found) return false;
-    *family = direct.family;
-    *file = direct.file;
-    *index = direct.index;
+    if (found) *out = direct;
+    return found;
+}
+
+// A face and what it resolved to.
+struct ResolvedFace {
+    std::string face;
+    bool found = false;
+    FontMatch match;
+};
+
+// Every face resolved so far, so that fontconfig is asked once per face.
+std::vector<ResolvedFace> resolvedFaces;
+
+// The face among those resolved, or null.
+const ResolvedFace *findResolvedIn(const std::vector<ResolvedFace> &known, const char *faceName) {
+    for (const ResolvedFace &r : known)
+        if (strcasecmp(r.face.c_str(), faceName) == 0) return &r;
+    return nullptr;
+}
+
+const ResolvedFace *findResolved(const char *faceName) { return findResolvedIn(resolvedFaces, faceName); }
+
+// The resolved face, asking fontconfig only the first time.
+const ResolvedFace &resolveOnce(std::vector<ResolvedFace> &known, const char *faceName) {
+    if (const ResolvedFace *r = findResolvedIn(known, faceName)) return *r;
+    ResolvedFace r;
+    r.face = faceName;
+    r.found = resolveFace(faceName, &r.match);
+    known.push_back(std::move(r));
+    return known.back();
+}
+
+// The open font of a file at a size among fonts, or null.
+const QvFont *findOpen(const std::vector<std::unique_ptr<QvFont>> &fonts, const std::string &file, int pointSize) {
+    for (const auto &font : fonts)
+        if (font->file == file && font->pointSize == pointSize) return font.get();
+    return nullptr;
+}
+
+// Opens a resolved font at 96 dpi and measures what dialog units are made
+// from; null, with SDL's error, when the file cannot be opened.
+std::unique_ptr<QvFont> openResolved(const FontMatch &match, int pointSize) {
+    TTF_Font *ttf = TTF_OpenFontIndexDPI(match.file.c_str(), pointSize, match.index, windowsDpi, windowsDpi);
+    if (!ttf) return nullptr;
+    TTF_SetFontKerning(ttf, 0);
+    auto font = std::make_unique<QvFont>();
+    font->font = ttf;
+    font->family = match.family;
+    font->file = match.file;
+    font->pointSize = pointSize;
+    int sampleWidth = qvTextWidth(font.get(), averageWidthSample, strlen(averageWidthSample));
+    font->averageWidth = (sampleWidth / 26 + 1) / 2;
+    font->height = TTF_FontHeight(ttf);
+    return font;
+}
+
+// What the start-up's second thread got ready.
+struct Prefetched {
+    bool ttfReady = false;
+    std::vector<ResolvedFace> faces;
+    std::vector<std::unique_ptr<QvFont>> fonts;
+};
+
+std::future<Prefetched> prefetched;
+
+// Runs on the second thread: resolves and opens each face at its size.
+Prefetched prefetch(const std::vector<std::pair<std::string, int>> &requests) {
+    Prefetched out;
+    for (const auto &request : requests) {
+        const ResolvedFace &resolved = resolveOnce(out.faces, request.first.c_str());
+        if (!resolved.found || findOpen(out.fonts, resolved.match.file, request.second)) continue;
+        if (!out.ttfReady && TTF_Init() != 0) break;
+        out.ttfReady = true;
+        if (auto font = openResolved(resolved.match, request.second)) out.fonts.push_back(std::move(font));
+    }
+    return out;
+}
+
+// Takes over what the second thread got ready, waiting for it if it is still
+// at work. Everything below that touches fontconfig or FreeType calls it first.
+void collectPrefetched() {
+    if (!prefetched.valid()) return;
+    Prefetched ready = prefetched.get();
+    for (auto &font : ready.fonts) {
+        if (findOpen(qvDlg.fonts, font->file, font->pointSize))
+            TTF_CloseFont(font->font);  // opened here meanwhile
+        else
+            qvDlg.fonts.push_back(std::move(font));
+    }
+    // SDL_ttf counts its starts: one is enough to stop at the end.
+    if (ready.ttfReady && qvDlg.ttfReady) TTF_Quit();
+    if (ready.ttfReady) qvDlg.ttfReady = true;
+    for (ResolvedFace &face : ready.faces)
+        if (!findResolved(face.face.c_str())) resolvedFaces.push_back(std::move(face));
+}
+
+}  // namespace
+
+void qvPrefetchFonts(std::vector<std::pair<std::string, int>> faces) {
+    collectPrefetched();
+    for (auto &face : faces) {
+        if (face.first.empty()) face.first = defaultFace;
+        if (face.second <= 0) face.second = defaultPoints;
+    }
+    try {
+        prefetched = std::async(std::launch::async, prefetch, std::move(faces));
+    } catch (const std::system_error &) {
+        // No second thread: the fonts are opened when first asked for.
+    }
+}
+
+bool qvResolveFontFace(const char *faceName, std::string *family, std::string *file, int *index) {
+    collectPrefetched();
+    const ResolvedFace &resolved = resolveOnce(resolvedFaces, faceName);
+    if (!resolved.found) return false;
+    *family = resolved.match.family;
+    *file = resolved.match.file;
+    *index = resolved.match.index;
     return true;
 }
 
@@ -115,17 +241,16 @@ int qvTextWidth(const QvFont *font, const char *text, size_t length) {
 }
 
 const QvFont *qvOpenFont(const char *faceName, int pointSize) {
-    if (!faceName || !*faceName) faceName = "MS Sans Serif";
-    if (pointSize <= 0) pointSize = 8;
-    std::string family, file;
-    int index = 0;
-    if (!qvResolveFontFace(faceName, &family, &file, &index)) {
+    if (!faceName || !*faceName) faceName = defaultFace;
+    if (pointSize <= 0) pointSize = defaultPoints;
+    collectPrefetched();
+    const ResolvedFace &resolved = resolveOnce(resolvedFaces, faceName);
+    if (!resolved.found) {
         SDL_ClearError();
         qvError("no font found for \"%s\"", faceName);
         return nullptr;
     }
-    for (const auto &font : qvDlg.fonts)
-        if (font->file == file && font->pointSize == pointSize) return font.get();
+    if (const QvFont *open = findOpen(qvDlg.fonts, resolved.match.file, pointSize)) return open;
     if (!qvDlg.ttfReady) {
         if (TTF_Init() != 0) {
             qvError("cannot start SDL_ttf");
@@ -133,25 +258,17 @@ const QvFont *qvOpenFont(const char *faceName, int pointSize) {
         }
         qvDlg.ttfReady = true;
     }
-    TTF_Font *ttf = TTF_OpenFontIndexDPI(file.c_str(), pointSize, index, windowsDpi, windowsDpi);
-    if (!ttf) {
-        qvError("cannot open %s", file.c_str());
+    std::unique_ptr<QvFont> font = openResolved(resolved.match, pointSize);
+    if (!font) {
+        qvError("cannot open %s", resolved.match.file.c_str());
         return nullptr;
     }
-    TTF_SetFontKerning(ttf, 0);
-    auto font = std::make_unique<QvFont>();
-    font->font = ttf;
-    font->family = family;
-    font->file = file;
-    font->pointSize = pointSize;
-    int sampleWidth = qvTextWidth(font.get(), averageWidthSample, strlen(averageWidthSample));
-    font->averageWidth = (sampleWidth / 26 + 1) / 2;
-    font->height = TTF_FontHeight(ttf);
     qvDlg.fonts.push_back(std::move(font));
     return qvDlg.fonts.back().get();
 }
 
 void qvCloseFonts() {
+    collectPrefetched();
     for (auto &font : qvDlg.fonts) TTF_CloseFont(font->font);
     qvDlg.fonts.clear();
     if (qvDlg.ttfReady) TTF_Quit();

@@ -337,3 +337,6 @@ inline uintptr_t qvKey(H handle) { return reinterpret_cast<uintptr_t>(handle); }
 // instance). The image of an icon handle, e.g. for SDL_SetWindowIcon of a
 // window whose class has an icon; null for anything that is not an icon.
 SDL_Surface *qvIconImage(HICON icon);
+// Starts opening the fonts the program's dialog templates name on a second
+// thread, so that the first dialog does not wait for them (start-up).
+void qvPrefetchDialogFonts();

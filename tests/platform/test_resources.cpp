@@ -543,6 +543,24 @@ TEST(Fonts, TemplateFacesResolveToTheirMetricTwins) {
         << "the black face is wider";
 }
 
+TEST(Fonts, FontsPreparedAheadAreTheOnesDialogsGet) {
+    qvPrefetchFonts({{"Arial", 9}, {"", 0}, {"No Such Face At All", 10}});
+    const QvFont *arial = qvOpenFont("Arial", 9);
+    ASSERT_NE(arial, nullptr);
+    EXPECT_EQ(arial->family, "Liberation Sans");
+    EXPECT_EQ(arial->averageWidth, 7);
+    EXPECT_EQ(qvOpenFont("arial", 9), arial);
+    const QvFont *unnamed = qvOpenFont("", 0);
+    ASSERT_NE(unnamed, nullptr);
+    EXPECT_EQ(unnamed->pointSize, 8);
+    ASSERT_NE(qvOpenFont("No Such Face At All", 10), nullptr);
+    // Prepared again, nothing is opened twice.
+    size_t open = qvDlg.fonts.size();
+    qvPrefetchFonts({{"Arial", 9}, {"", 0}});
+    EXPECT_EQ(qvOpenFont("Arial", 9), arial);
+    EXPECT_EQ(qvDlg.fonts.size(), open);
+}
+
 TEST(Fonts, AnUnknownFaceStillGetsAFont) {
     const QvFont *font = qvOpenFont("No Such Face At All", 9);
     ASSERT_NE(font, nullptr);
