@@ -338,5 +338,5 @@ inline uintptr_t qvKey(H handle) { return reinterpret_cast<uintptr_t>(handle); }
 // window whose class has an icon; null for anything that is not an icon.
 SDL_Surface *qvIconImage(HICON icon);
 // Starts opening the fonts the program's dialog templates name on a second
-// thread, so that the first dialog does not wait for them (start-up).
+// thread, so that the first dialog does not wait for them (main() calls it).
 void qvPrefetchDialogFonts();

@@ -7,8 +7,7 @@
 //   DISPLAY: unless that driver was asked for, the program says so in one line
 //   and exits with status 1), the layer's error function, its clock, and the
 //   glibc malloc tuning that keeps Mesa's per-frame buffers from going back to
-//   the system after every frame. Once the display is there, the fonts the
-//   dialogs name are opened on a second thread (sdl_fonts.cpp).
+//   the system after every frame.
 // Left out: STARTUPINFO (the show command is always SW_SHOWDEFAULT), the
 //   command line's quoting rules (the arguments are joined by blanks).
 #include "sdl_internal.h"
@@ -127,6 +126,4 @@ void qvStartup() {
     // From here on, SIGINT and SIGTERM (SDL_QUIT) close the windows, and the
     // program is ended if it does not go by itself.
     qv.quitDeadlineEnabled = true;
-    // The panel's fonts get ready while OpenGL loads.
-    qvPrefetchDialogFonts();
 }
