@@ -97,16 +97,23 @@ void postMouseMessage(HWND hwnd, UINT message, WPARAM keys, POINT p) {
     qvPostMessage(hwnd, message, keys, lParam);
 }
 
+// Where a mouse event at (x, y) in the client area of SDL window sdlId goes
+// (see mouseTarget), after noting where on the screen it happened; null
+// when it belongs to no window of ours.
+QvWindow *mouseEventTarget(Uint32 sdlId, int x, int y, POINT *clientPoint) {
+    QvWindow *top = qvWindowFromSdlId(sdlId);
+    if (!top) return nullptr;
+    POINT p = {x, y};
+    qv.lastScreenPoint = qvClientToScreen(top, p);
+    return mouseTarget(top, p, clientPoint);
+}
+
 // ---- Input functions: the only callers of the mouse and size messages ----
 
 // The pointer moved to (x, y) in the client area of SDL window sdlId.
 void inputMouseMotion(Uint32 sdlId, int x, int y) {
-    QvWindow *top = qvWindowFromSdlId(sdlId);
-    if (!top) return;
-    POINT p = {x, y};
-    qv.lastScreenPoint = qvClientToScreen(top, p);
     POINT clientPoint;
-    QvWindow *target = mouseTarget(top, p, &clientPoint);
+    QvWindow *target = mouseEventTarget(sdlId, x, y, &clientPoint);
     if (target) postMouseMessage(target->handle, WM_MOUSEMOVE, qvMouseKeyFlags(), clientPoint);
 }
 
@@ -135,12 +142,8 @@ void inputMouseButton(Uint32 sdlId, Uint8 button, bool down, int clicks, int x, 
         qv.buttons |= bit;
     else
         qv.buttons &= ~bit;
-    QvWindow *top = qvWindowFromSdlId(sdlId);
-    if (!top) return;
-    POINT p = {x, y};
-    qv.lastScreenPoint = qvClientToScreen(top, p);
     POINT clientPoint;
-    QvWindow *target = mouseTarget(top, p, &clientPoint);
+    QvWindow *target = mouseEventTarget(sdlId, x, y, &clientPoint);
     if (!target) return;
     UINT message = down ? downMessage : downMessage + 1;
     if (down && clicks >= 2 && (target->cls->style & CS_DBLCLKS)) message = downMessage + 2;

@@ -315,6 +315,14 @@ POINT qvScreenToClient(QvWindow *win, POINT p) {
     return POINT{p.x - offset.x - origin.x, p.y - offset.y - origin.y};
 }
 
+// Converts a window's point in place, either way (ClientToScreen, ScreenToClient).
+static BOOL convertPoint(HWND hwnd, LPPOINT point, POINT (*convert)(QvWindow *, POINT)) {
+    QvWindow *win = qvWindowFromHandle(hwnd);
+    if (!win || !point) return FALSE;
+    *point = convert(win, *point);
+    return TRUE;
+}
+
 QvWindow *qvChildAtPoint(QvWindow *top, POINT p) {
     // Children are kept top of the z-order first, so the first hit wins.
     for (HWND hwnd : top->children) {
@@ -988,19 +996,9 @@ BOOL WINAPI MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repa
     return TRUE;
 }
 
-BOOL WINAPI ClientToScreen(HWND hwnd, LPPOINT point) {
-    QvWindow *win = qvWindowFromHandle(hwnd);
-    if (!win || !point) return FALSE;
-    *point = qvClientToScreen(win, *point);
-    return TRUE;
-}
+BOOL WINAPI ClientToScreen(HWND hwnd, LPPOINT point) { return convertPoint(hwnd, point, qvClientToScreen); }
 
-BOOL WINAPI ScreenToClient(HWND hwnd, LPPOINT point) {
-    QvWindow *win = qvWindowFromHandle(hwnd);
-    if (!win || !point) return FALSE;
-    *point = qvScreenToClient(win, *point);
-    return TRUE;
-}
+BOOL WINAPI ScreenToClient(HWND hwnd, LPPOINT point) { return convertPoint(hwnd, point, qvScreenToClient); }
 
 // ===========================================================================
 // Resources, metrics, module
