@@ -70,6 +70,17 @@ static int displayWidth(const QvFont *font, const std::string &text) {
     return qvTextWidth(font, shown.c_str(), shown.size());
 }
 
+// Copies an image onto the canvas with its top-left corner at (x, y), within
+// the canvas's clip; the surface's own clip is left as it was.
+static void blitClipped(const QvCanvas &canvas, SDL_Surface *image, int x, int y) {
+    SDL_Rect target = {canvas.originX + x, canvas.originY + y, image->w, image->h};
+    SDL_Rect oldClip;
+    SDL_GetClipRect(canvas.surface, &oldClip);
+    SDL_SetClipRect(canvas.surface, &canvas.clip);
+    SDL_BlitSurface(image, nullptr, canvas.surface, &target);
+    SDL_SetClipRect(canvas.surface, &oldClip);
+}
+
 void qvDrawText(const QvCanvas &canvas, const QvFont *font, const std::string &text, int x, int y, Uint32 rgb) {
     if (!canvas.surface || !font || text.empty()) return;
     std::string shown = displayText(text);
@@ -77,12 +88,7 @@ void qvDrawText(const QvCanvas &canvas, const QvFont *font, const std::string &t
     SDL_Color colour = {(Uint8)(rgb >> 16), (Uint8)(rgb >> 8), (Uint8)rgb, 255};
     SDL_Surface *rendered = TTF_RenderUTF8_Blended(font->font, shown.c_str(), colour);
     if (!rendered) return;
-    SDL_Rect target = {canvas.originX + x, canvas.originY + y, rendered->w, rendered->h};
-    SDL_Rect oldClip;
-    SDL_GetClipRect(canvas.surface, &oldClip);
-    SDL_SetClipRect(canvas.surface, &canvas.clip);
-    SDL_BlitSurface(rendered, nullptr, canvas.surface, &target);
-    SDL_SetClipRect(canvas.surface, &oldClip);
+    blitClipped(canvas, rendered, x, y);
     SDL_FreeSurface(rendered);
 }
 
@@ -222,6 +228,14 @@ bool pointInClient(const QvWindow *win, LPARAM lParam) {
 
 void redraw(HWND hwnd) { InvalidateRect(hwnd, nullptr, FALSE); }
 
+// What DefWindowProcA does with a change of text or state, then the control
+// is drawn again to show it.
+LRESULT defaultThenRedraw(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    LRESULT done = DefWindowProcA(hwnd, msg, wParam, lParam);
+    redraw(hwnd);
+    return done;
+}
+
 // Ends a press without a click (capture lost, window disabled).
 void cancelPress(HWND hwnd, QvButton *button) {
     if (!button->tracking) return;
@@ -282,11 +296,8 @@ LRESULT CALLBACK buttonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (button && !wParam) cancelPress(hwnd, button);
         redraw(hwnd);
         return 0;
-    case WM_SETTEXT: {
-        LRESULT done = DefWindowProcA(hwnd, msg, wParam, lParam);
-        redraw(hwnd);
-        return done;
-    }
+    case WM_SETTEXT:
+        return defaultThenRedraw(hwnd, msg, wParam, lParam);
     default:
         return DefWindowProcA(hwnd, msg, wParam, lParam);
     }
@@ -395,11 +406,8 @@ LRESULT CALLBACK staticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         win->classData = nullptr;
         return 0;
     case WM_SETTEXT:
-    case WM_ENABLE: {
-        LRESULT done = DefWindowProcA(hwnd, msg, wParam, lParam);
-        redraw(hwnd);
-        return done;
-    }
+    case WM_ENABLE:
+        return defaultThenRedraw(hwnd, msg, wParam, lParam);
     default:
         return DefWindowProcA(hwnd, msg, wParam, lParam);
     }
@@ -414,13 +422,7 @@ void paintStatic(QvWindow *win, const QvCanvas &c) {
     DWORD type = win->style & staticTypeMask;
     if (type == SS_ICON) {
         SDL_Surface *image = data ? qvIconImage(data->icon) : nullptr;
-        if (!image || !c.surface) return;
-        SDL_Rect target = {c.originX + x, c.originY + y, image->w, image->h};
-        SDL_Rect oldClip;
-        SDL_GetClipRect(c.surface, &oldClip);
-        SDL_SetClipRect(c.surface, &inner.clip);
-        SDL_BlitSurface(image, nullptr, c.surface, &target);
-        SDL_SetClipRect(c.surface, &oldClip);
+        if (image && c.surface) blitClipped(inner, image, x, y);
         return;
     }
     const QvFont *font = qvControlFont(win);
