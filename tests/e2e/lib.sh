@@ -7,6 +7,7 @@
 #
 #   e2e_start_display [DEPTH]     Xvfb 1280x1024 at DEPTH (24), then openbox
 #   e2e_start_program PROGRAM     the program, its output kept in $E2E_TMP
+#   e2e_start_quelvaro PROGRAM    display and program; sets main and panel
 #   e2e_wait_window REGEX [SECS]  the visible window whose title matches
 #   e2e_client_geometry WID       "x y w h" of a client area, screen coordinates
 #   e2e_settled_geometry WID      the same, once the window stopped moving
@@ -185,6 +186,19 @@ e2e_wait_window() {
         fi
         sleep 0.1
     done
+}
+
+# The titles of quelvaro's main window and of its panel.
+MAIN_TITLE=' QUELVARO  by Ostrevan'
+PANEL_TITLE='OPTIONS - SOFT BY OSTREVAN'
+
+# Starts PROGRAM on a fresh 24-bit display and waits for its main window and
+# its panel; sets main and panel to their window ids.
+e2e_start_quelvaro() {
+    e2e_start_display 24
+    e2e_start_program "$1"
+    main=$(e2e_wait_window "^${MAIN_TITLE}\$" 15) || fail "main window: $(e2e_window_list)"
+    panel=$(e2e_wait_window "^${PANEL_TITLE}\$" 10) || fail "panel: $(e2e_window_list)"
 }
 
 # Every top-level window and its title, on one line, for failure reports.

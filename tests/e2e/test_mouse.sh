@@ -3,14 +3,9 @@
 # drag moves the light marker the way the pointer went.
 source "$(dirname "$0")/lib.sh"
 prog=$1
-MAIN_TITLE=' QUELVARO  by Ostrevan'
-PANEL_TITLE='OPTIONS - SOFT BY OSTREVAN'
 BOX_BLUE='rgb(0,0,230)'   # the wire box is drawn unlit in (0, 0, 0.9)
 
-e2e_start_display 24
-e2e_start_program "$prog"
-main=$(e2e_wait_window "^${MAIN_TITLE}\$" 15) || fail "main window: $(e2e_window_list)"
-panel=$(e2e_wait_window "^${PANEL_TITLE}\$" 10) || fail "panel: $(e2e_window_list)"
+e2e_start_quelvaro "$prog"
 client=$(e2e_client_geometry "$main")
 read -r cx cy cw ch <<<"$client"
 E2E_EXCLUDE=("$(e2e_frame_geometry "$panel")")

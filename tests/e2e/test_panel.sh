@@ -3,8 +3,6 @@
 # the sheet to the one it names.
 source "$(dirname "$0")/lib.sh"
 prog=$1
-MAIN_TITLE=' QUELVARO  by Ostrevan'
-PANEL_TITLE='OPTIONS - SOFT BY OSTREVAN'
 
 # The panel's template: its place (from the main window's client origin) and
 # size, and the three visible buttons "x y w h", all in dialog units.
@@ -87,10 +85,7 @@ wave_of() {
 
 # --- the run -------------------------------------------------------------------
 
-e2e_start_display 24
-e2e_start_program "$prog"
-main=$(e2e_wait_window "^${MAIN_TITLE}\$" 15) || fail "main window: $(e2e_window_list)"
-panel=$(e2e_wait_window "^${PANEL_TITLE}\$" 10) || fail "panel: $(e2e_window_list)"
+e2e_start_quelvaro "$prog"
 [[ "$(e2e_title "$panel")" == "$PANEL_TITLE" ]] || fail "panel title [$(e2e_title "$panel")]"
 check "the panel is open, titled [$PANEL_TITLE]"
 

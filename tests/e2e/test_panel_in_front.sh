@@ -3,13 +3,8 @@
 # sees the panel, instead of having it vanish behind the window it belongs to.
 source "$(dirname "$0")/lib.sh"
 prog=$1
-MAIN_TITLE=' QUELVARO  by Ostrevan'
-PANEL_TITLE='OPTIONS - SOFT BY OSTREVAN'
 
-e2e_start_display 24
-e2e_start_program "$prog"
-main=$(e2e_wait_window "^${MAIN_TITLE}\$" 15) || fail "main window: $(e2e_window_list)"
-panel=$(e2e_wait_window "^${PANEL_TITLE}\$" 10) || fail "panel: $(e2e_window_list)"
+e2e_start_quelvaro "$prog"
 client=$(e2e_client_geometry "$main")
 read -r cx cy cw ch <<<"$client"
 panel_area=$(e2e_client_geometry "$panel")

@@ -3,8 +3,6 @@
 # wide window widens the view without stretching the picture.
 source "$(dirname "$0")/lib.sh"
 prog=$1
-MAIN_TITLE=' QUELVARO  by Ostrevan'
-PANEL_TITLE='OPTIONS - SOFT BY OSTREVAN'
 
 # Prints "x y w" of the light marker (centre and width) in the main window,
 # the only thing on screen whose red channel saturates. Fails when none is seen.
@@ -30,10 +28,7 @@ still_moving() {
     (($(e2e_diff "$E2E_TMP/c1.ppm" "$E2E_TMP/c2.ppm") > 0))
 }
 
-e2e_start_display 24
-e2e_start_program "$prog"
-main=$(e2e_wait_window "^${MAIN_TITLE}\$" 15) || fail "main window: $(e2e_window_list)"
-panel=$(e2e_wait_window "^${PANEL_TITLE}\$" 10) || fail "panel: $(e2e_window_list)"
+e2e_start_quelvaro "$prog"
 E2E_EXCLUDE=("$(e2e_frame_geometry "$panel")")
 client=$(e2e_client_geometry "$main")
 e2e_wait_drawn "$client" 10
