@@ -23,8 +23,12 @@ static const float startTurnY = -30.0f;
 
 // Client coordinates of a mouse message: signed 16-bit halves of lParam, so a
 // captured pointer left of or above the client area gives negative numbers.
-static int mouseX(LPARAM lParam) { return (short)LOWORD(lParam); }
-static int mouseY(LPARAM lParam) { return (short)HIWORD(lParam); }
+static int mouseX(LPARAM lParam) {
+    return (short)LOWORD(lParam);
+}
+static int mouseY(LPARAM lParam) {
+    return (short)HIWORD(lParam);
+}
 
 // rotationMatrix = Rx(-130) * Ry(-30), worked out on the modelview stack so
 // that the graphics library's own rotation arithmetic gives it.
@@ -127,13 +131,26 @@ static void onMouseMove(LPARAM lParam) {
 static bool handleWithContext(HWND window, UINT message, LPARAM lParam) {
     if (scene.hGLRC == nullptr) return false;
     switch (message) {
-    case WM_SIZE: onSize(lParam); return true;
-    case WM_PAINT: onPaint(window); return true;
-    case WM_LBUTTONDOWN: onLeftButtonDown(window, lParam); return true;
-    case WM_LBUTTONUP: onLeftButtonUp(lParam); return true;
-    case WM_RBUTTONDOWN: onRightButtonDown(window, lParam); return true;
-    case WM_RBUTTONUP: onRightButtonUp(); return true;
-    default: return false;
+    case WM_SIZE:
+        onSize(lParam);
+        return true;
+    case WM_PAINT:
+        onPaint(window);
+        return true;
+    case WM_LBUTTONDOWN:
+        onLeftButtonDown(window, lParam);
+        return true;
+    case WM_LBUTTONUP:
+        onLeftButtonUp(lParam);
+        return true;
+    case WM_RBUTTONDOWN:
+        onRightButtonDown(window, lParam);
+        return true;
+    case WM_RBUTTONUP:
+        onRightButtonUp();
+        return true;
+    default:
+        return false;
     }
 }
 

@@ -36,10 +36,8 @@ HWND createMainWindow(HINSTANCE instance) {
     // window exists: the projection made during creation sees a ratio of 1.
     scene.windowWidth = (int)(windowScreenShare * GetSystemMetrics(SM_CYSCREEN));
     scene.windowHeight = (int)(windowScreenShare * GetSystemMetrics(SM_CYSCREEN));
-    return CreateWindowExA(0, className, windowTitle,
-                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
-                           0, 0, scene.windowWidth, scene.windowHeight,
-                           nullptr, nullptr, instance, nullptr);
+    return CreateWindowExA(0, className, windowTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0,
+                           scene.windowWidth, scene.windowHeight, nullptr, nullptr, instance, nullptr);
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE prevInstance, LPSTR cmdLine, int cmdShow) {

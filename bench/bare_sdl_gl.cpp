@@ -12,9 +12,9 @@
 // has it, otherwise the rest of a 60 Hz interval is slept out, as quelvaro
 // does. The wave phase advances by 0.15 every 80 ms. The window closes on a
 // window-manager close request, SIGINT or SIGTERM, with status 0.
-#include <SDL.h>
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <SDL.h>
 
 #include <cmath>
 #include <cstdio>
@@ -49,14 +49,19 @@ const GLfloat kLights[7][4][4] = {
 
 bool parseOptions(int argc, char **argv, Options &o) {
     for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--fog")) o.fog = true;
-        else if (!std::strcmp(argv[i], "--wireframe")) o.wireframe = true;
-        else if (!std::strcmp(argv[i], "--blend")) o.blend = true;
-        else if (!std::strcmp(argv[i], "--clear-only")) o.clearOnly = true;
+        if (!std::strcmp(argv[i], "--fog"))
+            o.fog = true;
+        else if (!std::strcmp(argv[i], "--wireframe"))
+            o.wireframe = true;
+        else if (!std::strcmp(argv[i], "--blend"))
+            o.blend = true;
+        else if (!std::strcmp(argv[i], "--clear-only"))
+            o.clearOnly = true;
         else if (!std::strcmp(argv[i], "--size") && i + 1 < argc &&
                  std::sscanf(argv[i + 1], "%dx%d", &o.width, &o.height) == 2 && o.width > 0 && o.height > 0)
             ++i;
-        else return false;
+        else
+            return false;
     }
     return true;
 }

@@ -50,8 +50,7 @@ float bareNormal[gridCells][cornersPerColumn][3];
 float bareVertex[gridCells][cornersPerColumn][3];
 
 // Fills the bare run's arrays with the grid's corners and tilted unit normals.
-void prepareBareGrid()
-{
+void prepareBareGrid() {
     float edge[gridCells + 1];
     edge[0] = gridStart;
     for (int n = 0; n < gridCells; n++) edge[n + 1] = (float)((double)edge[n] + gridStep);
@@ -71,8 +70,7 @@ void prepareBareGrid()
 }
 
 // A view like the program's: perspective from 6 units, tilted, two lights.
-void setUpView()
-{
+void setUpView() {
     glViewport(0, 0, viewSize, viewSize);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -93,8 +91,7 @@ void setUpView()
 }
 
 // Submits the grid's precomputed normals and vertices, nothing else.
-void submitBareGrid()
-{
+void submitBareGrid() {
     for (int col = 0; col < gridCells; col++) {
         glBegin(GL_QUADS);
         for (int k = 0; k < cornersPerColumn; k++) {
@@ -111,8 +108,7 @@ std::map<std::string, double> fastestPass;
 
 // Times one pass of draw per iteration; between passes, off the clock, GL
 // finishes the picture and it is cleared, so queued work never piles up.
-void timePasses(benchmark::State &state, SurfaceProcedure draw, const std::string &name)
-{
+void timePasses(benchmark::State &state, SurfaceProcedure draw, const std::string &name) {
     scene = SceneState{};
     double fastest = 1e9;
     for (auto _ : state) {
@@ -131,8 +127,7 @@ void timePasses(benchmark::State &state, SurfaceProcedure draw, const std::strin
 }
 
 // Registers name as repeated, manually timed passes of draw.
-void registerPasses(const std::string &name, SurfaceProcedure draw)
-{
+void registerPasses(const std::string &name, SurfaceProcedure draw) {
     benchmark::RegisterBenchmark(name.c_str(), [draw, name](benchmark::State &state) { timePasses(state, draw, name); })
         ->UseManualTime()
         ->MinTime(secondsPerRepetition)
@@ -142,8 +137,7 @@ void registerPasses(const std::string &name, SurfaceProcedure draw)
 
 }  // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     // As the program does at start-up: keep Mesa's large per-draw buffers in
     // the heap instead of mapping and faulting them in again on every draw.
     mallopt(M_MMAP_THRESHOLD, 64 * 1024 * 1024);

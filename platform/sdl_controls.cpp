@@ -156,8 +156,8 @@ static QvCanvas clippedTo(const QvCanvas &c, int x, int y, int w, int h) {
 
 std::vector<std::string> qvWrapText(const QvFont *font, const std::string &text, int width) {
     std::vector<std::string> lines;
-    std::string line;        // the line being built
-    std::string blanks;      // blanks after its last word, kept unless the line breaks there
+    std::string line;    // the line being built
+    std::string blanks;  // blanks after its last word, kept unless the line breaks there
     bool lineHasWord = false;
     size_t i = 0;
     auto breakLine = [&]() {
@@ -219,14 +219,18 @@ struct QvButton {
     bool pushed = false;    // drawn pushed in: tracking and the pointer is over it
 };
 
-DWORD buttonType(const QvWindow *win) { return win->style & buttonTypeMask; }
+DWORD buttonType(const QvWindow *win) {
+    return win->style & buttonTypeMask;
+}
 
 bool pointInClient(const QvWindow *win, LPARAM lParam) {
     int x = (SHORT)LOWORD(lParam), y = (SHORT)HIWORD(lParam);
     return x >= 0 && y >= 0 && x < win->clientWidth && y < win->clientHeight;
 }
 
-void redraw(HWND hwnd) { InvalidateRect(hwnd, nullptr, FALSE); }
+void redraw(HWND hwnd) {
+    InvalidateRect(hwnd, nullptr, FALSE);
+}
 
 // What DefWindowProcA does with a change of text or state, then the control
 // is drawn again to show it.
@@ -375,7 +379,9 @@ struct QvStatic {
 };
 
 // The pixels WS_BORDER and SS_SUNKEN take on each side.
-int staticFrameWidth(DWORD style) { return ((style & WS_BORDER) ? 1 : 0) + ((style & SS_SUNKEN) ? 1 : 0); }
+int staticFrameWidth(DWORD style) {
+    return ((style & WS_BORDER) ? 1 : 0) + ((style & SS_SUNKEN) ? 1 : 0);
+}
 
 // Loads the icon an SS_ICON static names with its text ("#32512" or a
 // number) and sizes the control to it, keeping its top-left corner.
@@ -454,7 +460,7 @@ const UINT_PTR scrollRepeatTimer = 1;
 const int thumbStrayWidths = 8;
 
 struct QvScrollBar {
-    int minPos = 0;          // a scroll-bar control's range starts empty
+    int minPos = 0;  // a scroll-bar control's range starts empty
     int maxPos = 0;
     int pos = 0;
     QvScrollPart held = QV_SCROLL_NONE;  // the part the left button went down on
@@ -464,8 +470,8 @@ struct QvScrollBar {
     int dragStartThumbTop = 0;
     int dragStartPos = 0;
     int dragStartY = 0;
-    int trackThumbTop = 0;   // where the dragged thumb is drawn
-    int trackPos = 0;        // the position it stands for
+    int trackThumbTop = 0;  // where the dragged thumb is drawn
+    int trackPos = 0;       // the position it stands for
     int lastPointerY = 0;
     bool repeating = false;
 };
@@ -490,10 +496,14 @@ void notifyScroll(HWND hwnd, WORD code, int position) {
 // The scroll code of a held arrow or trough part.
 WORD codeOfPart(QvScrollPart part) {
     switch (part) {
-    case QV_SCROLL_LINE_UP: return SB_LINEUP;
-    case QV_SCROLL_LINE_DOWN: return SB_LINEDOWN;
-    case QV_SCROLL_PAGE_UP: return SB_PAGEUP;
-    default: return SB_PAGEDOWN;
+    case QV_SCROLL_LINE_UP:
+        return SB_LINEUP;
+    case QV_SCROLL_LINE_DOWN:
+        return SB_LINEDOWN;
+    case QV_SCROLL_PAGE_UP:
+        return SB_PAGEUP;
+    default:
+        return SB_PAGEDOWN;
     }
 }
 
@@ -543,7 +553,8 @@ void dragThumb(HWND hwnd, QvWindow *win, QvScrollBar *bar, int x, int y) {
     bar->trackThumbTop = top;
     // Snapped back, the thumb stands for the very position it started from.
     QvScrollLayout layout = layoutOf(win, bar);
-    bar->trackPos = strayed ? bar->dragStartPos : qvScrollBarValueAt(layout, win->clientHeight, bar->minPos, bar->maxPos, top);
+    bar->trackPos =
+        strayed ? bar->dragStartPos : qvScrollBarValueAt(layout, win->clientHeight, bar->minPos, bar->maxPos, top);
     redraw(hwnd);
     notifyScroll(hwnd, SB_THUMBTRACK, bar->trackPos);
 }

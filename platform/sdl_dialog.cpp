@@ -27,8 +27,8 @@
 #include "sdl_dialog_internal.h"
 
 #include <SDL_syswm.h>
-#include <X11/Xlib.h>
 #include <X11/Xatom.h>
+#include <X11/Xlib.h>
 
 #include <cstring>
 
@@ -183,9 +183,9 @@ bool createControls(HWND hwnd, const QvDialogTemplate &tmpl, const QvDialog &dia
         std::string text = item.textResource ? "#" + std::to_string(item.textResource) : item.text;
         // Control ids are 16 bits in a template: -1 becomes 0xFFFF.
         HMENU id = qvHandle<HMENU>((WORD)item.id);
-        HWND control = qvCreateWindow(item.exStyle, item.className.c_str(), text.c_str(), item.style | WS_CHILD,
-                                      r.left, r.top, r.right - r.left, r.bottom - r.top, hwnd, id, instance,
-                                      nullptr, QV_CREATE_DEFAULT);
+        HWND control =
+            qvCreateWindow(item.exStyle, item.className.c_str(), text.c_str(), item.style | WS_CHILD, r.left, r.top,
+                           r.right - r.left, r.bottom - r.top, hwnd, id, instance, nullptr, QV_CREATE_DEFAULT);
         if (!control) {
             qvError("dialog \"%s\": cannot create its %s control %d", tmpl.name.c_str(), item.className.c_str(),
                     item.id);
@@ -262,8 +262,9 @@ HWND WINAPI CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND own
     const QvDialogTemplate *tmpl = qvFindDialogTemplate(templateName);
     if (!tmpl) {
         SDL_ClearError();
-        qvError("CreateDialogParamA: no dialog template \"%s\"",
-                !templateName ? "(null)" : IS_INTRESOURCE(templateName) ? "(number)" : templateName);
+        qvError("CreateDialogParamA: no dialog template \"%s\"", !templateName                  ? "(null)"
+                                                                 : IS_INTRESOURCE(templateName) ? "(number)"
+                                                                                                : templateName);
         return nullptr;
     }
     if (owner && !IsWindow(owner)) return nullptr;
@@ -276,9 +277,9 @@ HWND WINAPI CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND own
     POINT origin = {frame.left, frame.top};
     if (owner) ClientToScreen(owner, &origin);
     DWORD exStyle = tmpl->exStyle | ((tmpl->style & DS_MODALFRAME) ? WS_EX_DLGMODALFRAME : 0);
-    HWND hwnd = qvCreateWindow(exStyle, qvDialogClassName, tmpl->caption.c_str(), tmpl->style & ~WS_VISIBLE,
-                               origin.x, origin.y, frame.right - frame.left, frame.bottom - frame.top, owner,
-                               nullptr, instance, nullptr, QV_CREATE_CLIENT_SIZE);
+    HWND hwnd = qvCreateWindow(exStyle, qvDialogClassName, tmpl->caption.c_str(), tmpl->style & ~WS_VISIBLE, origin.x,
+                               origin.y, frame.right - frame.left, frame.bottom - frame.top, owner, nullptr, instance,
+                               nullptr, QV_CREATE_CLIENT_SIZE);
     QvWindow *win = qvWindowFromHandle(hwnd);
     if (!win) return nullptr;
     win->classData = dialog.release();

@@ -47,13 +47,13 @@ struct QvDialogItemTemplate {
 
 // One DIALOG resource.
 struct QvDialogTemplate {
-    std::string name;       // as written; looked up without regard to case
-    WORD language = 0;      // MAKELANGID of the LANGUAGE statement in force
+    std::string name;   // as written; looked up without regard to case
+    WORD language = 0;  // MAKELANGID of the LANGUAGE statement in force
     DWORD style = 0;
     DWORD exStyle = 0;
     int x = 0, y = 0, cx = 0, cy = 0;  // dialog units
     std::string caption;
-    int pointSize = 0;      // 0 when the template names no font
+    int pointSize = 0;  // 0 when the template names no font
     std::string faceName;
     std::vector<QvDialogItemTemplate> items;
 };
@@ -107,11 +107,11 @@ SDL_Surface *qvIconImage(HICON icon);
 // An open font with the metrics that dialog units are made from.
 struct QvFont {
     TTF_Font *font = nullptr;
-    std::string family;     // the family fontconfig found
+    std::string family;  // the family fontconfig found
     std::string file;
     int pointSize = 0;
-    int averageWidth = 0;   // (width of "A..Za..z" / 26 + 1) / 2, as Windows computes it
-    int height = 0;         // the font's cell height in pixels
+    int averageWidth = 0;  // (width of "A..Za..z" / 26 + 1) / 2, as Windows computes it
+    int height = 0;        // the font's cell height in pixels
 };
 
 // The font a dialog template names, opened at 96 dpi and kept for the
@@ -141,14 +141,14 @@ void qvCloseFonts();
 // An icon from LoadIconA: shared, never destroyed (like Windows' LoadIcon).
 struct QvIcon {
     HICON handle = nullptr;
-    int id = 0;                     // resource number, or 0 for the stock icon
-    SDL_Surface *image = nullptr;   // ARGB8888
+    int id = 0;                    // resource number, or 0 for the stock icon
+    SDL_Surface *image = nullptr;  // ARGB8888
 };
 
 struct QvDialogLayer {
     // ---- Resources ----------------------------------------------------------
     bool resourcesParsed = false;
-    QvResourceScript resources;     // the program's script, parsed once
+    QvResourceScript resources;  // the program's script, parsed once
     std::vector<std::unique_ptr<QvIcon>> icons;
 
     // ---- Fonts --------------------------------------------------------------
@@ -171,10 +171,10 @@ extern const char qvDialogClassName[];  // "#32770"
 // A dialog's private data (the classData of its window).
 struct QvDialog {
     DLGPROC proc = nullptr;
-    const QvFont *font = nullptr;   // the template's font, or the default one
-    int baseX = 0;                  // dialog base units: average character
-    int baseY = 0;                  //   width and character height in pixels
-    bool ended = false;             // EndDialog was called
+    const QvFont *font = nullptr;  // the template's font, or the default one
+    int baseX = 0;                 // dialog base units: average character
+    int baseY = 0;                 //   width and character height in pixels
+    bool ended = false;            // EndDialog was called
     INT_PTR result = 0;
 };
 
@@ -200,7 +200,7 @@ const Uint32 qvColorHighlight = 0xFFFFFF;   // lit edges
 const Uint32 qvColorShadow = 0x808080;      // shaded edges, disabled text
 const Uint32 qvColorDarkShadow = 0x404040;  // outer shaded edge
 const Uint32 qvColorText = 0x000000;
-const Uint32 qvColorFrame = 0x000000;       // WS_BORDER, default-button frame
+const Uint32 qvColorFrame = 0x000000;  // WS_BORDER, default-button frame
 
 // Where drawing lands: a surface, the surface position of the client origin
 // of the window being drawn, and the part of the surface it may touch.
@@ -229,8 +229,14 @@ void qvPaintControl(QvWindow *control, const QvCanvas &canvas);
 void qvRegisterControlClasses();
 
 // The parts of a vertical scroll bar, top to bottom, for hit-testing.
-enum QvScrollPart { QV_SCROLL_NONE, QV_SCROLL_LINE_UP, QV_SCROLL_PAGE_UP, QV_SCROLL_THUMB,
-                    QV_SCROLL_PAGE_DOWN, QV_SCROLL_LINE_DOWN };
+enum QvScrollPart {
+    QV_SCROLL_NONE,
+    QV_SCROLL_LINE_UP,
+    QV_SCROLL_PAGE_UP,
+    QV_SCROLL_THUMB,
+    QV_SCROLL_PAGE_DOWN,
+    QV_SCROLL_LINE_DOWN
+};
 
 // The layout of a vertical scroll bar of a given size and state, in pixels
 // from its top: arrow buttons of arrowSize at both ends, the trough between,

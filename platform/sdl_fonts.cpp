@@ -25,9 +25,9 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include <strings.h>
 #include <cstring>
 #include <future>
-#include <strings.h>
 
 namespace {
 
@@ -131,7 +131,9 @@ const ResolvedFace *findResolvedIn(const std::vector<ResolvedFace> &known, const
     return nullptr;
 }
 
-const ResolvedFace *findResolved(const char *faceName) { return findResolvedIn(resolvedFaces, faceName); }
+const ResolvedFace *findResolved(const char *faceName) {
+    return findResolvedIn(resolvedFaces, faceName);
+}
 
 // The resolved face, asking fontconfig only the first time.
 const ResolvedFace &resolveOnce(std::vector<ResolvedFace> &known, const char *faceName) {

@@ -29,11 +29,10 @@ namespace {
 
 // Windows' default palette: the 20 static colours.
 const PALETTEENTRY defaultPaletteColours[20] = {
-    {0, 0, 0, 0},       {128, 0, 0, 0},     {0, 128, 0, 0},     {128, 128, 0, 0},
-    {0, 0, 128, 0},     {128, 0, 128, 0},   {0, 128, 128, 0},   {192, 192, 192, 0},
-    {192, 220, 192, 0}, {166, 202, 240, 0}, {255, 251, 240, 0}, {160, 160, 164, 0},
-    {128, 128, 128, 0}, {255, 0, 0, 0},     {0, 255, 0, 0},     {255, 255, 0, 0},
-    {0, 0, 255, 0},     {255, 0, 255, 0},   {0, 255, 255, 0},   {255, 255, 255, 0},
+    {0, 0, 0, 0},       {128, 0, 0, 0},     {0, 128, 0, 0},     {128, 128, 0, 0},   {0, 0, 128, 0},
+    {128, 0, 128, 0},   {0, 128, 128, 0},   {192, 192, 192, 0}, {192, 220, 192, 0}, {166, 202, 240, 0},
+    {255, 251, 240, 0}, {160, 160, 164, 0}, {128, 128, 128, 0}, {255, 0, 0, 0},     {0, 255, 0, 0},
+    {255, 255, 0, 0},   {0, 0, 255, 0},     {255, 0, 255, 0},   {0, 255, 255, 0},   {255, 255, 255, 0},
 };
 // The version LOGPALETTE must carry.
 const WORD logPaletteVersion = 0x300;
@@ -77,8 +76,7 @@ PIXELFORMATDESCRIPTOR colourLayoutOfDisplay() {
     pfd.iLayerType = PFD_MAIN_PLANE;
     SDL_DisplayMode mode;
     Uint32 format = SDL_PIXELFORMAT_RGB888;
-    if (SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.format != SDL_PIXELFORMAT_UNKNOWN)
-        format = mode.format;
+    if (SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.format != SDL_PIXELFORMAT_UNKNOWN) format = mode.format;
     if (SDL_ISPIXELFORMAT_INDEXED(format)) {
         // A palette display: GL renders 3-3-2 RGB through a palette.
         format = SDL_PIXELFORMAT_RGB332;
@@ -99,8 +97,7 @@ bool displayOffers(const PIXELFORMATDESCRIPTOR &pfd) {
     qv.pixelFormats.push_back(pfd);
     qvSetGlAttributes(static_cast<int>(qv.pixelFormats.size()));
     qv.pixelFormats.pop_back();
-    SDL_Window *probe =
-        SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
+    SDL_Window *probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
     if (!probe) return false;
     SDL_DestroyWindow(probe);
     return true;
@@ -114,11 +111,15 @@ int formatDistance(const PIXELFORMATDESCRIPTOR &want, const PIXELFORMATDESCRIPTO
         distance += 10000;
     if (!(want.dwFlags & PFD_DEPTH_DONTCARE)) {
         if (want.cDepthBits > 0 && have.cDepthBits == 0) distance += 5000;
-        if (have.cDepthBits < want.cDepthBits) distance += 100 * (want.cDepthBits - have.cDepthBits);
-        else distance += have.cDepthBits - want.cDepthBits;
+        if (have.cDepthBits < want.cDepthBits)
+            distance += 100 * (want.cDepthBits - have.cDepthBits);
+        else
+            distance += have.cDepthBits - want.cDepthBits;
     }
-    if (have.cStencilBits < want.cStencilBits) distance += 1000;
-    else distance += have.cStencilBits - want.cStencilBits;
+    if (have.cStencilBits < want.cStencilBits)
+        distance += 1000;
+    else
+        distance += have.cStencilBits - want.cStencilBits;
     if (have.cColorBits < want.cColorBits) distance += 10 * (want.cColorBits - have.cColorBits);
     return distance;
 }
@@ -165,8 +166,7 @@ void sleepUntil(double targetMs) {
     timespec delay;
     delay.tv_sec = static_cast<time_t>(wait / 1000.0);
     delay.tv_nsec = static_cast<long>((wait - delay.tv_sec * 1000.0) * 1.0e6);
-    while (nanosleep(&delay, &delay) != 0 && errno == EINTR) {
-    }
+    while (nanosleep(&delay, &delay) != 0 && errno == EINTR) {}
 }
 
 // Decides how swaps are paced once a context is current on a window.
@@ -206,7 +206,9 @@ HDC qvCreateDc(HWND hwnd, bool own) {
     return handle;
 }
 
-void qvFreeDc(HDC hdc) { qv.dcs.erase(qvKey(hdc)); }
+void qvFreeDc(HDC hdc) {
+    qv.dcs.erase(qvKey(hdc));
+}
 
 void qvForgetWindowGdi(HWND hwnd) {
     for (auto it = qv.dcs.begin(); it != qv.dcs.end();)
@@ -234,8 +236,10 @@ void qvBuildPixelFormats() {
     PIXELFORMATDESCRIPTOR colour = colourLayoutOfDisplay();
     for (const BufferLayout &layout : candidateLayouts) {
         PIXELFORMATDESCRIPTOR pfd = colour;
-        if (layout.doubleBuffer) pfd.dwFlags |= PFD_DOUBLEBUFFER;
-        else pfd.dwFlags |= PFD_SUPPORT_GDI;
+        if (layout.doubleBuffer)
+            pfd.dwFlags |= PFD_DOUBLEBUFFER;
+        else
+            pfd.dwFlags |= PFD_SUPPORT_GDI;
         pfd.cDepthBits = static_cast<BYTE>(layout.depthBits);
         pfd.cStencilBits = static_cast<BYTE>(layout.stencilBits);
         if (displayOffers(pfd)) qv.pixelFormats.push_back(pfd);
@@ -327,8 +331,7 @@ int WINAPI GetPixelFormat(HDC hdc) {
 }
 
 HPALETTE WINAPI CreatePalette(const LOGPALETTE *logPalette) {
-    if (!logPalette || logPalette->palVersion != logPaletteVersion || logPalette->palNumEntries == 0)
-        return nullptr;
+    if (!logPalette || logPalette->palVersion != logPaletteVersion || logPalette->palNumEntries == 0) return nullptr;
     auto palette = std::make_unique<QvPalette>();
     palette->handle = qvHandle<HPALETTE>(qvNewHandle());
     palette->entries.assign(logPalette->palPalEntry, logPalette->palPalEntry + logPalette->palNumEntries);
@@ -431,7 +434,9 @@ BOOL WINAPI wglDeleteContext(HGLRC handle) {
     return TRUE;
 }
 
-HGLRC WINAPI wglGetCurrentContext(void) { return qv.currentContext; }
+HGLRC WINAPI wglGetCurrentContext(void) {
+    return qv.currentContext;
+}
 
 BOOL WINAPI SwapBuffers(HDC hdc) {
     QvWindow *win = windowOfDc(hdc);

@@ -43,11 +43,11 @@
 
 // A registered window class. Registered classes live until the process ends.
 struct QvClass {
-    std::string name;           // compared without regard to case
+    std::string name;  // compared without regard to case
     WNDPROC proc = nullptr;
-    UINT style = 0;             // CS_* bits
+    UINT style = 0;  // CS_* bits
     int classExtra = 0;
-    int windowExtra = 0;        // bytes reachable by Get/SetWindowLongPtrA(0..)
+    int windowExtra = 0;  // bytes reachable by Get/SetWindowLongPtrA(0..)
     HINSTANCE instance = nullptr;
     HICON icon = nullptr;
     HCURSOR cursor = nullptr;
@@ -78,31 +78,31 @@ struct QvFrame {
 // onto its surface (the dialog class paints itself and all its controls).
 struct QvWindow {
     HWND handle = nullptr;
-    QvClass *cls = nullptr;        // never null; classes are never freed
-    WNDPROC proc = nullptr;        // starts as the class's procedure
-    DWORD style = 0;               // WS_* (and the class's own control bits)
+    QvClass *cls = nullptr;  // never null; classes are never freed
+    WNDPROC proc = nullptr;  // starts as the class's procedure
+    DWORD style = 0;         // WS_* (and the class's own control bits)
     DWORD exStyle = 0;
-    LONG_PTR id = 0;               // GWL_ID: the control id of a child window
-    LONG_PTR userData = 0;         // GWLP_USERDATA
+    LONG_PTR id = 0;                   // GWL_ID: the control id of a child window
+    LONG_PTR userData = 0;             // GWLP_USERDATA
     std::vector<unsigned char> extra;  // cbWndExtra bytes
     std::string text;
-    HWND parent = nullptr;         // children only
-    HWND owner = nullptr;          // top-level windows only (may be null)
+    HWND parent = nullptr;  // children only
+    HWND owner = nullptr;   // top-level windows only (may be null)
     HINSTANCE instance = nullptr;
 
     // Geometry. For a child: its rectangle in the parent's client coordinates
     // (the client area of a child is the whole of it). For a top-level window:
     // the outer rectangle (frame included) in screen coordinates.
     RECT rect = {0, 0, 0, 0};
-    int clientWidth = 0;           // last size reported by WM_SIZE (0 x 0 minimised)
+    int clientWidth = 0;  // last size reported by WM_SIZE (0 x 0 minimised)
     int clientHeight = 0;
     bool sizeSent = false;         // a WM_SIZE has been sent at least once
     bool clientSizeFixed = false;  // QV_CREATE_CLIENT_SIZE: frame grows around it
 
-    bool visible = false;          // WS_VISIBLE mirrors this
-    bool enabled = true;           // WS_DISABLED mirrors its negation
+    bool visible = false;  // WS_VISIBLE mirrors this
+    bool enabled = true;   // WS_DISABLED mirrors its negation
     bool minimized = false;
-    bool destroying = false;       // inside DestroyWindow
+    bool destroying = false;  // inside DestroyWindow
     // Clicks fall through to what lies below (group boxes, static texts).
     bool mouseTransparent = false;
 
@@ -115,17 +115,17 @@ struct QvWindow {
     // SDL side (top-level windows only).
     SDL_Window *sdlWindow = nullptr;
     Uint32 sdlWindowId = 0;
-    bool glWindow = false;         // sdlWindow was made for OpenGL
-    bool mapped = false;           // shown at least once
+    bool glWindow = false;  // sdlWindow was made for OpenGL
+    bool mapped = false;    // shown at least once
     // The frame the window manager reported for this window; until then its
     // size is guessed from other windows of the same kind (qvFrameOf).
     bool frameLearnt = false;
     QvFrame frame;
-    bool frameRequested = false;   // asked of the window manager before mapping
-    int pixelFormat = 0;           // 1-based index into qv.pixelFormats, 0 none
-    HDC ownDc = nullptr;           // the private DC of a CS_OWNDC window
+    bool frameRequested = false;  // asked of the window manager before mapping
+    int pixelFormat = 0;          // 1-based index into qv.pixelFormats, 0 none
+    HDC ownDc = nullptr;          // the private DC of a CS_OWNDC window
 
-    std::vector<HWND> children;    // creation order = top of the z-order first
+    std::vector<HWND> children;  // creation order = top of the z-order first
 
     // The class's private data (dialog state, scroll-bar range and position,
     // a software renderer...). Set and freed by the class's own procedure:
@@ -140,22 +140,22 @@ struct QvWindow {
 
 struct QvDc {
     HDC handle = nullptr;
-    HWND window = nullptr;         // null for the screen DC
-    bool own = false;              // the private DC of a CS_OWNDC window
-    HPALETTE palette = nullptr;    // selected palette (the stock one at first)
+    HWND window = nullptr;       // null for the screen DC
+    bool own = false;            // the private DC of a CS_OWNDC window
+    HPALETTE palette = nullptr;  // selected palette (the stock one at first)
 };
 
 struct QvPalette {
     HPALETTE handle = nullptr;
     std::vector<PALETTEENTRY> entries;
-    bool stock = false;            // the default palette: never deleted
+    bool stock = false;  // the default palette: never deleted
 };
 
 struct QvGlContext {
     HGLRC handle = nullptr;
     SDL_GLContext sdlContext = nullptr;
-    HWND window = nullptr;         // window it was created for
-    HDC currentDc = nullptr;       // DC it is current on, or null
+    HWND window = nullptr;    // window it was created for
+    HDC currentDc = nullptr;  // DC it is current on, or null
 };
 
 // ===========================================================================
@@ -176,7 +176,7 @@ struct QvTimer {
 
 struct QvLayer {
     // ---- Video ------------------------------------------------------------
-    bool videoReady = false;       // SDL's video subsystem is up
+    bool videoReady = false;  // SDL's video subsystem is up
     // The window manager has answered once (or there is none): the first
     // framed window waits for it, the others do not.
     bool frameKnown = false;
@@ -189,7 +189,7 @@ struct QvLayer {
     uintptr_t nextHandle = 0x10000;  // shared by every kind of handle
     std::vector<std::unique_ptr<QvClass>> classes;
     std::unordered_map<uintptr_t, std::unique_ptr<QvWindow>> windows;
-    std::vector<HWND> topLevels;     // creation order
+    std::vector<HWND> topLevels;  // creation order
     std::unordered_map<uintptr_t, std::unique_ptr<QvDc>> dcs;
     std::unordered_map<uintptr_t, std::unique_ptr<QvPalette>> palettes;
     std::unordered_map<uintptr_t, std::unique_ptr<QvGlContext>> glContexts;
@@ -201,7 +201,7 @@ struct QvLayer {
     std::vector<PIXELFORMATDESCRIPTOR> pixelFormats;
 
     // ---- Message queue ----------------------------------------------------
-    std::deque<MSG> posted;          // posted and input messages, in order
+    std::deque<MSG> posted;  // posted and input messages, in order
     bool quitPosted = false;
     int quitCode = 0;
     std::vector<QvTimer> timers;
@@ -213,13 +213,13 @@ struct QvLayer {
     POINT lastScreenPoint = {0, 0};  // where the last mouse event happened
 
     // ---- Clock (tests replace it to drive timers without waiting) ---------
-    Uint64 (*clockMs)() = nullptr;   // null: SDL_GetTicks64
+    Uint64 (*clockMs)() = nullptr;  // null: SDL_GetTicks64
 
     // ---- Frame pacing -----------------------------------------------------
-    bool vsyncTrusted = false;       // the driver paces swaps itself
+    bool vsyncTrusted = false;  // the driver paces swaps itself
     double refreshIntervalMs = 1000.0 / 60.0;
-    double lastPresentMs = -1.0e9;   // target time of the last present
-    int quickSwaps = 0;              // vsync'd swaps that came back too fast
+    double lastPresentMs = -1.0e9;  // target time of the last present
+    int quickSwaps = 0;             // vsync'd swaps that came back too fast
 
     // ---- Close requests (SIGINT/SIGTERM arrive as SDL_QUIT) ---------------
     int quitRequests = 0;
@@ -249,15 +249,14 @@ Uint64 qvNowMs();
 
 // ---- Handles and lookup (sdl_window.cpp) ----------------------------------
 uintptr_t qvNewHandle();
-QvWindow *qvWindowFromHandle(HWND hwnd);         // null when not a live window
-QvWindow *qvWindowFromSdlId(Uint32 sdlWindowId); // null for foreign windows
+QvWindow *qvWindowFromHandle(HWND hwnd);          // null when not a live window
+QvWindow *qvWindowFromSdlId(Uint32 sdlWindowId);  // null for foreign windows
 QvClass *qvFindClass(const char *name);
 // Registers a class for the layer's own controls (same as RegisterClassA).
 ATOM qvRegisterClass(const WNDCLASSA *wndClass);
 // CreateWindowExA with the layer's extra creation flags.
-HWND qvCreateWindow(DWORD exStyle, const char *className, const char *title, DWORD style,
-                    int x, int y, int width, int height, HWND parentOrOwner, HMENU menu,
-                    HINSTANCE instance, LPVOID param, unsigned createFlags);
+HWND qvCreateWindow(DWORD exStyle, const char *className, const char *title, DWORD style, int x, int y, int width,
+                    int height, HWND parentOrOwner, HMENU menu, HINSTANCE instance, LPVOID param, unsigned createFlags);
 // The top-level window that holds hwnd (hwnd itself when it is top-level).
 QvWindow *qvTopLevelOf(QvWindow *win);
 // Offset of win's client origin inside its top-level window's client area.
@@ -323,9 +322,13 @@ void qvForgetWindowGdi(HWND hwnd);
 
 // Handle conversions.
 template <typename H>
-inline H qvHandle(uintptr_t value) { return reinterpret_cast<H>(value); }
+inline H qvHandle(uintptr_t value) {
+    return reinterpret_cast<H>(value);
+}
 template <typename H>
-inline uintptr_t qvKey(H handle) { return reinterpret_cast<uintptr_t>(handle); }
+inline uintptr_t qvKey(H handle) {
+    return reinterpret_cast<uintptr_t>(handle);
+}
 
 // ===========================================================================
 // Dialogs, controls, resources and fonts (sdl_dialog.cpp, sdl_controls.cpp,

@@ -23,10 +23,10 @@
 //   queues between threads, WM_SYSCOMMAND.
 #include "sdl_internal.h"
 
+#include <unistd.h>
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 
@@ -218,8 +218,8 @@ bool takeMessage(MSG *out, HWND filter, UINT first, UINT last, bool remove) {
         return true;
     }
     if (qv.quitPosted && (first == 0 && last == 0 ? true : (WM_QUIT >= first && WM_QUIT <= last))) {
-        *out = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(qv.quitCode), 0,
-                   static_cast<DWORD>(qvNowMs()), qv.lastScreenPoint};
+        *out = MSG{nullptr,           WM_QUIT, static_cast<WPARAM>(qv.quitCode), 0, static_cast<DWORD>(qvNowMs()),
+                   qv.lastScreenPoint};
         if (remove) qv.quitPosted = false;
         return true;
     }
@@ -238,8 +238,8 @@ bool takeMessage(MSG *out, HWND filter, UINT first, UINT last, bool remove) {
         if (!due || timer.dueMs < due->dueMs) due = &timer;
     }
     if (due) {
-        *out = MSG{due->window, WM_TIMER, due->id, reinterpret_cast<LPARAM>(due->proc),
-                   static_cast<DWORD>(now), qv.lastScreenPoint};
+        *out = MSG{due->window,       WM_TIMER, due->id, reinterpret_cast<LPARAM>(due->proc), static_cast<DWORD>(now),
+                   qv.lastScreenPoint};
         // One WM_TIMER however late: the next one is a whole period away.
         if (remove) due->dueMs = now + due->elapseMs;
         return true;
@@ -273,9 +273,8 @@ void qvHandleSdlEvent(const SDL_Event &event) {
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
         if (event.button.which == SDL_TOUCH_MOUSEID) break;
-        inputMouseButton(event.button.windowID, event.button.button,
-                         event.type == SDL_MOUSEBUTTONDOWN, event.button.clicks, event.button.x,
-                         event.button.y);
+        inputMouseButton(event.button.windowID, event.button.button, event.type == SDL_MOUSEBUTTONDOWN,
+                         event.button.clicks, event.button.x, event.button.y);
         break;
     case SDL_WINDOWEVENT:
         inputWindowEvent(event.window);
@@ -295,15 +294,12 @@ void qvPumpEvents() {
 }
 
 void qvPostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    qv.posted.push_back(
-        MSG{hwnd, message, wParam, lParam, static_cast<DWORD>(qvNowMs()), qv.lastScreenPoint});
+    qv.posted.push_back(MSG{hwnd, message, wParam, lParam, static_cast<DWORD>(qvNowMs()), qv.lastScreenPoint});
 }
 
 void qvForgetWindow(HWND hwnd) {
-    for (auto it = qv.posted.begin(); it != qv.posted.end();)
-        it = it->hwnd == hwnd ? qv.posted.erase(it) : it + 1;
-    for (auto it = qv.timers.begin(); it != qv.timers.end();)
-        it = it->window == hwnd ? qv.timers.erase(it) : it + 1;
+    for (auto it = qv.posted.begin(); it != qv.posted.end();) it = it->hwnd == hwnd ? qv.posted.erase(it) : it + 1;
+    for (auto it = qv.timers.begin(); it != qv.timers.end();) it = it->window == hwnd ? qv.timers.erase(it) : it + 1;
     if (qv.capture == hwnd) qv.capture = nullptr;
 }
 
@@ -429,6 +425,8 @@ BOOL WINAPI ReleaseCapture(void) {
     return TRUE;
 }
 
-HWND WINAPI GetCapture(void) { return qvWindowFromHandle(qv.capture) ? qv.capture : nullptr; }
+HWND WINAPI GetCapture(void) {
+    return qvWindowFromHandle(qv.capture) ? qv.capture : nullptr;
+}
 
 }  // extern "C"

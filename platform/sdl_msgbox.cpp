@@ -100,8 +100,7 @@ extern "C" int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT 
         qvError("cannot show the message box");
     }
     // Nowhere to show it: the words still reach the person.
-    std::fprintf(stderr, "%s: %s%s", caption, text,
-                 (*text && text[std::strlen(text) - 1] == '\n') ? "" : "\n");
+    std::fprintf(stderr, "%s: %s%s", caption, text, (*text && text[std::strlen(text) - 1] == '\n') ? "" : "\n");
     std::fflush(stderr);
     return buttons.ids[0];
 }

@@ -43,23 +43,54 @@ struct NamedValue {
     long value;
 };
 
-#define QV_NAME(n) {#n, (long)(n)}
+#define QV_NAME(n) \
+    { #n, (long)(n) }
 const NamedValue resourceNames[] = {
-    QV_NAME(WS_OVERLAPPED), QV_NAME(WS_POPUP), QV_NAME(WS_CHILD), QV_NAME(WS_MINIMIZE),
-    QV_NAME(WS_VISIBLE), QV_NAME(WS_DISABLED), QV_NAME(WS_CLIPSIBLINGS), QV_NAME(WS_CLIPCHILDREN),
-    QV_NAME(WS_MAXIMIZE), QV_NAME(WS_CAPTION), QV_NAME(WS_BORDER), QV_NAME(WS_DLGFRAME),
-    QV_NAME(WS_VSCROLL), QV_NAME(WS_HSCROLL), QV_NAME(WS_SYSMENU), QV_NAME(WS_THICKFRAME),
-    QV_NAME(WS_GROUP), QV_NAME(WS_TABSTOP), QV_NAME(WS_MINIMIZEBOX), QV_NAME(WS_MAXIMIZEBOX),
+    QV_NAME(WS_OVERLAPPED),
+    QV_NAME(WS_POPUP),
+    QV_NAME(WS_CHILD),
+    QV_NAME(WS_MINIMIZE),
+    QV_NAME(WS_VISIBLE),
+    QV_NAME(WS_DISABLED),
+    QV_NAME(WS_CLIPSIBLINGS),
+    QV_NAME(WS_CLIPCHILDREN),
+    QV_NAME(WS_MAXIMIZE),
+    QV_NAME(WS_CAPTION),
+    QV_NAME(WS_BORDER),
+    QV_NAME(WS_DLGFRAME),
+    QV_NAME(WS_VSCROLL),
+    QV_NAME(WS_HSCROLL),
+    QV_NAME(WS_SYSMENU),
+    QV_NAME(WS_THICKFRAME),
+    QV_NAME(WS_GROUP),
+    QV_NAME(WS_TABSTOP),
+    QV_NAME(WS_MINIMIZEBOX),
+    QV_NAME(WS_MAXIMIZEBOX),
     QV_NAME(WS_OVERLAPPEDWINDOW),
-    QV_NAME(WS_EX_DLGMODALFRAME), QV_NAME(WS_EX_TOPMOST), QV_NAME(WS_EX_CLIENTEDGE),
+    QV_NAME(WS_EX_DLGMODALFRAME),
+    QV_NAME(WS_EX_TOPMOST),
+    QV_NAME(WS_EX_CLIENTEDGE),
     QV_NAME(WS_EX_STATICEDGE),
-    QV_NAME(DS_SETFONT), QV_NAME(DS_MODALFRAME), QV_NAME(DS_CENTER),
-    QV_NAME(BS_PUSHBUTTON), QV_NAME(BS_DEFPUSHBUTTON), QV_NAME(BS_GROUPBOX),
-    QV_NAME(SS_LEFT), QV_NAME(SS_CENTER), QV_NAME(SS_ICON), QV_NAME(SS_SUNKEN),
-    QV_NAME(SBS_HORZ), QV_NAME(SBS_VERT),
-    QV_NAME(IDOK), QV_NAME(IDCANCEL),
-    QV_NAME(LANG_NEUTRAL), QV_NAME(LANG_ENGLISH), QV_NAME(LANG_SPANISH),
-    QV_NAME(SUBLANG_NEUTRAL), QV_NAME(SUBLANG_DEFAULT), QV_NAME(SUBLANG_ENGLISH_US),
+    QV_NAME(DS_SETFONT),
+    QV_NAME(DS_MODALFRAME),
+    QV_NAME(DS_CENTER),
+    QV_NAME(BS_PUSHBUTTON),
+    QV_NAME(BS_DEFPUSHBUTTON),
+    QV_NAME(BS_GROUPBOX),
+    QV_NAME(SS_LEFT),
+    QV_NAME(SS_CENTER),
+    QV_NAME(SS_ICON),
+    QV_NAME(SS_SUNKEN),
+    QV_NAME(SBS_HORZ),
+    QV_NAME(SBS_VERT),
+    QV_NAME(IDOK),
+    QV_NAME(IDCANCEL),
+    QV_NAME(LANG_NEUTRAL),
+    QV_NAME(LANG_ENGLISH),
+    QV_NAME(LANG_SPANISH),
+    QV_NAME(SUBLANG_NEUTRAL),
+    QV_NAME(SUBLANG_DEFAULT),
+    QV_NAME(SUBLANG_ENGLISH_US),
     QV_NAME(SUBLANG_SPANISH_MODERN),
 };
 #undef QV_NAME
@@ -94,14 +125,14 @@ enum class TokenKind { End, Number, Name, String, Punct };
 
 struct Token {
     TokenKind kind = TokenKind::End;
-    std::string text;   // name, string contents, or the punctuation character
+    std::string text;  // name, string contents, or the punctuation character
     long number = 0;
     int line = 1;
 };
 
 // Splits the script into tokens; skips blanks, comments and preprocessor lines.
 class Lexer {
-public:
+  public:
     explicit Lexer(const char *text) : p_(text) {}
 
     // Reads the next token into *token; false with *error on a malformed one.
@@ -132,7 +163,7 @@ public:
         return false;
     }
 
-private:
+  private:
     // Skips blanks, newlines, // and /* */ comments, and whole preprocessor
     // lines (a '#' first on its line, with backslash continuations).
     void skipBlanks() {
@@ -211,7 +242,7 @@ private:
 
 // A recursive-descent parser over the lexer, one token of look-ahead.
 class ScriptParser {
-public:
+  public:
     ScriptParser(const char *text, QvResourceScript *script) : lexer_(text), script_(script) {}
 
     bool parse(std::string *error) {
@@ -222,7 +253,7 @@ public:
         return true;
     }
 
-private:
+  private:
     bool advance() { return lexer_.next(&tok_, error_); }
 
     bool fail(const std::string &what) {
@@ -233,9 +264,12 @@ private:
     // How the current token reads in an error message.
     std::string found() const {
         switch (tok_.kind) {
-        case TokenKind::End: return "the end of the script";
-        case TokenKind::String: return "\"" + tok_.text + "\"";
-        default: return "'" + tok_.text + "'";
+        case TokenKind::End:
+            return "the end of the script";
+        case TokenKind::String:
+            return "\"" + tok_.text + "\"";
+        default:
+            return "'" + tok_.text + "'";
         }
     }
 
@@ -477,8 +511,12 @@ const QvDialogTemplate *qvFindDialogTemplate(LPCSTR name) {
 namespace {
 
 // Little-endian readers over a byte range that is known to be long enough.
-uint16_t read16(const unsigned char *p) { return (uint16_t)(p[0] | p[1] << 8); }
-uint32_t read32(const unsigned char *p) { return (uint32_t)(p[0] | p[1] << 8 | p[2] << 16 | (uint32_t)p[3] << 24); }
+uint16_t read16(const unsigned char *p) {
+    return (uint16_t)(p[0] | p[1] << 8);
+}
+uint32_t read32(const unsigned char *p) {
+    return (uint32_t)(p[0] | p[1] << 8 | p[2] << 16 | (uint32_t)p[3] << 24);
+}
 
 const size_t iconDirSize = 6;
 const size_t iconEntrySize = 16;
@@ -504,7 +542,9 @@ size_t bestIconEntry(const unsigned char *bytes, size_t count) {
 }
 
 // Bytes in one bitmap row of the given width and depth: rows are padded to 4 bytes.
-size_t rowBytes(int width, int bitsPerPixel) { return (((size_t)width * bitsPerPixel + 31) / 32) * 4; }
+size_t rowBytes(int width, int bitsPerPixel) {
+    return (((size_t)width * bitsPerPixel + 31) / 32) * 4;
+}
 
 }  // namespace
 
@@ -518,7 +558,8 @@ SDL_Surface *qvDecodeIcon(const unsigned char *bytes, size_t size, std::string *
     if (count == 0 || size < iconDirSize + count * iconEntrySize) return bad("icon directory cut short");
     const unsigned char *entry = bytes + iconDirSize + bestIconEntry(bytes, count) * iconEntrySize;
     size_t imageSize = read32(entry + 8), offset = read32(entry + 12);
-    if (offset > size || imageSize > size - offset || imageSize < bitmapHeaderSize) return bad("icon image outside the file");
+    if (offset > size || imageSize > size - offset || imageSize < bitmapHeaderSize)
+        return bad("icon image outside the file");
     const unsigned char *image = bytes + offset;
     if (memcmp(image, "\x89PNG", 4) == 0) return bad("PNG-compressed icons are not supported");
 
@@ -620,10 +661,14 @@ static HICON stockApplicationIcon() {
         for (int x = 0; x < size; x++) {
             bool inside = x >= left && x <= right && y >= top && y <= bottom;
             bool frame = inside && (x == left || x == right || y == top || y == bottom);
-            if (!inside) row[x] = 0x00000000;
-            else if (frame) row[x] = 0xFF000000;
-            else if (y <= titleBottom) row[x] = 0xFF000080;
-            else row[x] = 0xFFFFFFFF;
+            if (!inside)
+                row[x] = 0x00000000;
+            else if (frame)
+                row[x] = 0xFF000000;
+            else if (y <= titleBottom)
+                row[x] = 0xFF000080;
+            else
+                row[x] = 0xFFFFFFFF;
         }
     }
     return addIcon(0, image);

@@ -93,7 +93,9 @@ bool qvEnsureVideo() {
     return true;
 }
 
-Uint64 qvNowMs() { return qv.clockMs ? qv.clockMs() : SDL_GetTicks64(); }
+Uint64 qvNowMs() {
+    return qv.clockMs ? qv.clockMs() : SDL_GetTicks64();
+}
 
 void qvStartup() {
     mallopt(M_MMAP_THRESHOLD, mmapThresholdBytes);
@@ -113,14 +115,16 @@ void qvStartup() {
     if (!(asked && *asked) && x11 && *x11 && !(wayland && *wayland)) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     if (!startVideo()) {
         std::fprintf(stderr, "quelvaro: cannot open the display \"%s\": %s\n",
-                     x11 && *x11 ? x11 : wayland && *wayland ? wayland : "", SDL_GetError());
+                     x11 && *x11           ? x11
+                     : wayland && *wayland ? wayland
+                                           : "",
+                     SDL_GetError());
         std::exit(1);
     }
     const char *driver = SDL_GetCurrentVideoDriver();
     if (isInvisibleDriver(driver) && !(asked && strcasecmp(asked, driver) == 0)) {
         // SDL fell back to its offscreen driver: the display named is not there.
-        std::fprintf(stderr, "quelvaro: cannot open the display \"%s\"\n",
-                     x11 && *x11 ? x11 : wayland ? wayland : "");
+        std::fprintf(stderr, "quelvaro: cannot open the display \"%s\"\n", x11 && *x11 ? x11 : wayland ? wayland : "");
         std::exit(1);
     }
     // From here on, SIGINT and SIGTERM (SDL_QUIT) close the windows, and the

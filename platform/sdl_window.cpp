@@ -59,7 +59,9 @@ bool hasFrame(DWORD style) {
 
 // Which of qv.frameSeenFor a window's frame is kept in: with or without a
 // sizing border.
-int frameKind(DWORD style) { return (style & WS_THICKFRAME) ? 1 : 0; }
+int frameKind(DWORD style) {
+    return (style & WS_THICKFRAME) ? 1 : 0;
+}
 
 // True when hwnd is win or one of its descendants.
 bool isInTree(HWND root, HWND hwnd) {
@@ -163,8 +165,7 @@ bool requestFrame(SDL_Window *window) {
     event.xclient.window = info.info.x11.window;
     event.xclient.message_type = request;
     event.xclient.format = 32;
-    XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask,
-               &event);
+    XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
     XFlush(display);
     return true;
 }
@@ -176,8 +177,7 @@ bool pollFrame(SDL_Window *window) {
     int top = 0, left = 0, bottom = 0, right = 0;
     while (SDL_GetTicks64() - start < frameWaitMs) {
         SDL_PumpEvents();
-        if (SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) == 0 &&
-            (top | left | bottom | right) != 0)
+        if (SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) == 0 && (top | left | bottom | right) != 0)
             return true;
         SDL_Delay(1);
     }
@@ -245,8 +245,7 @@ QvClass *qvFindClass(const char *name) {
 }
 
 ATOM qvRegisterClass(const WNDCLASSA *wndClass) {
-    if (!wndClass || !wndClass->lpfnWndProc || !wndClass->lpszClassName ||
-        IS_INTRESOURCE(wndClass->lpszClassName)) {
+    if (!wndClass || !wndClass->lpfnWndProc || !wndClass->lpszClassName || IS_INTRESOURCE(wndClass->lpszClassName)) {
         qvError("RegisterClassA: the class needs a name and a window procedure");
         return 0;
     }
@@ -328,8 +327,7 @@ QvWindow *qvChildAtPoint(QvWindow *top, POINT p) {
     for (HWND hwnd : top->children) {
         QvWindow *child = qvWindowFromHandle(hwnd);
         if (!child || !child->visible || !child->enabled || child->mouseTransparent) continue;
-        if (p.x >= child->rect.left && p.x < child->rect.right && p.y >= child->rect.top &&
-            p.y < child->rect.bottom)
+        if (p.x >= child->rect.left && p.x < child->rect.right && p.y >= child->rect.top && p.y < child->rect.bottom)
             return qvChildAtPoint(child, POINT{p.x - child->rect.left, p.y - child->rect.top});
     }
     return top;
@@ -354,10 +352,8 @@ bool qvRealizeSdlWindow(QvWindow *win, bool withGl) {
     win->glWindow = withGl;
     // A window whose client area gets what its frame leaves asks for the frame
     // now: the answer is usually in by the time the window is shown.
-    if (hasFrame(win->style) && !win->frameLearnt && !win->clientSizeFixed)
-        win->frameRequested = requestFrame(created);
-    if (SDL_Surface *icon = win->cls->icon ? qvIconImage(win->cls->icon) : nullptr)
-        SDL_SetWindowIcon(created, icon);
+    if (hasFrame(win->style) && !win->frameLearnt && !win->clientSizeFixed) win->frameRequested = requestFrame(created);
+    if (SDL_Surface *icon = win->cls->icon ? qvIconImage(win->cls->icon) : nullptr) SDL_SetWindowIcon(created, icon);
     // An owned window stays in front of its owner, as on Windows: on X11 that
     // is the transient-for hint. Drivers without window managers refuse it.
     QvWindow *owner = qvWindowFromHandle(win->owner);
@@ -385,8 +381,7 @@ QvFrame qvFrameOf(const QvWindow *win) {
 void qvLearnFrame(QvWindow *win) {
     if (!win || !win->sdlWindow || !hasFrame(win->style)) return;
     QvFrame frame;
-    if (SDL_GetWindowBordersSize(win->sdlWindow, &frame.top, &frame.left, &frame.bottom, &frame.right) != 0)
-        return;
+    if (SDL_GetWindowBordersSize(win->sdlWindow, &frame.top, &frame.left, &frame.bottom, &frame.right) != 0) return;
     if ((frame.top | frame.left | frame.bottom | frame.right) == 0) return;
     qvTakeFrame(win, frame);
 }
@@ -404,8 +399,7 @@ void qvTakeFrame(QvWindow *win, QvFrame frame) {
         int clientWidth = std::max(0, win->rect.right - win->rect.left - frame.left - frame.right);
         int clientHeight = std::max(0, win->rect.bottom - win->rect.top - frame.top - frame.bottom);
         if (clientWidth != win->clientWidth || clientHeight != win->clientHeight) {
-            if (win->sdlWindow)
-                SDL_SetWindowSize(win->sdlWindow, std::max(1, clientWidth), std::max(1, clientHeight));
+            if (win->sdlWindow) SDL_SetWindowSize(win->sdlWindow, std::max(1, clientWidth), std::max(1, clientHeight));
             qvClientSizeChanged(win, clientWidth, clientHeight, false);
             return;
         }
@@ -495,13 +489,14 @@ void qvDestroyAllWindows() {
 // Creation and destruction
 // ===========================================================================
 
-HWND qvCreateWindow(DWORD exStyle, const char *className, const char *title, DWORD style, int x,
-                    int y, int width, int height, HWND parentOrOwner, HMENU menu, HINSTANCE instance,
-                    LPVOID param, unsigned createFlags) {
+HWND qvCreateWindow(DWORD exStyle, const char *className, const char *title, DWORD style, int x, int y, int width,
+                    int height, HWND parentOrOwner, HMENU menu, HINSTANCE instance, LPVOID param,
+                    unsigned createFlags) {
     QvClass *cls = qvFindClass(className);
     if (!cls) {
-        qvError("CreateWindowExA: no window class \"%s\"",
-                IS_INTRESOURCE(className) ? "(atom)" : className ? className : "(null)");
+        qvError("CreateWindowExA: no window class \"%s\"", IS_INTRESOURCE(className) ? "(atom)"
+                                                           : className               ? className
+                                                                                     : "(null)");
         return nullptr;
     }
     bool child = (style & WS_CHILD) != 0;
@@ -551,8 +546,7 @@ HWND qvCreateWindow(DWORD exStyle, const char *className, const char *title, DWO
             win->clientSizeFixed = true;
             win->clientWidth = width;
             win->clientHeight = height;
-            win->rect = RECT{x, y, x + width + frame.left + frame.right,
-                             y + height + frame.top + frame.bottom};
+            win->rect = RECT{x, y, x + width + frame.left + frame.right, y + height + frame.top + frame.bottom};
         } else {
             win->rect = RECT{x, y, x + width, y + height};
             win->clientWidth = std::max(0, width - frame.left - frame.right);
@@ -599,13 +593,14 @@ HWND qvCreateWindow(DWORD exStyle, const char *className, const char *title, DWO
 
 extern "C" {
 
-ATOM WINAPI RegisterClassA(const WNDCLASSA *wndClass) { return qvRegisterClass(wndClass); }
+ATOM WINAPI RegisterClassA(const WNDCLASSA *wndClass) {
+    return qvRegisterClass(wndClass);
+}
 
-HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
-                            int y, int width, int height, HWND parent, HMENU menu,
-                            HINSTANCE instance, LPVOID param) {
-    return qvCreateWindow(exStyle, className, windowName, style, x, y, width, height, parent, menu,
-                          instance, param, QV_CREATE_DEFAULT);
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
+                            int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
+    return qvCreateWindow(exStyle, className, windowName, style, x, y, width, height, parent, menu, instance, param,
+                          QV_CREATE_DEFAULT);
 }
 
 BOOL WINAPI DestroyWindow(HWND hwnd) {
@@ -638,7 +633,9 @@ BOOL WINAPI DestroyWindow(HWND hwnd) {
     return TRUE;
 }
 
-BOOL WINAPI IsWindow(HWND hwnd) { return qvWindowFromHandle(hwnd) != nullptr; }
+BOOL WINAPI IsWindow(HWND hwnd) {
+    return qvWindowFromHandle(hwnd) != nullptr;
+}
 
 BOOL WINAPI IsWindowVisible(HWND hwnd) {
     QvWindow *win = qvWindowFromHandle(hwnd);
@@ -830,8 +827,7 @@ LONG_PTR WINAPI GetWindowLongPtrA(HWND hwnd, int index) {
     if (!win) return 0;
     switch (index) {
     case GWL_STYLE:
-        return static_cast<LONG>(win->style | (win->visible ? WS_VISIBLE : 0) |
-                                 (win->enabled ? 0 : WS_DISABLED));
+        return static_cast<LONG>(win->style | (win->visible ? WS_VISIBLE : 0) | (win->enabled ? 0 : WS_DISABLED));
     case GWL_EXSTYLE:
         return static_cast<LONG>(win->exStyle);
     case GWLP_ID:
@@ -931,8 +927,8 @@ BOOL WINAPI GetWindowRect(HWND hwnd, LPRECT rect) {
         width = win->rect.right - win->rect.left;
         height = win->rect.bottom - win->rect.top;
     }
-    *rect = RECT{origin.x - frame.left, origin.y - frame.top, origin.x - frame.left + width,
-                 origin.y - frame.top + height};
+    *rect =
+        RECT{origin.x - frame.left, origin.y - frame.top, origin.x - frame.left + width, origin.y - frame.top + height};
     return TRUE;
 }
 
@@ -987,7 +983,8 @@ BOOL WINAPI MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repa
         if (win->mapped) SDL_SetWindowPosition(win->sdlWindow, x + frame.left, y + frame.top);
         SDL_SetWindowSize(win->sdlWindow, std::max(1, clientWidth), std::max(1, clientHeight));
     }
-    if (win->visible || win->sizeSent) qvClientSizeChanged(win, clientWidth, clientHeight, false);
+    if (win->visible || win->sizeSent)
+        qvClientSizeChanged(win, clientWidth, clientHeight, false);
     else {
         win->clientWidth = clientWidth;
         win->clientHeight = clientHeight;
@@ -996,9 +993,13 @@ BOOL WINAPI MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repa
     return TRUE;
 }
 
-BOOL WINAPI ClientToScreen(HWND hwnd, LPPOINT point) { return convertPoint(hwnd, point, qvClientToScreen); }
+BOOL WINAPI ClientToScreen(HWND hwnd, LPPOINT point) {
+    return convertPoint(hwnd, point, qvClientToScreen);
+}
 
-BOOL WINAPI ScreenToClient(HWND hwnd, LPPOINT point) { return convertPoint(hwnd, point, qvScreenToClient); }
+BOOL WINAPI ScreenToClient(HWND hwnd, LPPOINT point) {
+    return convertPoint(hwnd, point, qvScreenToClient);
+}
 
 // ===========================================================================
 // Resources, metrics, module

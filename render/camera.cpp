@@ -9,8 +9,8 @@
 // with the centre 5 units in front of the eye whatever the distance says.
 #include "render/camera.h"
 
-#include "render/scene_state.h"
 #include "render/gl.h"
+#include "render/scene_state.h"
 
 // The perspective frustum: near plane, and how far beyond the camera distance
 // the far plane lies.
@@ -54,11 +54,10 @@ void setProjection(void) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     if (scene.perspectiveOn) {
-        glFrustum(-aspect, aspect, -perspectiveHalfHeight, perspectiveHalfHeight, perspectiveNear,
-                  perspectiveFar());
+        glFrustum(-aspect, aspect, -perspectiveHalfHeight, perspectiveHalfHeight, perspectiveNear, perspectiveFar());
     } else {
-        glOrtho(-orthoHalfHeight * aspect, orthoHalfHeight * aspect, -orthoHalfHeight, orthoHalfHeight,
-                orthoNear, orthoFar);
+        glOrtho(-orthoHalfHeight * aspect, orthoHalfHeight * aspect, -orthoHalfHeight, orthoHalfHeight, orthoNear,
+                orthoFar);
     }
     glMatrixMode(GL_MODELVIEW);
 }

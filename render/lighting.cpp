@@ -8,8 +8,8 @@
 #include "render/lighting.h"
 
 #include "render/camera.h"
-#include "render/scene_state.h"
 #include "render/gl.h"
+#include "render/scene_state.h"
 
 const float lightPos[6][4] = {
     {0.0f, -14.0f, -10.0f, 0.0f},  // light 1
@@ -122,10 +122,8 @@ void initLighting(void) {
 // Front and back materials of the sheet, with the diffuse colours and alpha
 // read from the colours dialog's current values.
 void applySurfaceMaterial(void) {
-    float frontDiffuse[4] = {scene.frontColor[0], scene.frontColor[1], scene.frontColor[2],
-                             scene.surfaceAlpha};
-    float backDiffuse[4] = {scene.backColor[0], scene.backColor[1], scene.backColor[2],
-                            scene.surfaceAlpha};
+    float frontDiffuse[4] = {scene.frontColor[0], scene.frontColor[1], scene.frontColor[2], scene.surfaceAlpha};
+    float backDiffuse[4] = {scene.backColor[0], scene.backColor[1], scene.backColor[2], scene.surfaceAlpha};
     glMaterialfv(GL_FRONT, GL_AMBIENT, frontAmbient);
     glMaterialfv(GL_FRONT, GL_DIFFUSE, frontDiffuse);
     glMaterialfv(GL_FRONT, GL_SPECULAR, frontSpecular);

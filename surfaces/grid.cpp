@@ -40,8 +40,7 @@ static const int cornerK[cornersPerCell] = {0, 0, 1, 1};
 
 // Accumulates the edges from the start until the unrounded sum passes the
 // limit, and takes the sine of every coordinate a corner can have.
-static void buildAxis(GridAxis *axis, double phase)
-{
+static void buildAxis(GridAxis *axis, double phase) {
     axis->edge[0] = gridStart;
     int n = 0;
     double sum;
@@ -57,8 +56,7 @@ static void buildAxis(GridAxis *axis, double phase)
 }
 
 // Fills the z side of a column's corners, which is the same in every column.
-static void fillColumnZ(const GridAxis *axis, ColumnCorners *corners)
-{
+static void fillColumnZ(const GridAxis *axis, ColumnCorners *corners) {
     corners->cells = axis->cells;
     for (int cell = 0; cell < axis->cells; cell++) {
         for (int c = 0; c < cornersPerCell; c++) {
@@ -71,8 +69,7 @@ static void fillColumnZ(const GridAxis *axis, ColumnCorners *corners)
 }
 
 // Fills the x side of the corners of column number column.
-static void fillColumnX(const GridAxis *axis, int column, ColumnCorners *corners)
-{
+static void fillColumnX(const GridAxis *axis, int column, ColumnCorners *corners) {
     for (int c = 0; c < cornersPerCell; c++) {
         bool farSide = cornerI[c] != 0;
         corners->x[c] = farSide ? axis->farSum[column] : (double)axis->edge[column];
@@ -92,8 +89,7 @@ static void fillColumnX(const GridAxis *axis, int column, ColumnCorners *corners
 // roots and divisions, nearly all of the sweep's arithmetic, go faster.
 
 // Normalises corners from k to count one at a time.
-static void normalizeOneByOne(const float nx[], const float nz[], int k, int count, float normal[][3])
-{
+static void normalizeOneByOne(const float nx[], const float nz[], int k, int count, float normal[][3]) {
     for (; k < count; k++) {
         double x = nx[k];
         double z = nz[k];
@@ -106,8 +102,7 @@ static void normalizeOneByOne(const float nx[], const float nz[], int k, int cou
 
 #if defined(GRID_PACKED_NORMALS)
 // Spreads lanes normals from separate x, y, z rows into normal[0..lanes).
-static void interleaveNormals(const float x[], const float y[], const float z[], int lanes, float normal[][3])
-{
+static void interleaveNormals(const float x[], const float y[], const float z[], int lanes, float normal[][3]) {
     for (int j = 0; j < lanes; j++) {
         normal[j][0] = x[j];
         normal[j][1] = y[j];
@@ -116,8 +111,8 @@ static void interleaveNormals(const float x[], const float y[], const float z[],
 }
 
 // Normalises corners 8 at a time while 8 remain; returns the first one left.
-__attribute__((target("avx512f"))) static int normalizeByEight(const float nx[], const float nz[], int count, float normal[][3])
-{
+__attribute__((target("avx512f"))) static int normalizeByEight(const float nx[], const float nz[], int count,
+                                                               float normal[][3]) {
     const __m512d one = _mm512_set1_pd(1.0);
     // The masked forms with every lane on: GCC 12's plain forms warn about
     // their undefined pass-through operand.
@@ -138,8 +133,8 @@ __attribute__((target("avx512f"))) static int normalizeByEight(const float nx[],
 }
 
 // Normalises corners 4 at a time while 4 remain; returns the first one left.
-__attribute__((target("avx"))) static int normalizeByFour(const float nx[], const float nz[], int count, float normal[][3])
-{
+__attribute__((target("avx"))) static int normalizeByFour(const float nx[], const float nz[], int count,
+                                                          float normal[][3]) {
     const __m256d one = _mm256_set1_pd(1.0);
     int k = 0;
     for (; k + 4 <= count; k += 4) {
@@ -157,8 +152,7 @@ __attribute__((target("avx"))) static int normalizeByFour(const float nx[], cons
 }
 
 // Normalises corners 2 at a time (every x86-64 has SSE2); returns the first one left.
-static int normalizeByTwo(const float nx[], const float nz[], int count, float normal[][3])
-{
+static int normalizeByTwo(const float nx[], const float nz[], int count, float normal[][3]) {
     const __m128d one = _mm_set1_pd(1.0);
     int k = 0;
     for (; k + 2 <= count; k += 2) {
@@ -177,13 +171,10 @@ static int normalizeByTwo(const float nx[], const float nz[], int count, float n
 #endif
 
 // The most corners the processor can normalise at once.
-static int widestNormalLanes(void)
-{
+static int widestNormalLanes(void) {
 #if defined(GRID_PACKED_NORMALS)
-    if (__builtin_cpu_supports("avx512f"))
-        return 8;
-    if (__builtin_cpu_supports("avx"))
-        return 4;
+    if (__builtin_cpu_supports("avx512f")) return 8;
+    if (__builtin_cpu_supports("avx")) return 4;
     return 2;
 #else
     return 1;
@@ -193,20 +184,16 @@ static int widestNormalLanes(void)
 // Corners normalised at once; 0 until the first sweep chooses the widest.
 static int normalLanes = 0;
 
-int limitNormalLanes(int most)
-{
+int limitNormalLanes(int most) {
     int lanes = widestNormalLanes();
-    while (lanes > most && lanes > 1)
-        lanes /= 2;
+    while (lanes > most && lanes > 1) lanes /= 2;
     normalLanes = lanes;
     return lanes;
 }
 
 // Writes the unit normals of (nx, 1, nz) for count corners into normal.
-static void normalizeCorners(const float nx[], const float nz[], int count, float normal[][3])
-{
-    if (normalLanes == 0)
-        normalLanes = widestNormalLanes();
+static void normalizeCorners(const float nx[], const float nz[], int count, float normal[][3]) {
+    if (normalLanes == 0) normalLanes = widestNormalLanes();
     int k = 0;
 #if defined(GRID_PACKED_NORMALS)
     if (normalLanes == 8)
@@ -223,8 +210,7 @@ static void normalizeCorners(const float nx[], const float nz[], int count, floa
 
 // Sends one column's quads: for each cell the corners c0..c3, each as its
 // normal and then its position on the rounded edges.
-static void sendColumn(const GridAxis *axis, int column, const float normal[][3])
-{
+static void sendColumn(const GridAxis *axis, int column, const float normal[][3]) {
     float x0 = axis->edge[column];
     float x1 = axis->edge[column + 1];
     glBegin(GL_QUADS);
@@ -244,8 +230,7 @@ static void sendColumn(const GridAxis *axis, int column, const float normal[][3]
     glEnd();
 }
 
-void drawQuadGrid(CornerRule rule)
-{
+void drawQuadGrid(CornerRule rule) {
     GridAxis axis;
     ColumnCorners corners;
     ColumnTilts tilts;

@@ -25,10 +25,10 @@ const double waveFrequency = 10.0;
 // each corner has its own, cell by cell, and those are the same in every
 // column.
 struct ColumnCorners {
-    int cells;                          // cells in the column: 40
-    double x[cornersPerCell];           // x of c0, c1, c2, c3
+    int cells;                 // cells in the column: 40
+    double x[cornersPerCell];  // x of c0, c1, c2, c3
     double sinX[cornersPerCell];
-    double z[cornersPerColumn];         // z of corner c of cell n at [4 n + c]
+    double z[cornersPerColumn];  // z of corner c of cell n at [4 n + c]
     double sinZ[cornersPerColumn];
 };
 

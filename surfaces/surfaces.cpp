@@ -21,8 +21,7 @@ static const double checkerGain = 1.4;
 // is the corner's, shared by every cell of the column; z is the corner's own.
 
 // Curtain: sx + 0.5 z, so the normals lean toward -x at low z and +x at high z.
-static void curtainRule(const ColumnCorners *corners, ColumnTilts *tilts)
-{
+static void curtainRule(const ColumnCorners *corners, ColumnTilts *tilts) {
     for (int k = 0; k < corners->cells * cornersPerCell; k += cornersPerCell)
         for (int c = 0; c < cornersPerCell; c++) {
             tilts->nx[k + c] = (float)(corners->sinX[c] + curtainLean * corners->z[k + c]);
@@ -31,8 +30,7 @@ static void curtainRule(const ColumnCorners *corners, ColumnTilts *tilts)
 }
 
 // Diamonds: sx + sz, tilted along x only.
-static void diamondRule(const ColumnCorners *corners, ColumnTilts *tilts)
-{
+static void diamondRule(const ColumnCorners *corners, ColumnTilts *tilts) {
     for (int k = 0; k < corners->cells * cornersPerCell; k += cornersPerCell)
         for (int c = 0; c < cornersPerCell; c++) {
             tilts->nx[k + c] = (float)(corners->sinX[c] + corners->sinZ[k + c]);
@@ -41,8 +39,7 @@ static void diamondRule(const ColumnCorners *corners, ColumnTilts *tilts)
 }
 
 // Checkers: (sx sz) 1.4, tilted along x only.
-static void checkerRule(const ColumnCorners *corners, ColumnTilts *tilts)
-{
+static void checkerRule(const ColumnCorners *corners, ColumnTilts *tilts) {
     for (int k = 0; k < corners->cells * cornersPerCell; k += cornersPerCell)
         for (int c = 0; c < cornersPerCell; c++) {
             tilts->nx[k + c] = (float)((corners->sinX[c] * corners->sinZ[k + c]) * checkerGain);
@@ -51,8 +48,7 @@ static void checkerRule(const ColumnCorners *corners, ColumnTilts *tilts)
 }
 
 // Plane wave along x: sx.
-static void planeWaveXRule(const ColumnCorners *corners, ColumnTilts *tilts)
-{
+static void planeWaveXRule(const ColumnCorners *corners, ColumnTilts *tilts) {
     for (int k = 0; k < corners->cells * cornersPerCell; k += cornersPerCell)
         for (int c = 0; c < cornersPerCell; c++) {
             tilts->nx[k + c] = (float)corners->sinX[c];
@@ -61,8 +57,7 @@ static void planeWaveXRule(const ColumnCorners *corners, ColumnTilts *tilts)
 }
 
 // Plane waves along both axes: sx and sz.
-static void planeWaveXZRule(const ColumnCorners *corners, ColumnTilts *tilts)
-{
+static void planeWaveXZRule(const ColumnCorners *corners, ColumnTilts *tilts) {
     for (int k = 0; k < corners->cells * cornersPerCell; k += cornersPerCell)
         for (int c = 0; c < cornersPerCell; c++) {
             tilts->nx[k + c] = (float)corners->sinX[c];
@@ -71,8 +66,7 @@ static void planeWaveXZRule(const ColumnCorners *corners, ColumnTilts *tilts)
 }
 
 // Plane wave along z: sz.
-static void planeWaveZRule(const ColumnCorners *corners, ColumnTilts *tilts)
-{
+static void planeWaveZRule(const ColumnCorners *corners, ColumnTilts *tilts) {
     for (int k = 0; k < corners->cells * cornersPerCell; k += cornersPerCell)
         for (int c = 0; c < cornersPerCell; c++) {
             tilts->nx[k + c] = 0.0f;
@@ -80,12 +74,24 @@ static void planeWaveZRule(const ColumnCorners *corners, ColumnTilts *tilts)
         }
 }
 
-void drawCurtainWave(void) { drawQuadGrid(curtainRule); }
-void drawDiamondWave(void) { drawQuadGrid(diamondRule); }
-void drawCheckerWave(void) { drawQuadGrid(checkerRule); }
-void drawPlaneWaveX(void) { drawQuadGrid(planeWaveXRule); }
-void drawPlaneWaveXZ(void) { drawQuadGrid(planeWaveXZRule); }
-void drawPlaneWaveZ(void) { drawQuadGrid(planeWaveZRule); }
+void drawCurtainWave(void) {
+    drawQuadGrid(curtainRule);
+}
+void drawDiamondWave(void) {
+    drawQuadGrid(diamondRule);
+}
+void drawCheckerWave(void) {
+    drawQuadGrid(checkerRule);
+}
+void drawPlaneWaveX(void) {
+    drawQuadGrid(planeWaveXRule);
+}
+void drawPlaneWaveXZ(void) {
+    drawQuadGrid(planeWaveXZRule);
+}
+void drawPlaneWaveZ(void) {
+    drawQuadGrid(planeWaveZRule);
+}
 
 // The folded square: triangle A lies flat, triangle B rises to (1, 1, 1); they
 // share the diagonal from (1, 0, -1) to (-1, 0, 1). Both run clockwise seen
@@ -95,8 +101,7 @@ static const float triangleB[9] = {1.0f, 1.0f, 1.0f, -1.0f, 0.0f, 1.0f, 1.0f, 0.
 
 // Sends one triangle; its third vertex carries the other triangle's normal, so
 // under smooth shading the lighting of each runs toward the other's.
-static void sendTriangle(const float points[9], const float ownNormal[3], const float otherNormal[3])
-{
+static void sendTriangle(const float points[9], const float ownNormal[3], const float otherNormal[3]) {
     glBegin(GL_TRIANGLES);
     glNormal3fv(ownNormal);
     glVertex3fv(points);
@@ -107,8 +112,7 @@ static void sendTriangle(const float points[9], const float ownNormal[3], const 
     glEnd();
 }
 
-void drawTwoTriangleSquare(void)
-{
+void drawTwoTriangleSquare(void) {
     float normalA[3], normalB[3];
     planeNormal(triangleA, normalA);
     planeNormal(triangleB, normalB);

@@ -3,20 +3,17 @@
 
 #include <math.h>
 
-void normalize3(float v[3])
-{
+void normalize3(float v[3]) {
     // The length is taken in double precision from the float components.
     double len = sqrt((double)v[0] * v[0] + (double)v[1] * v[1] + (double)v[2] * v[2]);
-    if (len == 0.0)
-        len = 1.0;  // a zero vector stays zero: no division by zero
+    if (len == 0.0) len = 1.0;  // a zero vector stays zero: no division by zero
     double inv = 1.0 / len;
     v[0] = (float)(v[0] * inv);
     v[1] = (float)(v[1] * inv);
     v[2] = (float)(v[2] * inv);
 }
 
-void planeNormal(const float points[9], float out[3])
-{
+void planeNormal(const float points[9], float out[3]) {
     const float *p0 = points;
     const float *p1 = points + 3;
     const float *p2 = points + 6;

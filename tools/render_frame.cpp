@@ -28,8 +28,7 @@ static int savePicture(const char *path) {
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, frameWidth, frameHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    SDL_Surface *picture = SDL_CreateRGBSurfaceWithFormat(0, frameWidth, frameHeight, 32,
-                                                          SDL_PIXELFORMAT_ABGR8888);
+    SDL_Surface *picture = SDL_CreateRGBSurfaceWithFormat(0, frameWidth, frameHeight, 32, SDL_PIXELFORMAT_ABGR8888);
     if (!picture) return 0;
     const int rowBytes = frameWidth * 4;
     for (int row = 0; row < frameHeight; row++) {

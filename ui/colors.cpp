@@ -38,7 +38,9 @@ static void initColorBars(HWND dialog) {
 
 // Returns the colour value of one stored bar position, computed in double
 // precision and kept as a float.
-static float colorOfPosition(int slot) { return (float)(scene.scrollPos[slot] * colorPerPosition); }
+static float colorOfPosition(int slot) {
+    return (float)(scene.scrollPos[slot] * colorPerPosition);
+}
 
 // Recomputes all seven colour values from the stored bar positions.
 static void colorsFromPositions(void) {

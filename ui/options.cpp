@@ -11,13 +11,13 @@
 #include "ui/dialogs.h"
 
 // Control ids of the options template "ColorScrDlg1" (res/quelvaro.rc).
-const int idOptionsOk = IDOK;        // "OK"
-const int idFog = 1006;              // "NIEBLITA"
-const int idWireframe = 1008;        // "WIREFRAME <-> SMOOTH"
-const int idResetMotion = 1009;      // "reset-motion"
-const int idLights = 1018;           // "LUCES"
-const int idPerspective = 1019;      // "PERSPECTIVE"
-const int idTransparency = 1046;     // "TRANSPARENCIA"
+const int idOptionsOk = IDOK;     // "OK"
+const int idFog = 1006;           // "NIEBLITA"
+const int idWireframe = 1008;     // "WIREFRAME <-> SMOOTH"
+const int idResetMotion = 1009;   // "reset-motion"
+const int idLights = 1018;        // "LUCES"
+const int idPerspective = 1019;   // "PERSPECTIVE"
+const int idTransparency = 1046;  // "TRANSPARENCIA"
 
 // The motion reset tilts the sheet towards the viewer by this angle about the
 // x axis, so that it is seen from above rather than edge on.
@@ -27,7 +27,9 @@ const float resetTiltDegrees = -60.0f;
 const float resetLightPosition[3] = {-2.0f, 2.0f, 0.0f};
 
 // Flips a flag: 0 becomes 1, anything else becomes 0.
-static void toggle(int *flag) { *flag = (*flag == 0); }
+static void toggle(int *flag) {
+    *flag = (*flag == 0);
+}
 
 // Stops the trackball's per-frame increment, turns the scene back to a plain
 // -60 degree tilt about x and puts the light back. The rotation is built on

@@ -11,18 +11,18 @@
 #include "ui/dialogs.h"
 
 // Control ids of the panel template "ColorScrDlg" (res/quelvaro.rc).
-const int idCurtainWave = 1020;      // "efecto cortinado"
-const int idSmoothToFlat = 1021;     // "smooth->flat"
-const int idDiamonds = 1022;         // "rombos"
-const int idCameraFarther = 1030;    // "camara ++"
-const int idCameraNearer = 1031;     // "camara -  -"
-const int idOpenOptions = 1032;      // "OPTIONS"
-const int idAsymmetricMean = 1033;   // "prom-asim1"
-const int idPlaneWaveZ = 1034;       // "plane-wave z"
-const int idPlaneWaveXZ = 1035;      // "plano-wave x-z"
-const int idOpenColors = 1038;       // "COLORS"
-const int idPlaneWaveX = 1047;       // "plane-wave x"
-const int idChessboard = 1048;       // "ajedrezado"
+const int idCurtainWave = 1020;     // "efecto cortinado"
+const int idSmoothToFlat = 1021;    // "smooth->flat"
+const int idDiamonds = 1022;        // "rombos"
+const int idCameraFarther = 1030;   // "camara ++"
+const int idCameraNearer = 1031;    // "camara -  -"
+const int idOpenOptions = 1032;     // "OPTIONS"
+const int idAsymmetricMean = 1033;  // "prom-asim1"
+const int idPlaneWaveZ = 1034;      // "plane-wave z"
+const int idPlaneWaveXZ = 1035;     // "plano-wave x-z"
+const int idOpenColors = 1038;      // "COLORS"
+const int idPlaneWaveX = 1047;      // "plane-wave x"
+const int idChessboard = 1048;      // "ajedrezado"
 
 // How far one press of a camera button moves the eye (32-bit float step).
 const float cameraStep = 0.4f;
@@ -35,8 +35,8 @@ struct SurfaceButton {
 };
 
 static const SurfaceButton surfaceButtons[] = {
-    {idCurtainWave, 0},  {idDiamonds, 1},    {idChessboard, 2}, {idAsymmetricMean, 3},
-    {idPlaneWaveX, 4},   {idPlaneWaveXZ, 5}, {idPlaneWaveZ, 6},
+    {idCurtainWave, 0}, {idDiamonds, 1},    {idChessboard, 2}, {idAsymmetricMean, 3},
+    {idPlaneWaveX, 4},  {idPlaneWaveXZ, 5}, {idPlaneWaveZ, 6},
 };
 
 // Returns the surface a button selects, or -1 when the id is no surface button.

@@ -65,7 +65,9 @@ typedef BYTE *LPBYTE;
 
 /* Handles are distinct pointer types, as with STRICT. */
 #define QUELVARO_DECLARE_HANDLE(name) \
-    struct name##__ { int unused; };  \
+    struct name##__ {                 \
+        int unused;                   \
+    };                                \
     typedef struct name##__ *name
 typedef void *HANDLE;
 QUELVARO_DECLARE_HANDLE(HWND);
@@ -89,7 +91,8 @@ typedef void(CALLBACK *TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 typedef uintptr_t DWORD_PTR;
 #define LOWORD(l) ((WORD)(((DWORD_PTR)(l)) & 0xffff))
 #define HIWORD(l) ((WORD)((((DWORD_PTR)(l)) >> 16) & 0xffff))
-#define MAKELONG(a, b) ((LONG)(((WORD)(((DWORD_PTR)(a)) & 0xffff)) | ((DWORD)((WORD)(((DWORD_PTR)(b)) & 0xffff))) << 16))
+#define MAKELONG(a, b) \
+    ((LONG)(((WORD)(((DWORD_PTR)(a)) & 0xffff)) | ((DWORD)((WORD)(((DWORD_PTR)(b)) & 0xffff))) << 16))
 #define MAKEWPARAM(l, h) ((WPARAM)(DWORD)MAKELONG(l, h))
 #define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
 #define MAKEINTRESOURCEA(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
@@ -274,8 +277,7 @@ typedef struct tagLOGPALETTE {
 #define WS_TABSTOP 0x00010000L
 #define WS_MINIMIZEBOX 0x00020000L
 #define WS_MAXIMIZEBOX 0x00010000L
-#define WS_OVERLAPPEDWINDOW \
-    (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
+#define WS_OVERLAPPEDWINDOW (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
 #define WS_EX_DLGMODALFRAME 0x00000001L
 #define WS_EX_TOPMOST 0x00000008L
 #define WS_EX_CLIENTEDGE 0x00000200L
@@ -408,9 +410,8 @@ typedef struct tagLOGPALETTE {
 
 /* ---- Windows and classes (sdl_window.cpp) -------------------------------- */
 ATOM WINAPI RegisterClassA(const WNDCLASSA *wndClass);
-HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style,
-                            int x, int y, int width, int height, HWND parent, HMENU menu,
-                            HINSTANCE instance, LPVOID param);
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
+                            int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
 LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 BOOL WINAPI DestroyWindow(HWND hwnd);
 BOOL WINAPI IsWindow(HWND hwnd);
@@ -456,8 +457,8 @@ BOOL WINAPI ReleaseCapture(void);
 HWND WINAPI GetCapture(void);
 
 /* ---- Dialogs and controls (sdl_dialog.cpp, sdl_controls.cpp) -------------- */
-HWND WINAPI CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND owner,
-                               DLGPROC dialogFunc, LPARAM initParam);
+HWND WINAPI CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC dialogFunc,
+                               LPARAM initParam);
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
 HWND WINAPI GetDlgItem(HWND dialog, int id);
 int WINAPI SetScrollPos(HWND hwnd, int bar, int pos, BOOL redraw);

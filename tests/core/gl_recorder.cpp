@@ -16,8 +16,7 @@ std::vector<GlCall> recorded;
 
 // The real entry point name, as libGL exports it; aborts when it is missing,
 // since nothing could be drawn.
-void *realGlFunction(const char *name)
-{
+void *realGlFunction(const char *name) {
     void *function = dlsym(RTLD_NEXT, name);
     if (!function) {
         std::fprintf(stderr, "gl recorder: no real %s in the process\n", name);
@@ -26,28 +25,24 @@ void *realGlFunction(const char *name)
     return function;
 }
 
-void record(GlCallKind kind, unsigned mode, float x, float y, float z)
-{
+void record(GlCallKind kind, unsigned mode, float x, float y, float z) {
     if (recording) recorded.push_back(GlCall{kind, mode, {x, y, z}});
 }
 
 }  // namespace
 
-void glRecordStart()
-{
+void glRecordStart() {
     recorded.clear();
     recorded.reserve(16384);
     recording = true;
 }
 
-const std::vector<GlCall> &glRecordStop()
-{
+const std::vector<GlCall> &glRecordStop() {
     recording = false;
     return recorded;
 }
 
-std::string describeGlCall(const GlCall &call)
-{
+std::string describeGlCall(const GlCall &call) {
     static const char *const names[] = {"glBegin", "glEnd", "glNormal3fv", "glVertex3f", "glVertex3fv"};
     char text[128];
     if (call.kind == GlBeginCall)
@@ -59,8 +54,7 @@ std::string describeGlCall(const GlCall &call)
     return text;
 }
 
-std::vector<GlPrimitive> glPrimitives(const std::vector<GlCall> &calls)
-{
+std::vector<GlPrimitive> glPrimitives(const std::vector<GlCall> &calls) {
     std::vector<GlPrimitive> primitives;
     float normal[3] = {0.0f, 0.0f, 1.0f};
     bool inside = false;
@@ -89,36 +83,31 @@ std::vector<GlPrimitive> glPrimitives(const std::vector<GlCall> &calls)
 
 extern "C" {
 
-void glBegin(GLenum mode)
-{
+void glBegin(GLenum mode) {
     static auto real = reinterpret_cast<void (*)(GLenum)>(realGlFunction("glBegin"));
     record(GlBeginCall, mode, 0.0f, 0.0f, 0.0f);
     real(mode);
 }
 
-void glEnd(void)
-{
+void glEnd(void) {
     static auto real = reinterpret_cast<void (*)(void)>(realGlFunction("glEnd"));
     record(GlEndCall, 0, 0.0f, 0.0f, 0.0f);
     real();
 }
 
-void glNormal3fv(const GLfloat *v)
-{
+void glNormal3fv(const GLfloat *v) {
     static auto real = reinterpret_cast<void (*)(const GLfloat *)>(realGlFunction("glNormal3fv"));
     record(GlNormalCall, 0, v[0], v[1], v[2]);
     real(v);
 }
 
-void glVertex3f(GLfloat x, GLfloat y, GLfloat z)
-{
+void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
     static auto real = reinterpret_cast<void (*)(GLfloat, GLfloat, GLfloat)>(realGlFunction("glVertex3f"));
     record(GlVertex3fCall, 0, x, y, z);
     real(x, y, z);
 }
 
-void glVertex3fv(const GLfloat *v)
-{
+void glVertex3fv(const GLfloat *v) {
     static auto real = reinterpret_cast<void (*)(const GLfloat *)>(realGlFunction("glVertex3fv"));
     record(GlVertex3fvCall, 0, v[0], v[1], v[2]);
     real(v);

@@ -9,7 +9,7 @@
 #include "support/window_helpers.h"
 
 class MainWindowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 

@@ -3,9 +3,9 @@
 
 #include <cmath>
 
-#include "render/scene_state.h"
-#include "render/gl.h"
 #include "render/camera.h"
+#include "render/gl.h"
+#include "render/scene_state.h"
 #include "support/offscreen_gl.h"
 
 namespace {
@@ -16,7 +16,9 @@ struct Volume {
 };
 
 // Reads a 4x4 GL matrix.
-void readMatrix(GLenum which, float m[16]) { glGetFloatv(which, m); }
+void readMatrix(GLenum which, float m[16]) {
+    glGetFloatv(which, m);
+}
 
 int allFinite(const float m[16]) {
     for (int i = 0; i < 16; i++)
@@ -44,8 +46,8 @@ Volume orthoVolume(const float p[16]) {
     EXPECT_EQ(p[15], 1.0f);
     double width = 2.0 / p[0], height = 2.0 / p[5], depth = -2.0 / p[10];
     double xSum = -p[12] * width, ySum = -p[13] * height, zSum = -p[14] * depth;
-    return {(xSum - width) / 2, (xSum + width) / 2, (ySum - height) / 2, (ySum + height) / 2,
-            (zSum - depth) / 2, (zSum + depth) / 2};
+    return {(xSum - width) / 2,  (xSum + width) / 2, (ySum - height) / 2,
+            (ySum + height) / 2, (zSum - depth) / 2, (zSum + depth) / 2};
 }
 
 void expectVolume(const Volume &got, const Volume &want, const char *name) {
@@ -60,12 +62,11 @@ void expectVolume(const Volume &got, const Volume &want, const char *name) {
 
 // Empties GL's error flags.
 void clearGlErrors() {
-    while (glGetError() != GL_NO_ERROR) {
-    }
+    while (glGetError() != GL_NO_ERROR) {}
 }
 
 class Camera : public ::testing::Test {
-protected:
+  protected:
     OffscreenGl gl{64, 64};
     void SetUp() override {
         ASSERT_TRUE(gl.ok());
@@ -86,8 +87,7 @@ struct ProjectionCase {
 
 const ProjectionCase projectionCases[] = {
     {"square, perspective", 1, 500, 500, 6.0f, {-1, 1, -1, 1, 2, 10}},
-    {"start window 960x940, perspective", 1, 960, 940, 6.0f,
-     {-960.0 / 940, 960.0 / 940, -1, 1, 2, 10}},
+    {"start window 960x940, perspective", 1, 960, 940, 6.0f, {-960.0 / 940, 960.0 / 940, -1, 1, 2, 10}},
     {"wide, perspective keeps its height", 1, 960, 480, 6.0f, {-2, 2, -1, 1, 2, 10}},
     {"tall, perspective keeps its height", 1, 300, 600, 6.0f, {-0.5, 0.5, -1, 1, 2, 10}},
     {"closer camera, far plane follows", 1, 500, 500, 2.8f, {-1, 1, -1, 1, 2, 6.8}},

@@ -24,8 +24,8 @@ struct BarCase {
 };
 
 const BarCase bars[] = {
-    {"front red", 1039}, {"front green", 1040}, {"front blue", 1041}, {"back red", 1042},
-    {"back green", 1043}, {"back blue", 1044},  {"alpha", 1045},
+    {"front red", 1039},  {"front green", 1040}, {"front blue", 1041}, {"back red", 1042},
+    {"back green", 1043}, {"back blue", 1044},   {"alpha", 1045},
 };
 
 // The colour value a bar drives, by its place in control order.
@@ -42,7 +42,9 @@ std::vector<float> components() {
     return values;
 }
 
-std::vector<int> storedPositions() { return std::vector<int>(scene.scrollPos, scene.scrollPos + 7); }
+std::vector<int> storedPositions() {
+    return std::vector<int>(scene.scrollPos, scene.scrollPos + 7);
+}
 
 // Presses the panel's hidden "COLORS" button; returns the dialog it opened.
 HWND openColorsFromPanel() {
@@ -50,10 +52,10 @@ HWND openColorsFromPanel() {
     return scene.hColorsDlg;
 }
 
-} // namespace
+}  // namespace
 
 class ColorsDialog : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         scene = SceneState{};
         dialog = openColorsFromPanel();
@@ -110,8 +112,8 @@ TEST_F(ColorsDialog, ADraggedThumbSetsItsOwnComponentToPositionOver256) {
     for (int code : {SB_THUMBTRACK, SB_THUMBPOSITION}) {
         for (int slot = 0; slot < 7; slot++) {
             for (const auto &p : positions) {
-                SCOPED_TRACE(testing::Message() << bars[slot].name << " to " << p.pos
-                                                << (code == SB_THUMBTRACK ? " (track)" : " (drop)"));
+                SCOPED_TRACE(testing::Message()
+                             << bars[slot].name << " to " << p.pos << (code == SB_THUMBTRACK ? " (track)" : " (drop)"));
                 scene.idleFunc = nullptr;
                 for (int &stored : scene.scrollPos) stored = 128;
                 std::vector<float> expected(7, 0.5f);
@@ -159,9 +161,15 @@ TEST_F(ColorsDialog, ArrowsTroughAndEndOfScrollChangeNothing) {
         const char *name;
         int code;
     } codes[] = {
-        {"arrow up", SB_LINEUP},     {"arrow down", SB_LINEDOWN}, {"trough above", SB_PAGEUP},
-        {"trough below", SB_PAGEDOWN}, {"top", SB_TOP},            {"bottom", SB_BOTTOM},
-        {"end of scroll", SB_ENDSCROLL}, {"unknown code 9", 9},      {"unknown code 0xffff", 0xffff},
+        {"arrow up", SB_LINEUP},
+        {"arrow down", SB_LINEDOWN},
+        {"trough above", SB_PAGEUP},
+        {"trough below", SB_PAGEDOWN},
+        {"top", SB_TOP},
+        {"bottom", SB_BOTTOM},
+        {"end of scroll", SB_ENDSCROLL},
+        {"unknown code 9", 9},
+        {"unknown code 0xffff", 0xffff},
     };
     scene.scrollPos[2] = 17;
     scene.frontColor[2] = 0.25f;
@@ -217,9 +225,9 @@ TEST_F(ColorsDialog, OkAndTheCloseBoxDestroyTheDialogAndClearTheHandle) {
 }
 
 TEST_F(ColorsDialog, ReopeningShowsEveryBarAt128WhileTheColoursKeepTheirValues) {
-    scroll(1039, SB_THUMBTRACK, 0);     // front red to the top
-    scroll(1044, SB_THUMBPOSITION, 255); // back blue to the bottom
-    scroll(1045, SB_THUMBTRACK, 32);    // alpha
+    scroll(1039, SB_THUMBTRACK, 0);       // front red to the top
+    scroll(1044, SB_THUMBPOSITION, 255);  // back blue to the bottom
+    scroll(1045, SB_THUMBTRACK, 32);      // alpha
     std::vector<int> positionsKept = storedPositions();
     std::vector<float> colorsKept = components();
     close(true);

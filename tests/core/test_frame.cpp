@@ -5,15 +5,15 @@
 #include <dlfcn.h>
 
 #include <cmath>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
-#include "render/scene_state.h"
-#include "render/gl.h"
-#include "render/frame.h"
 #include "gl_recorder.h"
+#include "render/frame.h"
+#include "render/gl.h"
+#include "render/scene_state.h"
 #include "support/offscreen_gl.h"
 #include "support/start_scene.h"
 
@@ -77,10 +77,22 @@ void rotation(double degrees, double x, double y, double z, double out[16]) {
     double length = std::sqrt(x * x + y * y + z * z);
     x /= length, y /= length, z /= length;
     double a = degrees * 3.14159265358979323846 / 180.0, c = std::cos(a), s = std::sin(a), t = 1.0 - c;
-    const double m[16] = {x * x * t + c,     y * x * t + z * s, x * z * t - y * s, 0,
-                          x * y * t - z * s, y * y * t + c,     y * z * t + x * s, 0,
-                          x * z * t + y * s, y * z * t - x * s, z * z * t + c,     0,
-                          0,                 0,                 0,                 1};
+    const double m[16] = {x * x * t + c,
+                          y * x * t + z * s,
+                          x * z * t - y * s,
+                          0,
+                          x * y * t - z * s,
+                          y * y * t + c,
+                          y * z * t + x * s,
+                          0,
+                          x * z * t + y * s,
+                          y * z * t - x * s,
+                          z * z * t + c,
+                          0,
+                          0,
+                          0,
+                          0,
+                          1};
     std::memcpy(out, m, sizeof m);
 }
 
@@ -94,7 +106,9 @@ double largestDifference(const double a[16], const double b[16]) {
     return largest;
 }
 
-int bitIdentical(const float a[16], const float b[16]) { return std::memcmp(a, b, 16 * sizeof(float)) == 0; }
+int bitIdentical(const float a[16], const float b[16]) {
+    return std::memcmp(a, b, 16 * sizeof(float)) == 0;
+}
 
 int allFinite(const float m[16]) {
     for (int i = 0; i < 16; i++)
@@ -109,7 +123,9 @@ struct Colour {
 };
 
 // A colour given in 0..1, in 8-bit steps.
-Colour bytes(double r, double g, double b) { return {r * 255.0, g * 255.0, b * 255.0}; }
+Colour bytes(double r, double g, double b) {
+    return {r * 255.0, g * 255.0, b * 255.0};
+}
 
 const Colour clearColour = bytes(0.2, 0.3, 0.1);
 const Colour fogClearColour = bytes(0.65, 0.45, 0.26);
@@ -174,7 +190,9 @@ WindowPoint markerCentre() {
     return project(camera, scene.mobileLight[0], scene.mobileLight[1], 0.0);
 }
 
-Colour pixelAt(const WindowPoint &p) { return pixelAt(int(p.x), int(p.y)); }
+Colour pixelAt(const WindowPoint &p) {
+    return pixelAt(int(p.x), int(p.y));
+}
 
 // The sheet: the square |x|, |z| <= 1.6 in the plane y = 0 of the surface.
 const double sheetHalfSide = 1.6;
@@ -223,7 +241,7 @@ std::vector<BoxPoint> boxEdgePoints() {
 // ---- the fixture: a window's worth of start-up --------------------------------
 
 class Frame : public ::testing::Test {
-protected:
+  protected:
     OffscreenGl gl{clientWidth, clientHeight};
     void SetUp() override {
         ASSERT_TRUE(gl.ok());
@@ -248,8 +266,17 @@ struct Strip {
     float v[10][3];
 };
 const Strip boxStrips[] = {
-    {10, {{-2, -2, -2}, {-2, 2, -2}, {2, 2, -2}, {2, -2, -2}, {-2, -2, -2},
-          {-2, -2, 2}, {-2, 2, 2}, {2, 2, 2}, {2, -2, 2}, {-2, -2, 2}}},
+    {10,
+     {{-2, -2, -2},
+      {-2, 2, -2},
+      {2, 2, -2},
+      {2, -2, -2},
+      {-2, -2, -2},
+      {-2, -2, 2},
+      {-2, 2, 2},
+      {2, 2, 2},
+      {2, -2, 2},
+      {-2, -2, 2}}},
     {2, {{2, 2, -2}, {2, 2, 2}}},
     {2, {{2, -2, -2}, {2, -2, 2}}},
     {2, {{-2, 2, -2}, {-2, 2, 2}}},
@@ -293,10 +320,15 @@ const SettingsCase settingsCases[] = {
     {"blending", [] { scene.blendOn = 1; }},
     {"flat shading", [] { scene.flatShadingOn = 1; }},
     {"spinning", [] { scene.trackballState = 1; }},
-    {"camera changed while spinning", [] { scene.trackballState = 1; scene.cameraChanged = 1; }},
+    {"camera changed while spinning",
+     [] {
+         scene.trackballState = 1;
+         scene.cameraChanged = 1;
+     }},
     {"folded square", [] { scene.surfaceIndex = 3; }},
     {"empty surface", [] { scene.surfaceIndex = 7; }},
-    {"everything on", [] {
+    {"everything on",
+     [] {
          scene.wireframeOn = scene.fogOn = scene.blendOn = scene.flatShadingOn = 1;
          scene.lightsOn = 0;
          scene.trackballState = 1;
@@ -357,11 +389,10 @@ struct SpinCase {
 };
 
 const SpinCase spinCases[] = {
-    {0.03f, {0.4f, 1.0f, 0.4f}},      // the start spin
-    {5.0f, {1.0f, 0.0f, 0.0f}},       // about the viewer's x axis
-    {-12.5f, {0.3f, -0.2f, 0.9f}},
-    {90.0f, {0.0f, 0.0f, 2.0f}},      // an axis longer than one
-    {1.5f, {0.001f, -0.002f, 0.0f}},  // a short axis, still a direction
+    {0.03f, {0.4f, 1.0f, 0.4f}},                                   // the start spin
+    {5.0f, {1.0f, 0.0f, 0.0f}},                                    // about the viewer's x axis
+    {-12.5f, {0.3f, -0.2f, 0.9f}},   {90.0f, {0.0f, 0.0f, 2.0f}},  // an axis longer than one
+    {1.5f, {0.001f, -0.002f, 0.0f}},                               // a short axis, still a direction
 };
 
 TEST_F(Frame, IncrementTurnsAboutAnAxisFixedToTheViewer) {
@@ -502,7 +533,8 @@ const CornerCase cornerCases[] = {
 };
 
 TEST_F(Frame, CornersShowTheClearColour) {
-    const int corners[4][2] = {{1, 1}, {clientWidth - 2, 1}, {1, clientHeight - 2}, {clientWidth - 2, clientHeight - 2}};
+    const int corners[4][2] = {
+        {1, 1}, {clientWidth - 2, 1}, {1, clientHeight - 2}, {clientWidth - 2, clientHeight - 2}};
     for (const CornerCase &c : cornerCases) {
         scene.fogOn = c.fog;
         drawScene();
@@ -616,8 +648,7 @@ int backgroundPixelsAroundSheetCentre() {
     int count = 0;
     for (int dy = -half; dy <= half; dy++)
         for (int dx = -half; dx <= half; dx++)
-            if (colourDistance(pixelAt(int(centre.x) + dx, int(centre.y) + dy), clearColour) < pixelTolerance)
-                count++;
+            if (colourDistance(pixelAt(int(centre.x) + dx, int(centre.y) + dy), clearColour) < pixelTolerance) count++;
     return count;
 }
 

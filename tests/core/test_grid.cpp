@@ -19,19 +19,19 @@ const int columns = 40;
 const int quadsPerColumn = 40;
 const int verticesPerColumn = 160;
 
-bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool sameBits(float a, float b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 // A rule with no tilt: every normal must come out (0, 1, 0).
-void flatRule(const ColumnCorners *, ColumnTilts *tilts)
-{
+void flatRule(const ColumnCorners *, ColumnTilts *tilts) {
     for (int k = 0; k < cornersPerColumn; k++) tilts->nx[k] = tilts->nz[k] = 0.0f;
 }
 
 // A rule that keeps what it was handed, column by column, and tilts each
 // normal by the corner's own rounded coordinates so the stream shows them.
 std::vector<ColumnCorners> handed;
-void keepingRule(const ColumnCorners *corners, ColumnTilts *tilts)
-{
+void keepingRule(const ColumnCorners *corners, ColumnTilts *tilts) {
     handed.push_back(*corners);
     for (int k = 0; k < cornersPerColumn; k++) {
         tilts->nx[k] = (float)corners->x[k % 4];
@@ -40,8 +40,7 @@ void keepingRule(const ColumnCorners *corners, ColumnTilts *tilts)
 }
 
 // The sweep as sent, split into its blocks.
-std::vector<GlPrimitive> sweep(CornerRule rule, double phase)
-{
+std::vector<GlPrimitive> sweep(CornerRule rule, double phase) {
     scene = SceneState{};
     scene.wavePhase = phase;
     glRecordStart();
@@ -50,8 +49,7 @@ std::vector<GlPrimitive> sweep(CornerRule rule, double phase)
 }
 
 // Vertex c (0..3) of cell row in column col.
-const GlVertex &corner(const std::vector<GlPrimitive> &grid, int col, int row, int c)
-{
+const GlVertex &corner(const std::vector<GlPrimitive> &grid, int col, int row, int c) {
     return grid[col].vertices[row * 4 + c];
 }
 
@@ -96,7 +94,8 @@ TEST(QuadGrid, EdgesAreTheAccumulatedFloatsBitForBit) {
         // Along x: the near corner of column n (the far corner of the last column for e40).
         float x = t.n < columns ? corner(grid, t.n, 0, 0).position[0] : corner(grid, columns - 1, 0, 1).position[0];
         // Along z: the near corner of cell n in the first column.
-        float z = t.n < quadsPerColumn ? corner(grid, 0, t.n, 0).position[2] : corner(grid, 0, quadsPerColumn - 1, 3).position[2];
+        float z = t.n < quadsPerColumn ? corner(grid, 0, t.n, 0).position[2]
+                                       : corner(grid, 0, quadsPerColumn - 1, 3).position[2];
         EXPECT_TRUE(sameBits(x, t.edge)) << "x edge e" << t.n << ": expected " << t.edge << ", got " << x;
         EXPECT_TRUE(sameBits(z, t.edge)) << "z edge e" << t.n << ": expected " << t.edge << ", got " << z;
     }
@@ -113,7 +112,8 @@ TEST(QuadGrid, FirstAndLastVerticesAndEveryYIsZero) {
     EXPECT_TRUE(sameBits(last[2], 0x1.99999ep+0f)) << "got " << last[2];
     for (const GlPrimitive &column : grid)
         for (const GlVertex &v : column.vertices)
-            ASSERT_TRUE(sameBits(v.position[1], 0.0f)) << "y " << v.position[1] << " at x " << v.position[0] << ", z " << v.position[2];
+            ASSERT_TRUE(sameBits(v.position[1], 0.0f))
+                << "y " << v.position[1] << " at x " << v.position[0] << ", z " << v.position[2];
 }
 
 // c0 (x0, z0), c1 (x1, z0), c2 (x1, z1), c3 (x0, z1): clockwise seen from +y,
@@ -153,13 +153,15 @@ TEST(QuadGrid, NeighbouringCellsShareTheirEdgesBitForBit) {
                 if (col + 1 == columns) break;
                 const float *a = corner(grid, col, row, pair[0]).position;
                 const float *b = corner(grid, col + 1, row, pair[1]).position;
-                EXPECT_EQ(std::memcmp(a, b, 3 * sizeof(float)), 0) << "column " << col << ", cell " << row << ", corner " << pair[0];
+                EXPECT_EQ(std::memcmp(a, b, 3 * sizeof(float)), 0)
+                    << "column " << col << ", cell " << row << ", corner " << pair[0];
             }
             for (const auto &pair : acrossZ) {
                 if (row + 1 == quadsPerColumn) break;
                 const float *a = corner(grid, col, row, pair[0]).position;
                 const float *b = corner(grid, col, row + 1, pair[1]).position;
-                EXPECT_EQ(std::memcmp(a, b, 3 * sizeof(float)), 0) << "column " << col << ", cell " << row << ", corner " << pair[0];
+                EXPECT_EQ(std::memcmp(a, b, 3 * sizeof(float)), 0)
+                    << "column " << col << ", cell " << row << ", corner " << pair[0];
             }
         }
     }
@@ -171,7 +173,8 @@ TEST(QuadGrid, ARuleWithoutTiltGivesStraightUpNormals) {
     for (const GlPrimitive &column : grid)
         for (const GlVertex &v : column.vertices) {
             ASSERT_TRUE(sameBits(v.normal[0], 0.0f) && sameBits(v.normal[1], 1.0f) && sameBits(v.normal[2], 0.0f))
-                << "normal (" << v.normal[0] << ", " << v.normal[1] << ", " << v.normal[2] << ") at x " << v.position[0];
+                << "normal (" << v.normal[0] << ", " << v.normal[1] << ", " << v.normal[2] << ") at x "
+                << v.position[0];
         }
 }
 
@@ -254,7 +257,10 @@ TEST(QuadGridPixels, TheLitPatchCoversItsSquareAndShowsItsFrontFromBelow) {
     const int outside[][2] = {{2, 2}, {8, 50}, {50, 8}, {92, 92}, {97, 50}};
     for (const PixelCase &c : pixelCases) {
         lookAlongY(viewSize, c.fromAbove);
-        if (c.cullBackFaces) glEnable(GL_CULL_FACE); else glDisable(GL_CULL_FACE);
+        if (c.cullBackFaces)
+            glEnable(GL_CULL_FACE);
+        else
+            glDisable(GL_CULL_FACE);
         drawQuadGrid(flatRule);
         glFinish();
         unsigned char rgba[4];
@@ -262,7 +268,8 @@ TEST(QuadGridPixels, TheLitPatchCoversItsSquareAndShowsItsFrontFromBelow) {
             gl.pixel(p[0], p[1], rgba);
             const char *where = c.name;
             if (c.look == Clear) {
-                EXPECT_TRUE(isClearBlue(rgba)) << where << ": pixel " << p[0] << ", " << p[1] << " should be clear, got " << (int)rgba[0];
+                EXPECT_TRUE(isClearBlue(rgba))
+                    << where << ": pixel " << p[0] << ", " << p[1] << " should be clear, got " << (int)rgba[0];
                 continue;
             }
             EXPECT_EQ(rgba[0], rgba[2]) << where << ": pixel " << p[0] << ", " << p[1] << " should be grey";

@@ -29,8 +29,13 @@ struct DragCase {
 const std::vector<DragCase> dragCases = {
     {"6 pixels right and 6 up", {{Press, 100, 100}, {Motion, 106, 94}}, {-1, 3, -1}, 1, true},
     {"the same in six steps",
-     {{Press, 100, 100}, {Motion, 101, 99}, {Motion, 102, 98}, {Motion, 103, 97}, {Motion, 104, 96},
-      {Motion, 105, 95}, {Motion, 106, 94}},
+     {{Press, 100, 100},
+      {Motion, 101, 99},
+      {Motion, 102, 98},
+      {Motion, 103, 97},
+      {Motion, 104, 96},
+      {Motion, 105, 95},
+      {Motion, 106, 94}},
      {-1, 3, -1},
      1,
      true},
@@ -41,15 +46,25 @@ const std::vector<DragCase> dragCases = {
     {"motion after release", {{Press, 0, 0}, {Release, 0, 0}, {Motion, 60, 0}}, {-2, 2, -1}, 0, false},
     {"beyond the left and top edges", {{Press, 10, 10}, {Motion, -50, -20}}, {-12, 7, -1}, 1, true},
     {"beyond the right and bottom edges", {{Press, 10, 10}, {Motion, 610, 1210}}, {98, -198, -1}, 1, true},
-    {"a second press starts from its own point", {{Press, 0, 0}, {Press, 60, 0}, {Motion, 66, 0}}, {-1, 2, -1}, 1, true},
+    {"a second press starts from its own point",
+     {{Press, 0, 0}, {Press, 60, 0}, {Motion, 66, 0}},
+     {-1, 2, -1},
+     1,
+     true},
     {"no move", {{Press, 20, 20}, {Motion, 20, 20}}, {-2, 2, -1}, 1, true},
 };
 
 void apply(const DragEvent &event) {
     switch (event.kind) {
-    case Press: lightDragPress(event.x, event.y); break;
-    case Motion: lightDragMotion(event.x, event.y); break;
-    case Release: lightDragRelease(); break;
+    case Press:
+        lightDragPress(event.x, event.y);
+        break;
+    case Motion:
+        lightDragMotion(event.x, event.y);
+        break;
+    case Release:
+        lightDragRelease();
+        break;
     }
 }
 

@@ -3,11 +3,11 @@
 
 #include <string>
 
-#include "render/scene_state.h"
-#include "render/gl.h"
 #include "render/camera.h"
 #include "render/frame.h"
+#include "render/gl.h"
 #include "render/lighting.h"
+#include "render/scene_state.h"
 #include "support/offscreen_gl.h"
 
 namespace {
@@ -23,7 +23,7 @@ void expectFour(const float got[4], const Rgba &want, const std::string &what) {
 }
 
 class Lighting : public ::testing::Test {
-protected:
+  protected:
     OffscreenGl gl{64, 64};
     void SetUp() override {
         ASSERT_TRUE(gl.ok());
@@ -45,12 +45,37 @@ struct LightCase {
 // placed under a bare translation, which leaves directions (w = 0) as given.
 const LightCase lightCases[] = {
     {GL_LIGHT0, {{-2, 2, -1, 0}}, {{0.1f, 0.051f, 0.1f, 1}}, {{0.2f, 0.25f, 0.2f, 1}}, {{0.2f, 0.2f, 0.2f, 1}}, 1},
-    {GL_LIGHT1, {{0, -14, -10, 0}}, {{0.135f, 0.135f, 0.165f, 1}}, {{0.25f, 0.25f, 0.5f, 1}}, {{0.25f, 0.25f, 0.65f, 1}}, 1},
-    {GL_LIGHT2, {{15, 6, 12, 0}}, {{0.165f, 0.175f, 0.145f, 1}}, {{0.6f, 0.3f, 0.3f, 1}}, {{0.65f, 0.85f, 0.85f, 1}}, 1},
-    {GL_LIGHT3, {{-8, 8, -10, 0}}, {{0.165f, 0.165f, 0.135f, 1}}, {{0.7f, 0.47f, 0.05f, 1}}, {{0.65f, 0.65f, 0.85f, 1}}, 1},
-    {GL_LIGHT4, {{22, 52, -85, 0}}, {{0.155f, 0.155f, 0.155f, 1}}, {{0.4f, 0.23f, 0.13f, 1}}, {{0.35f, 0.75f, 0.35f, 1}}, 0},
+    {GL_LIGHT1,
+     {{0, -14, -10, 0}},
+     {{0.135f, 0.135f, 0.165f, 1}},
+     {{0.25f, 0.25f, 0.5f, 1}},
+     {{0.25f, 0.25f, 0.65f, 1}},
+     1},
+    {GL_LIGHT2,
+     {{15, 6, 12, 0}},
+     {{0.165f, 0.175f, 0.145f, 1}},
+     {{0.6f, 0.3f, 0.3f, 1}},
+     {{0.65f, 0.85f, 0.85f, 1}},
+     1},
+    {GL_LIGHT3,
+     {{-8, 8, -10, 0}},
+     {{0.165f, 0.165f, 0.135f, 1}},
+     {{0.7f, 0.47f, 0.05f, 1}},
+     {{0.65f, 0.65f, 0.85f, 1}},
+     1},
+    {GL_LIGHT4,
+     {{22, 52, -85, 0}},
+     {{0.155f, 0.155f, 0.155f, 1}},
+     {{0.4f, 0.23f, 0.13f, 1}},
+     {{0.35f, 0.75f, 0.35f, 1}},
+     0},
     {GL_LIGHT5, {{5, -5, 5, 0}}, {{0.25f, 0.15f, 0.15f, 1}}, {{0.3f, 0.5f, 0.3f, 1}}, {{0.35f, 0.5f, 0.08f, 1}}, 0},
-    {GL_LIGHT6, {{10, 50, -70, 0}}, {{0.134f, 0.134f, 0.134f, 1}}, {{0.4f, 0.1f, 0.15f, 1}}, {{0.4f, 0.34f, 0.5f, 1}}, 0},
+    {GL_LIGHT6,
+     {{10, 50, -70, 0}},
+     {{0.134f, 0.134f, 0.134f, 1}},
+     {{0.4f, 0.1f, 0.15f, 1}},
+     {{0.4f, 0.34f, 0.5f, 1}},
+     0},
 };
 
 TEST_F(Lighting, InitLightingSetsUpSevenLightsAndSwitchesOnTheFirstFour) {
@@ -162,8 +187,12 @@ TEST_F(Lighting, InitLightingPutsTheSurfaceMaterialOnBothFaces) {
 TEST_F(Lighting, MarkerMaterialReplacesOnlyTheFront) {
     initLighting();
     applyMarkerMaterial();
-    expectMaterial({"marker front", GL_FRONT, {{0.61f, 0.61f, 0.51f, 1}}, {{0.9f, 0.9f, 1.0f, 0.6f}},
-                    {{0.74f, 0.74f, 0.74f, 1}}, 40});
+    expectMaterial({"marker front",
+                    GL_FRONT,
+                    {{0.61f, 0.61f, 0.51f, 1}},
+                    {{0.9f, 0.9f, 1.0f, 0.6f}},
+                    {{0.74f, 0.74f, 0.74f, 1}},
+                    40});
     expectMaterial(surfaceMaterialCases[1]);
     // And the surface material puts the front back.
     applySurfaceMaterial();

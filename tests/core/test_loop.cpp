@@ -25,8 +25,8 @@ const UINT probeWakeUpMs = 10;
 const int probeGivesUpAfter = 300;
 
 enum ProbeMode {
-    QuitWhenIdle,     // on a tick: end the loop once no frame is pending
-    QuitAfterTicks,   // on a tick: note the frames, post a note, end after a few ticks
+    QuitWhenIdle,    // on a tick: end the loop once no frame is pending
+    QuitAfterTicks,  // on a tick: note the frames, post a note, end after a few ticks
 };
 
 struct Probe {
@@ -35,7 +35,7 @@ struct Probe {
     int ticksBeforeQuit = 3;
     std::vector<int> framesAtNote;  // frames drawn when each note was handled
     std::vector<int> framesAtTick;
-    std::vector<size_t> noteOfTick; // index in framesAtNote of each tick's follow-up
+    std::vector<size_t> noteOfTick;  // index in framesAtNote of each tick's follow-up
 };
 
 Probe probe;
@@ -83,14 +83,14 @@ ATOM registerProbeClass(HINSTANCE instance) {
 }
 
 class LoopTest : public MainWindowTest {
-protected:
+  protected:
     void SetUp() override {
         MainWindowTest::SetUp();
         if (HasFatalFailure()) return;
         static ATOM probeClass = registerProbeClass(instance);
         ASSERT_NE(probeClass, 0);
-        probeWindow = CreateWindowExA(0, probeClassName, "", WS_OVERLAPPEDWINDOW, 0, 0, 64, 64, nullptr,
-                                      nullptr, instance, nullptr);
+        probeWindow = CreateWindowExA(0, probeClassName, "", WS_OVERLAPPEDWINDOW, 0, 0, 64, 64, nullptr, nullptr,
+                                      instance, nullptr);
         ASSERT_NE(probeWindow, nullptr);
         // Only what a test does asks for frames.
         stopAnimationClock();
@@ -119,12 +119,8 @@ struct BatchCase {
 };
 
 const BatchCase batchCases[] = {
-    {"no request", 0, 0, 0},
-    {"one request", 1, 0, 1},
-    {"three requests", 3, 0, 1},
-    {"a hundred requests", 100, 0, 1},
-    {"five clock ticks", 0, 5, 1},
-    {"requests and ticks together", 4, 4, 1},
+    {"no request", 0, 0, 0},           {"one request", 1, 0, 1},      {"three requests", 3, 0, 1},
+    {"a hundred requests", 100, 0, 1}, {"five clock ticks", 0, 5, 1}, {"requests and ticks together", 4, 4, 1},
 };
 
 TEST_F(LoopTest, RequestsBeforeTheQueueEmptiesGiveOneFrame) {
@@ -148,7 +144,7 @@ TEST_F(LoopTest, RequestsBeforeTheQueueEmptiesGiveOneFrame) {
 
 TEST_F(LoopTest, PendingMessagesComeBeforeTheNextFrame) {
     scene.keepSpinning = 1;
-    scene.idleFunc = idleRedraw;  // spinning from the start
+    scene.idleFunc = idleRedraw;                    // spinning from the start
     PostMessageA(probeWindow, recordFrames, 0, 2);  // three notes, each posting the next
 
     runUntilProbeQuits(QuitAfterTicks);
@@ -176,8 +172,8 @@ TEST_F(LoopTest, FramesStopAfterOneWhenSpinningIsSwitchedOff) {
 
 struct EndCase {
     const char *name;
-    int quitCode;             // -1: no quit message
-    WPARAM messageWParam;     // wParam of a message handled first, if posted
+    int quitCode;          // -1: no quit message
+    WPARAM messageWParam;  // wParam of a message handled first, if posted
     bool postMessageFirst;
     int getMessageCallsBeforeFailure;  // -1: GetMessageA never fails
     int result;
@@ -221,7 +217,6 @@ TEST_F(LoopTest, IdleRedrawWithoutAContextDropsTheRequest) {
 
 // ---- The whole start-up -----------------------------------------------------------
 
-
 // Closes the program's main window once it has drawn its first frame.
 LRESULT CALLBACK closerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != WM_TIMER) return DefWindowProcA(window, message, wParam, lParam);
@@ -242,8 +237,8 @@ TEST(WinMainTest, RunsUntilTheMainWindowIsClosedAndReturns0) {
     closerClass.hInstance = instance;
     closerClass.lpszClassName = "Closer";
     RegisterClassA(&closerClass);
-    HWND closer = CreateWindowExA(0, "Closer", "", WS_OVERLAPPEDWINDOW, 0, 0, 64, 64, nullptr, nullptr, instance,
-                                  nullptr);
+    HWND closer =
+        CreateWindowExA(0, "Closer", "", WS_OVERLAPPEDWINDOW, 0, 0, 64, 64, nullptr, nullptr, instance, nullptr);
     ASSERT_NE(closer, nullptr);
     SetTimer(closer, probeTimerId, probeWakeUpMs, nullptr);
     static char commandLine[] = "";

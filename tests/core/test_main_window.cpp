@@ -20,10 +20,8 @@ class MainWindowProcTest : public MainWindowTest {};
 TEST_F(MainWindowProcTest, CreationSetsTheStartOrientation) {
     // Rx(-130) * Ry(-30), column by column.
     const float expected[16] = {
-        0.8660f, 0.3830f, -0.3214f, 0.0f,
-        0.0f, -0.6428f, -0.7660f, 0.0f,
-        -0.5f, 0.6634f, -0.5567f, 0.0f,
-        0.0f, 0.0f, 0.0f, 1.0f,
+        0.8660f, 0.3830f, -0.3214f, 0.0f, 0.0f, -0.6428f, -0.7660f, 0.0f,
+        -0.5f,   0.6634f, -0.5567f, 0.0f, 0.0f, 0.0f,     0.0f,     1.0f,
     };
     for (int i = 0; i < 16; i++)
         EXPECT_NEAR(scene.rotationMatrix[i], expected[i], 0.5e-4f) << "column " << i / 4 << ", row " << i % 4;
@@ -121,8 +119,8 @@ TEST_F(MainWindowProcTest, PaintAsksForAFrameAndDrawsNothing) {
 }
 
 // Without a rendering context these go to the default handling untouched.
-const UINT contextMessages[] = {WM_SIZE, WM_PAINT, WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP,
-                                WM_RBUTTONDOWN, WM_RBUTTONUP};
+const UINT contextMessages[] = {WM_SIZE,      WM_PAINT,       WM_MOUSEMOVE, WM_LBUTTONDOWN,
+                                WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP};
 
 TEST_F(MainWindowProcTest, WithoutAContextMouseSizeAndPaintChangeNothing) {
     HGLRC context = scene.hGLRC;

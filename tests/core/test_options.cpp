@@ -34,7 +34,9 @@ INT_PTR clickOptions(int id, HWND dialog = nullptr) {
 
 // A stand-in for the open dialog's handle in scene.hOptionsDlg; the procedure
 // is called with a null window, so this one is never touched.
-HWND fakeOpenDialog() { return reinterpret_cast<HWND>(static_cast<uintptr_t>(0x0b7105)); }
+HWND fakeOpenDialog() {
+    return reinterpret_cast<HWND>(static_cast<uintptr_t>(0x0b7105));
+}
 
 // The five switches of the dialog, in one record for tables.
 struct Switches {
@@ -82,14 +84,16 @@ void someTurnedRotation(float m[16]) {
     std::memcpy(m, turned, sizeof turned);
 }
 
-void readMatrix(GLenum which, float m[16]) { glGetFloatv(which, m); }
+void readMatrix(GLenum which, float m[16]) {
+    glGetFloatv(which, m);
+}
 
-} // namespace
+}  // namespace
 
 // The switches and the reset need a GL context: the perspective switch
 // rebuilds the projection and the reset turns the rotation on the GL stack.
 class OptionsDialog : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(gl.ok());
         freshScene();
@@ -206,8 +210,8 @@ TEST_F(OptionsDialog, ResetMotionTiltsMinusSixtyAboutXAndBringsTheLightBack) {
     };
     // glRotatef(-60, 1, 0, 0), column-major: cos at 5 and 10, sin at 6, -sin at 9.
     const double angle = -60.0 * M_PI / 180.0;
-    const double expected[16] = {1, 0, 0, 0, 0, std::cos(angle), std::sin(angle), 0,
-                                 0, -std::sin(angle), std::cos(angle), 0, 0, 0, 0, 1};
+    const double expected[16] = {
+        1, 0, 0, 0, 0, std::cos(angle), std::sin(angle), 0, 0, -std::sin(angle), std::cos(angle), 0, 0, 0, 0, 1};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         freshScene();
@@ -308,10 +312,10 @@ HWND openOptionsFromPanel() {
     return scene.hOptionsDlg;
 }
 
-} // namespace
+}  // namespace
 
 class OptionsFromPanel : public OptionsDialog {
-protected:
+  protected:
     void SetUp() override {
         OptionsDialog::SetUp();
         scene.hOptionsDlg = nullptr;

@@ -56,9 +56,11 @@ void expectSameFields(const PanelFields &expected, const PanelFields &got, const
 }
 
 // A stand-in for a dialog that is already open; never dereferenced.
-HWND fakeOpenDialog() { return reinterpret_cast<HWND>(static_cast<uintptr_t>(0x5a5a0)); }
+HWND fakeOpenDialog() {
+    return reinterpret_cast<HWND>(static_cast<uintptr_t>(0x5a5a0));
+}
 
-} // namespace
+}  // namespace
 
 // ---- Surface buttons --------------------------------------------------------
 
@@ -69,9 +71,8 @@ struct SurfaceCase {
 };
 
 const SurfaceCase surfaceCases[] = {
-    {"efecto cortinado", 1020, 0}, {"rombos", 1022, 1},         {"ajedrezado", 1048, 2},
-    {"prom-asim1", 1033, 3},       {"plane-wave x", 1047, 4},   {"plano-wave x-z", 1035, 5},
-    {"plane-wave z", 1034, 6},
+    {"efecto cortinado", 1020, 0}, {"rombos", 1022, 1},         {"ajedrezado", 1048, 2},   {"prom-asim1", 1033, 3},
+    {"plane-wave x", 1047, 4},     {"plano-wave x-z", 1035, 5}, {"plane-wave z", 1034, 6},
 };
 
 TEST(PanelSurfaceButtons, EachSelectsItsSurfaceAndAsksForOneFrame) {
@@ -96,8 +97,8 @@ TEST(PanelSurfaceButtons, EachSelectsItsSurfaceAndAsksForOneFrame) {
 TEST(PanelCommands, UnknownIdsChangeNothingAndAskForNoFrame) {
     // Ids of the other dialogs' controls, neighbours of the panel's own ids,
     // the group box's -1 and the extremes of the low word.
-    const int unknownIds[] = {0, 1, 2, 1006, 1008, 1009, 1019, 1023, 1029, 1036, 1037,
-                              1039, 1045, 1046, 1049, 0xffff, -1};
+    const int unknownIds[] = {0,    1,    2,    1006, 1008, 1009, 1019,   1023, 1029,
+                              1036, 1037, 1039, 1045, 1046, 1049, 0xffff, -1};
     for (int id : unknownIds) {
         SCOPED_TRACE(testing::Message() << "id " << id);
         scene = SceneState{};
@@ -127,8 +128,8 @@ TEST(PanelMessages, InitDialogReturnsOneAndEverythingElseZeroWithoutEffect) {
         INT_PTR result;
     };
     const MessageCase cases[] = {
-        {WM_INITDIALOG, 1}, {WM_CLOSE, 0},  {WM_DESTROY, 0},   {WM_PAINT, 0},
-        {WM_VSCROLL, 0},    {WM_TIMER, 0},  {WM_MOUSEMOVE, 0}, {WM_USER + 1047, 0},
+        {WM_INITDIALOG, 1}, {WM_CLOSE, 0}, {WM_DESTROY, 0},   {WM_PAINT, 0},
+        {WM_VSCROLL, 0},    {WM_TIMER, 0}, {WM_MOUSEMOVE, 0}, {WM_USER + 1047, 0},
     };
     for (const MessageCase &c : cases) {
         SCOPED_TRACE(testing::Message() << "message 0x" << std::hex << c.message);
@@ -163,7 +164,7 @@ TEST(PanelFlatShading, SmoothToFlatFlipsTheFlagEachPress) {
 // ---- Camera buttons (need a GL context: they rebuild the camera at once) ------
 
 class PanelCamera : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(gl.ok());
         freshScene();
@@ -201,9 +202,7 @@ TEST_F(PanelCamera, PressesMoveTheEyeInFloatStepsAndToggleCameraChanged) {
         {"camara ++ twice", {1030, 1030}, floatSum(6.0f, {up, up}), 2},
         {"camara -  - once", {1031}, floatSum(6.0f, {down}), 1},
         {"camara ++ then camara -  -", {1030, 1031}, floatSum(6.0f, {up, down}), 2},
-        {"camara -  - 15 times, past zero",
-         std::vector<int>(15, 1031),
-         floatSum(6.0f, std::vector<float>(15, down)),
+        {"camara -  - 15 times, past zero", std::vector<int>(15, 1031), floatSum(6.0f, std::vector<float>(15, down)),
          15},
     };
     for (const auto &c : cases) {
@@ -267,7 +266,9 @@ TEST(PanelDialogButtons, AnOpenDialogIsLeftAloneAndNoFrameIsAsked) {
 
 namespace {
 
-LONG styleOf(HWND window) { return GetWindowLongA(window, GWL_STYLE); }
+LONG styleOf(HWND window) {
+    return GetWindowLongA(window, GWL_STYLE);
+}
 
 // True when the rectangle inner lies wholly inside outer.
 bool inside(const RECT &inner, const RECT &outer) {
@@ -281,10 +282,10 @@ RECT rectOf(HWND window) {
     return r;
 }
 
-} // namespace
+}  // namespace
 
 class PanelTemplate : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         scene = SceneState{};
         panel = CreateDialogParamA(GetModuleHandleA(nullptr), "ColorScrDlg", nullptr, PanelDlgProc, 0);
@@ -332,7 +333,7 @@ TEST_F(PanelTemplate, ShowsTheGroupBoxTwoFramedTextsAndTheIconAroundTheButtons) 
     const LONG frame = SS_SUNKEN | WS_BORDER;
     const struct {
         const char *what;
-        const char *text; // null: not compared (the icon)
+        const char *text;  // null: not compared (the icon)
         LONG styleMask;
         LONG style;
     } idless[] = {
@@ -397,8 +398,7 @@ TEST_F(PanelTemplate, TheHiddenOptionsButtonOpensOneDialogHoweverOftenPressed) {
     EXPECT_TRUE(IsWindowVisible(options));
     EXPECT_EQ(windowText(options), "OPCIONES ");
     // While the first one lives, a second dialog would get another handle.
-    for (int press = 0; press < 3; press++)
-        clickButton(panel, 1032);
+    for (int press = 0; press < 3; press++) clickButton(panel, 1032);
     EXPECT_EQ(scene.hOptionsDlg, options);
     EXPECT_EQ(scene.idleFunc, nullptr);
     DestroyWindow(options);

@@ -77,9 +77,8 @@ struct EntryCase {
 };
 
 const EntryCase entries332[] = {
-    {0, 0, 0, 0},        {1, 36, 0, 0},     {7, 255, 0, 0},     {8, 0, 36, 0},
-    {56, 0, 255, 0},     {64, 0, 0, 85},    {73, 36, 36, 85},   {128, 0, 0, 170},
-    {192, 0, 0, 255},    {146, 72, 72, 170}, {255, 255, 255, 255},
+    {0, 0, 0, 0},     {1, 36, 0, 0},    {7, 255, 0, 0},   {8, 0, 36, 0},      {56, 0, 255, 0},      {64, 0, 0, 85},
+    {73, 36, 36, 85}, {128, 0, 0, 170}, {192, 0, 0, 255}, {146, 72, 72, 170}, {255, 255, 255, 255},
 };
 
 TEST(Palette, SpreadsThe332FieldsOverTheFullRange) {
@@ -175,7 +174,7 @@ TEST_F(PaletteWindowTest, BuildsSelectsAndRealizesWhenTheFormatAsks) {
 // ---- Failures: an error box, then exit status 1 ----------------------------------
 
 class PixelFormatFailureTest : public MainWindowTest {
-protected:
+  protected:
     void SetUp() override {
         // The failing set-up ends the process: run it in a fresh copy of the
         // suite rather than a fork of one holding a GL context.

@@ -19,10 +19,11 @@ namespace {
 
 const double twoPi = 6.283185307179586;
 
-bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool sameBits(float a, float b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
-std::vector<GlCall> record(SurfaceProcedure surface, double phase)
-{
+std::vector<GlCall> record(SurfaceProcedure surface, double phase) {
     scene = SceneState{};
     scene.wavePhase = phase;
     glRecordStart();
@@ -34,12 +35,30 @@ std::vector<GlCall> record(SurfaceProcedure surface, double phase)
 
 typedef void (*ReferenceRule)(double x, double z, double phase, float *nx, float *nz);
 
-void curtain(double x, double z, double p, float *nx, float *nz) { *nx = (float)(std::sin(10 * x + p) + 0.5 * z); *nz = 0; }
-void diamond(double x, double z, double p, float *nx, float *nz) { *nx = (float)(std::sin(10 * x + p) + std::sin(10 * z + p)); *nz = 0; }
-void checker(double x, double z, double p, float *nx, float *nz) { *nx = (float)((std::sin(10 * x + p) * std::sin(10 * z + p)) * 1.4); *nz = 0; }
-void waveX(double x, double, double p, float *nx, float *nz) { *nx = (float)std::sin(10 * x + p); *nz = 0; }
-void waveXZ(double x, double z, double p, float *nx, float *nz) { *nx = (float)std::sin(10 * x + p); *nz = (float)std::sin(10 * z + p); }
-void waveZ(double, double z, double p, float *nx, float *nz) { *nx = 0; *nz = (float)std::sin(10 * z + p); }
+void curtain(double x, double z, double p, float *nx, float *nz) {
+    *nx = (float)(std::sin(10 * x + p) + 0.5 * z);
+    *nz = 0;
+}
+void diamond(double x, double z, double p, float *nx, float *nz) {
+    *nx = (float)(std::sin(10 * x + p) + std::sin(10 * z + p));
+    *nz = 0;
+}
+void checker(double x, double z, double p, float *nx, float *nz) {
+    *nx = (float)((std::sin(10 * x + p) * std::sin(10 * z + p)) * 1.4);
+    *nz = 0;
+}
+void waveX(double x, double, double p, float *nx, float *nz) {
+    *nx = (float)std::sin(10 * x + p);
+    *nz = 0;
+}
+void waveXZ(double x, double z, double p, float *nx, float *nz) {
+    *nx = (float)std::sin(10 * x + p);
+    *nz = (float)std::sin(10 * z + p);
+}
+void waveZ(double, double z, double p, float *nx, float *nz) {
+    *nx = 0;
+    *nz = (float)std::sin(10 * z + p);
+}
 
 struct WaveSurface {
     int index;
@@ -59,8 +78,7 @@ const WaveSurface waveSurfaces[] = {
     {6, "plane wave z", drawPlaneWaveZ, waveZ, {0, 0.960966f, 0.276666f}},
 };
 
-void referenceNormalize(float v[3])
-{
+void referenceNormalize(float v[3]) {
     double len = std::sqrt((double)v[0] * v[0] + (double)v[1] * v[1] + (double)v[2] * v[2]);
     double inv = 1.0 / len;
     for (int i = 0; i < 3; i++) v[i] = (float)(v[i] * inv);
@@ -68,8 +86,7 @@ void referenceNormalize(float v[3])
 
 // The sweep as written out: accumulate the edges, build the four corners of a
 // cell, normalise, send; stop once the unrounded sum passes the limit.
-std::vector<GlCall> referenceSweep(ReferenceRule rule, double phase)
-{
+std::vector<GlCall> referenceSweep(ReferenceRule rule, double phase) {
     const float start = -1.6f, step = 0.08f, limit = 1.6f;
     const int offsetI[4] = {0, 1, 1, 0}, offsetK[4] = {0, 0, 1, 1};
     std::vector<GlCall> calls;
@@ -105,8 +122,7 @@ std::vector<GlCall> referenceSweep(ReferenceRule rule, double phase)
 }
 
 // Index of the first call that differs in kind, mode or bits, or -1.
-long firstDifference(const std::vector<GlCall> &a, const std::vector<GlCall> &b)
-{
+long firstDifference(const std::vector<GlCall> &a, const std::vector<GlCall> &b) {
     size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; i++) {
         if (a[i].kind != b[i].kind || a[i].mode != b[i].mode || std::memcmp(a[i].v, b[i].v, sizeof a[i].v) != 0)
@@ -125,8 +141,8 @@ TEST(WaveSurfaces, SendBitForBitWhatEveryCornerWithItsOwnSinesGives) {
             ASSERT_EQ(expected.size(), 40u * 322u);
             long at = firstDifference(sent, expected);
             EXPECT_EQ(at, -1) << s.name << " at phase " << phase << ": call " << at << " expected "
-                              << (at >= 0 && at < (long)expected.size() ? describeGlCall(expected[at]) : "nothing") << ", got "
-                              << (at >= 0 && at < (long)sent.size() ? describeGlCall(sent[at]) : "nothing");
+                              << (at >= 0 && at < (long)expected.size() ? describeGlCall(expected[at]) : "nothing")
+                              << ", got " << (at >= 0 && at < (long)sent.size() ? describeGlCall(sent[at]) : "nothing");
         }
     }
 }
@@ -155,8 +171,7 @@ TEST(WaveSurfaces, FirstVertexNormalsAtPhaseZero) {
         ASSERT_EQ(sent[2].kind, GlVertex3fCall) << s.name;
         EXPECT_EQ(sent[2].v[0], -1.6f) << s.name;
         EXPECT_EQ(sent[2].v[2], -1.6f) << s.name;
-        for (int i = 0; i < 3; i++)
-            EXPECT_NEAR(sent[1].v[i], s.firstNormal[i], 5e-7) << s.name << ", component " << i;
+        for (int i = 0; i < 3; i++) EXPECT_NEAR(sent[1].v[i], s.firstNormal[i], 5e-7) << s.name << ", component " << i;
     }
 }
 
@@ -167,7 +182,7 @@ TEST(WaveSurfaces, AZeroInTheRuleStaysExactlyZero) {
         SurfaceProcedure draw;
         int zeroComponent;
     } cases[] = {
-        {"curtain", drawCurtainWave, 2}, {"diamond", drawDiamondWave, 2}, {"checker", drawCheckerWave, 2},
+        {"curtain", drawCurtainWave, 2},     {"diamond", drawDiamondWave, 2},     {"checker", drawCheckerWave, 2},
         {"plane wave x", drawPlaneWaveX, 2}, {"plane wave z", drawPlaneWaveZ, 0},
     };
     for (const auto &c : cases) {
@@ -175,7 +190,8 @@ TEST(WaveSurfaces, AZeroInTheRuleStaysExactlyZero) {
         for (const GlCall &call : record(c.draw, 0.15 * 11)) {
             if (call.kind != GlNormalCall) continue;
             normals++;
-            ASSERT_TRUE(sameBits(call.v[c.zeroComponent], 0.0f)) << c.name << ", normal " << normals << ": " << describeGlCall(call);
+            ASSERT_TRUE(sameBits(call.v[c.zeroComponent], 0.0f))
+                << c.name << ", normal " << normals << ": " << describeGlCall(call);
         }
         EXPECT_EQ(normals, 6400) << c.name;
     }
@@ -197,9 +213,12 @@ TEST(WaveSurfaces, PlaneWavesXAndZMirrorEachOther) {
                     const GlVertex &b = alongZ[row].vertices[col * 4 + mirroredCorner[c]];
                     ASSERT_EQ(a.position[0], b.position[2]);
                     ASSERT_EQ(a.position[2], b.position[0]);
-                    ASSERT_EQ(a.normal[0], b.normal[2]) << "phase " << phase << ", column " << col << ", cell " << row << ", corner " << c;
-                    ASSERT_EQ(a.normal[1], b.normal[1]) << "phase " << phase << ", column " << col << ", cell " << row << ", corner " << c;
-                    ASSERT_EQ(a.normal[2], b.normal[0]) << "phase " << phase << ", column " << col << ", cell " << row << ", corner " << c;
+                    ASSERT_EQ(a.normal[0], b.normal[2])
+                        << "phase " << phase << ", column " << col << ", cell " << row << ", corner " << c;
+                    ASSERT_EQ(a.normal[1], b.normal[1])
+                        << "phase " << phase << ", column " << col << ", cell " << row << ", corner " << c;
+                    ASSERT_EQ(a.normal[2], b.normal[0])
+                        << "phase " << phase << ", column " << col << ", cell " << row << ", corner " << c;
                 }
     }
 }
@@ -212,8 +231,9 @@ TEST(WaveSurfaces, ATurnOfTwoPiInPhaseGivesTheSameNormals) {
             ASSERT_EQ(before.size(), after.size()) << s.name;
             for (size_t i = 0; i < before.size(); i++)
                 for (int j = 0; j < 3; j++)
-                    ASSERT_NEAR(before[i].v[j], after[i].v[j], 2e-6) << s.name << ", call " << i << ": " << describeGlCall(before[i])
-                                                                     << " against " << describeGlCall(after[i]);
+                    ASSERT_NEAR(before[i].v[j], after[i].v[j], 2e-6)
+                        << s.name << ", call " << i << ": " << describeGlCall(before[i]) << " against "
+                        << describeGlCall(after[i]);
         }
     }
 }
@@ -232,21 +252,28 @@ TEST(TwoTriangleSquare, SendsTwoTrianglesWithCrossedThirdNormals) {
     const float r = 0.40824829f, d = -0.81649658f;  // (2, -4, 2) / sqrt(24)
     const GlCall expected[] = {
         {GlBeginCall, GL_TRIANGLES, {0, 0, 0}},
-        {GlNormalCall, 0, {0, -1, 0}}, {GlVertex3fvCall, 0, {-1, 0, -1}},
-        {GlNormalCall, 0, {0, -1, 0}}, {GlVertex3fvCall, 0, {1, 0, -1}},
-        {GlNormalCall, 0, {r, d, r}}, {GlVertex3fvCall, 0, {-1, 0, 1}},  // a2 carries B's normal
+        {GlNormalCall, 0, {0, -1, 0}},
+        {GlVertex3fvCall, 0, {-1, 0, -1}},
+        {GlNormalCall, 0, {0, -1, 0}},
+        {GlVertex3fvCall, 0, {1, 0, -1}},
+        {GlNormalCall, 0, {r, d, r}},
+        {GlVertex3fvCall, 0, {-1, 0, 1}},  // a2 carries B's normal
         {GlEndCall, 0, {0, 0, 0}},
         {GlBeginCall, GL_TRIANGLES, {0, 0, 0}},
-        {GlNormalCall, 0, {r, d, r}}, {GlVertex3fvCall, 0, {1, 1, 1}},
-        {GlNormalCall, 0, {r, d, r}}, {GlVertex3fvCall, 0, {-1, 0, 1}},
-        {GlNormalCall, 0, {0, -1, 0}}, {GlVertex3fvCall, 0, {1, 0, -1}},  // b2 carries A's normal
+        {GlNormalCall, 0, {r, d, r}},
+        {GlVertex3fvCall, 0, {1, 1, 1}},
+        {GlNormalCall, 0, {r, d, r}},
+        {GlVertex3fvCall, 0, {-1, 0, 1}},
+        {GlNormalCall, 0, {0, -1, 0}},
+        {GlVertex3fvCall, 0, {1, 0, -1}},  // b2 carries A's normal
         {GlEndCall, 0, {0, 0, 0}},
     };
     const size_t count = sizeof expected / sizeof expected[0];
     std::vector<GlCall> sent = record(drawTwoTriangleSquare, 3.0);
     ASSERT_EQ(sent.size(), count);
     for (size_t i = 0; i < count; i++) {
-        std::string where = "call " + std::to_string(i) + ": expected " + describeGlCall(expected[i]) + ", got " + describeGlCall(sent[i]);
+        std::string where = "call " + std::to_string(i) + ": expected " + describeGlCall(expected[i]) + ", got " +
+                            describeGlCall(sent[i]);
         EXPECT_EQ(sent[i].kind, expected[i].kind) << where;
         EXPECT_EQ(sent[i].mode, expected[i].mode) << where;
         for (int j = 0; j < 3; j++) EXPECT_NEAR(sent[i].v[j], expected[i].v[j], 1e-7) << where;
@@ -259,14 +286,16 @@ TEST(TwoTriangleSquare, NormalsAreUnitAndTheSameEveryCall) {
     EXPECT_EQ(firstDifference(first, second), -1);
     for (const GlCall &call : first) {
         if (call.kind != GlNormalCall) continue;
-        double length = std::sqrt((double)call.v[0] * call.v[0] + (double)call.v[1] * call.v[1] + (double)call.v[2] * call.v[2]);
+        double length =
+            std::sqrt((double)call.v[0] * call.v[0] + (double)call.v[1] * call.v[1] + (double)call.v[2] * call.v[2]);
         EXPECT_NEAR(length, 1.0, 1e-7) << describeGlCall(call);
     }
 }
 
 TEST(SurfaceTable, HoldsTheEightSurfacesInPanelOrder) {
-    const SurfaceProcedure expected[surfaceCount] = {drawCurtainWave, drawDiamondWave, drawCheckerWave, drawTwoTriangleSquare,
-                                                     drawPlaneWaveX, drawPlaneWaveXZ, drawPlaneWaveZ, drawNothing};
+    const SurfaceProcedure expected[surfaceCount] = {drawCurtainWave,       drawDiamondWave, drawCheckerWave,
+                                                     drawTwoTriangleSquare, drawPlaneWaveX,  drawPlaneWaveXZ,
+                                                     drawPlaneWaveZ,        drawNothing};
     for (int i = 0; i < surfaceCount; i++) EXPECT_EQ(surfaceTable[i], expected[i]) << "entry " << i;
 }
 
@@ -281,8 +310,7 @@ const int viewSize = 100;
 
 // Spread of the red channel along a row (fixed z) and along a column (fixed x)
 // of pixels inside the patch.
-void spreads(const OffscreenGl &gl, int *alongX, int *alongZ)
-{
+void spreads(const OffscreenGl &gl, int *alongX, int *alongZ) {
     int lowX = 255, highX = 0, lowZ = 255, highZ = 0;
     unsigned char rgba[4];
     for (int i = 15; i <= 85; i++) {
@@ -318,8 +346,14 @@ TEST(SurfacePixels, PlaneWavesRippleAlongTheirOwnAxisOnly) {
         glFinish();
         int alongX, alongZ;
         spreads(gl, &alongX, &alongZ);
-        if (c.ripplesAlongX) EXPECT_GT(alongX, ripple) << c.name; else EXPECT_LE(alongX, steady) << c.name;
-        if (c.ripplesAlongZ) EXPECT_GT(alongZ, ripple) << c.name; else EXPECT_LE(alongZ, steady) << c.name;
+        if (c.ripplesAlongX)
+            EXPECT_GT(alongX, ripple) << c.name;
+        else
+            EXPECT_LE(alongX, steady) << c.name;
+        if (c.ripplesAlongZ)
+            EXPECT_GT(alongZ, ripple) << c.name;
+        else
+            EXPECT_LE(alongZ, steady) << c.name;
     }
     glDisable(GL_LIGHTING);
 }

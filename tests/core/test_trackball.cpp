@@ -61,8 +61,8 @@ TEST(TrackballVector, EveryPointIsAFiniteUnitVector) {
     const int points[][2] = {{0, 0}, {-32768, -32768}, {32767, 32767}, {150, -7}, {1, 0}};
     for (const auto &size : sizes) {
         for (const auto &point : points) {
-            SCOPED_TRACE(std::to_string(point[0]) + "," + std::to_string(point[1]) + " in " +
-                         std::to_string(size[0]) + "x" + std::to_string(size[1]));
+            SCOPED_TRACE(std::to_string(point[0]) + "," + std::to_string(point[1]) + " in " + std::to_string(size[0]) +
+                         "x" + std::to_string(size[1]));
             float out[3];
             trackballVector(point[0], point[1], size[0], size[1], out);
             for (float v : out) ASSERT_TRUE(std::isfinite(v));
@@ -100,15 +100,19 @@ const std::vector<StateCase> stateCases = {
     {"press then motion", {{Press, 100, 100}, {Motion, 140, 100}}, {1, 1, 0, anyTurn, true}},
     {"release after moving away", {{Press, 100, 100}, {Motion, 140, 100}, {Release, 140, 100}}, {1, 0, 1, 0, true}},
     {"click", {{Press, 100, 100}, {Release, 100, 100}}, {0, 0, 0, 0, true}},
-    {"move and come back before release", {{Press, 100, 100}, {Motion, 150, 90}, {Release, 100, 100}}, {0, 0, 0, 0, true}},
+    {"move and come back before release",
+     {{Press, 100, 100}, {Motion, 150, 90}, {Release, 100, 100}},
+     {0, 0, 0, 0, true}},
     {"release one pixel away", {{Press, 100, 100}, {Release, 101, 100}}, {1, 0, 1, 0, true}},
     {"release without a press", {{Release, 5, 5}}, {0, 0, 1, 0.03f, false}},
     {"second release after a click", {{Press, 10, 10}, {Release, 10, 10}, {Release, 10, 10}}, {0, 0, 0, 0, false}},
     {"motion with the button up", {{Motion, 50, 60}}, {0, 0, 1, 0.03f, false}},
-    {"motion after release", {{Press, 100, 100}, {Motion, 150, 100}, {Release, 150, 100}, {Motion, 20, 20}},
+    {"motion after release",
+     {{Press, 100, 100}, {Motion, 150, 100}, {Release, 150, 100}, {Motion, 20, 20}},
      {1, 0, 1, 0, false}},
     {"stray release at the old press point after moving",
-     {{Press, 100, 100}, {Motion, 150, 150}, {Release, 150, 150}, {Release, 100, 100}}, {0, 0, 0, 0, true}},
+     {{Press, 100, 100}, {Motion, 150, 150}, {Release, 150, 150}, {Release, 100, 100}},
+     {0, 0, 0, 0, true}},
     {"press again after a click", {{Press, 10, 10}, {Release, 10, 10}, {Press, 30, 30}}, {1, 1, 0, 0, false}},
 };
 
@@ -122,9 +126,15 @@ void startOnSquareArea() {
 
 void apply(const MouseEvent &event) {
     switch (event.kind) {
-    case Press: trackballPress(event.x, event.y); break;
-    case Motion: trackballMotion(event.x, event.y); break;
-    case Release: trackballRelease(event.x, event.y); break;
+    case Press:
+        trackballPress(event.x, event.y);
+        break;
+    case Motion:
+        trackballMotion(event.x, event.y);
+        break;
+    case Release:
+        trackballRelease(event.x, event.y);
+        break;
     }
 }
 

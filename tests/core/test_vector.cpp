@@ -26,8 +26,7 @@ TEST(Normalize3, GivesUnitVectorsAndLeavesZeroAlone) {
     for (const NormalizeCase &c : normalizeCases) {
         float v[3] = {c.in[0], c.in[1], c.in[2]};
         normalize3(v);
-        for (int i = 0; i < 3; i++)
-            EXPECT_FLOAT_EQ(v[i], c.out[i]) << c.name << ", component " << i;
+        for (int i = 0; i < 3; i++) EXPECT_FLOAT_EQ(v[i], c.out[i]) << c.name << ", component " << i;
     }
 }
 
@@ -62,8 +61,7 @@ TEST(PlaneNormal, PointsTowardTheViewerThatSeesCounterClockwise) {
     for (const PlaneCase &c : planeCases) {
         float out[3] = {9, 9, 9};
         planeNormal(c.points, out);
-        for (int i = 0; i < 3; i++)
-            EXPECT_NEAR(out[i], c.normal[i], 1e-7) << c.name << ", component " << i;
+        for (int i = 0; i < 3; i++) EXPECT_NEAR(out[i], c.normal[i], 1e-7) << c.name << ", component " << i;
     }
 }
 

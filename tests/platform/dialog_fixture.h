@@ -12,13 +12,13 @@
 
 // How the recording dialog procedure answers, set by each test.
 struct DialogBehaviour {
-    bool setUpColourBars = false;    // WM_INITDIALOG: bars 1039..1045 at 0..255, thumb 128
-    bool followThumb = false;        // SB_THUMBTRACK/POSITION: SetScrollPos to the new position
-    bool destroyOnClose = false;     // WM_CLOSE: DestroyWindow, return 0
-    bool handleClose = false;        // WM_CLOSE: return 1 (nothing else)
-    bool destroyOnOk = false;        // WM_COMMAND IDOK: DestroyWindow
-    bool destroyOnInit = false;      // WM_INITDIALOG: DestroyWindow
-    bool visibleAtInit = true;       // recorded: was the dialog visible in WM_INITDIALOG?
+    bool setUpColourBars = false;  // WM_INITDIALOG: bars 1039..1045 at 0..255, thumb 128
+    bool followThumb = false;      // SB_THUMBTRACK/POSITION: SetScrollPos to the new position
+    bool destroyOnClose = false;   // WM_CLOSE: DestroyWindow, return 0
+    bool handleClose = false;      // WM_CLOSE: return 1 (nothing else)
+    bool destroyOnOk = false;      // WM_COMMAND IDOK: DestroyWindow
+    bool destroyOnInit = false;    // WM_INITDIALOG: DestroyWindow
+    bool visibleAtInit = true;     // recorded: was the dialog visible in WM_INITDIALOG?
 };
 
 inline DialogBehaviour &dialogBehaviour() {
@@ -61,7 +61,9 @@ inline INT_PTR CALLBACK recordingDlgProc(HWND dialog, UINT message, WPARAM wPara
 
 // The layer's clock stands still in these suites: no timer ever comes due,
 // so a held scroll arrow never repeats however slowly a test runs.
-inline Uint64 frozenClock() { return 1000; }
+inline Uint64 frozenClock() {
+    return 1000;
+}
 
 // Dispatches every queued message (input turned into messages on the way).
 inline void pumpMessages() {
@@ -126,7 +128,7 @@ inline RECT rectInDialog(HWND control) {
 // Every suite here starts with the video up, a still clock and an empty
 // log, and leaves no window behind.
 class DialogSuite : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(qvEnsureVideo());
         qv.clockMs = frozenClock;

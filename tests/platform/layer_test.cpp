@@ -23,8 +23,8 @@ void LayerTest::TearDown() {
 
 HWND LayerTest::makeWindow(const char *className, UINT classStyle, int w, int h, DWORD style, int x, int y) {
     registerRecordingClass(className, classStyle);
-    return CreateWindowExA(0, className, "test window", style, x, y, w, h, nullptr, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
+    return CreateWindowExA(0, className, "test window", style, x, y, w, h, nullptr, nullptr, GetModuleHandleA(nullptr),
+                           nullptr);
 }
 
 HWND LayerTest::makeChild(HWND parent, int id, int x, int y, int w, int h, DWORD style) {

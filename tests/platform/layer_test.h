@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 class LayerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -18,8 +18,8 @@ protected:
     static Uint64 fakeClock() { return now; }
 
     // A hidden top-level window of a recording class, outer size w x h at (x, y).
-    HWND makeWindow(const char *className, UINT classStyle, int w, int h, DWORD style = WS_OVERLAPPEDWINDOW,
-                    int x = 0, int y = 0);
+    HWND makeWindow(const char *className, UINT classStyle, int w, int h, DWORD style = WS_OVERLAPPEDWINDOW, int x = 0,
+                    int y = 0);
     // A visible child window of a recording class, id given.
     HWND makeChild(HWND parent, int id, int x, int y, int w, int h, DWORD style = WS_VISIBLE);
 

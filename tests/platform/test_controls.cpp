@@ -14,29 +14,45 @@ enum Anchor { onControl, onDialog };
 
 struct ButtonCase {
     const char *what;
-    int target;                  // control id the steps are relative to
+    int target;  // control id the steps are relative to
     Anchor anchor;
     std::vector<MouseStep> steps;
-    std::vector<int> commands;   // ids of the WM_COMMAND (BN_CLICKED) the panel gets
+    std::vector<int> commands;  // ids of the WM_COMMAND (BN_CLICKED) the panel gets
 };
 
 TEST_F(Controls, PushButtonsClickWhenReleasedOverThemselves) {
     // Points in the panel: 20, 10 lies inside every visible push button;
     // 150, 100 is bare dialog; 60, 135 is where the hidden "COLORS" would be.
     const ButtonCase cases[] = {
-        {"a click on plane-wave x, inside the group box", 1047, onControl, {{press, 20, 10}, {release, 20, 10}}, {1047}},
+        {"a click on plane-wave x, inside the group box",
+         1047,
+         onControl,
+         {{press, 20, 10}, {release, 20, 10}},
+         {1047}},
         {"a click on plane-wave z", 1034, onControl, {{press, 20, 10}, {release, 20, 10}}, {1034}},
         {"a click on efecto cortinado", 1020, onControl, {{press, 20, 10}, {release, 20, 10}}, {1020}},
-        {"two clicks", 1047, onControl,
-         {{press, 20, 10}, {release, 20, 10}, {press, 30, 12}, {release, 30, 12}}, {1047, 1047}},
+        {"two clicks",
+         1047,
+         onControl,
+         {{press, 20, 10}, {release, 20, 10}, {press, 30, 12}, {release, 30, 12}},
+         {1047, 1047}},
         {"released beside the button", 1047, onControl, {{press, 20, 10}, {release, 20, -8}}, {}},
         {"released outside the dialog", 1047, onControl, {{press, 20, 10}, {release, -300, -40}}, {}},
-        {"dragged off and back", 1047, onControl,
-         {{press, 20, 10}, {moveTo, 200, 10}, {moveTo, 21, 11}, {release, 21, 11}}, {1047}},
-        {"dragged off and released there", 1047, onControl,
-         {{press, 20, 10}, {moveTo, 200, 10}, {release, 200, 10}}, {}},
-        {"pressed on the dialog, released on a button", 1047, onControl,
-         {{press, -10, 100}, {moveTo, 20, 10}, {release, 20, 10}}, {}},
+        {"dragged off and back",
+         1047,
+         onControl,
+         {{press, 20, 10}, {moveTo, 200, 10}, {moveTo, 21, 11}, {release, 21, 11}},
+         {1047}},
+        {"dragged off and released there",
+         1047,
+         onControl,
+         {{press, 20, 10}, {moveTo, 200, 10}, {release, 200, 10}},
+         {}},
+        {"pressed on the dialog, released on a button",
+         1047,
+         onControl,
+         {{press, -10, 100}, {moveTo, 20, 10}, {release, 20, 10}},
+         {}},
         {"the right button", 1047, onControl, {{rightPress, 20, 10}, {rightRelease, 20, 10}}, {}},
         {"bare dialog", 0, onDialog, {{press, 150, 100}, {release, 150, 100}}, {}},
         {"where the hidden COLORS button lies", 0, onDialog, {{press, 60, 135}, {release, 60, 135}}, {}},
@@ -112,15 +128,33 @@ POINT spotOnBar(HWND bar, BarSpot spot) {
     QvScrollLayout layout = qvScrollBarLayout(w, h, minPos, maxPos, GetScrollPos(bar, SB_CTL));
     int y = 0, x = w / 2;
     switch (spot) {
-    case upArrow: y = layout.arrowSize / 2; break;
-    case downArrow: y = h - layout.arrowSize / 2 - 1; break;
-    case aboveThumb: y = (layout.arrowSize + layout.thumbTop) / 2; break;
-    case belowThumb: y = (layout.thumbTop + layout.thumbSize + h - layout.arrowSize) / 2; break;
-    case thumb: y = layout.thumbTop + layout.thumbSize / 2; break;
-    case barTop: y = 0; break;
-    case barBottom: y = h - 1; break;
-    case aboveBar: y = -w; break;            // above the bar, near enough to keep the thumb
-    case farAside: x = 20 * w, y = 0; break; // far off sideways: the thumb goes back
+    case upArrow:
+        y = layout.arrowSize / 2;
+        break;
+    case downArrow:
+        y = h - layout.arrowSize / 2 - 1;
+        break;
+    case aboveThumb:
+        y = (layout.arrowSize + layout.thumbTop) / 2;
+        break;
+    case belowThumb:
+        y = (layout.thumbTop + layout.thumbSize + h - layout.arrowSize) / 2;
+        break;
+    case thumb:
+        y = layout.thumbTop + layout.thumbSize / 2;
+        break;
+    case barTop:
+        y = 0;
+        break;
+    case barBottom:
+        y = h - 1;
+        break;
+    case aboveBar:
+        y = -w;
+        break;  // above the bar, near enough to keep the thumb
+    case farAside:
+        x = 20 * w, y = 0;
+        break;  // far off sideways: the thumb goes back
     }
     return POINT{r.left + x, r.top + y};
 }
@@ -132,23 +166,32 @@ TEST_F(Controls, ScrollBarsReportEachPartAsWindowsDoes) {
     const ScrollCase cases[] = {
         {"the up arrow", {{press, upArrow}, {release, upArrow}}, {{SB_LINEUP, 0}, {SB_ENDSCROLL, 0}}},
         {"the down arrow", {{press, downArrow}, {release, downArrow}}, {{SB_LINEDOWN, 0}, {SB_ENDSCROLL, 0}}},
-        {"the trough above the thumb", {{press, aboveThumb}, {release, aboveThumb}},
+        {"the trough above the thumb",
+         {{press, aboveThumb}, {release, aboveThumb}},
          {{SB_PAGEUP, 0}, {SB_ENDSCROLL, 0}}},
-        {"the trough below the thumb", {{press, belowThumb}, {release, belowThumb}},
+        {"the trough below the thumb",
+         {{press, belowThumb}, {release, belowThumb}},
          {{SB_PAGEDOWN, 0}, {SB_ENDSCROLL, 0}}},
-        {"an arrow held while the pointer leaves", {{press, upArrow}, {moveTo, farAside}, {release, farAside}},
+        {"an arrow held while the pointer leaves",
+         {{press, upArrow}, {moveTo, farAside}, {release, farAside}},
          {{SB_LINEUP, 0}, {SB_ENDSCROLL, 0}}},
-        {"the thumb dragged to the top", {{press, thumb}, {moveTo, barTop}, {release, barTop}},
+        {"the thumb dragged to the top",
+         {{press, thumb}, {moveTo, barTop}, {release, barTop}},
          {{SB_THUMBTRACK, top}, {SB_THUMBPOSITION, top}, {SB_ENDSCROLL, 0}}},
-        {"the thumb dragged to the bottom", {{press, thumb}, {moveTo, barBottom}, {release, barBottom}},
+        {"the thumb dragged to the bottom",
+         {{press, thumb}, {moveTo, barBottom}, {release, barBottom}},
          {{SB_THUMBTRACK, bottom}, {SB_THUMBPOSITION, bottom}, {SB_ENDSCROLL, 0}}},
-        {"the thumb dragged up past the bar", {{press, thumb}, {moveTo, aboveBar}, {release, aboveBar}},
+        {"the thumb dragged up past the bar",
+         {{press, thumb}, {moveTo, aboveBar}, {release, aboveBar}},
          {{SB_THUMBTRACK, top}, {SB_THUMBPOSITION, top}, {SB_ENDSCROLL, 0}}},
-        {"the thumb dragged down and back up", {{press, thumb}, {moveTo, barBottom}, {moveTo, barTop}, {release, barTop}},
+        {"the thumb dragged down and back up",
+         {{press, thumb}, {moveTo, barBottom}, {moveTo, barTop}, {release, barTop}},
          {{SB_THUMBTRACK, bottom}, {SB_THUMBTRACK, top}, {SB_THUMBPOSITION, top}, {SB_ENDSCROLL, 0}}},
-        {"the thumb dragged far aside snaps back", {{press, thumb}, {moveTo, barTop}, {moveTo, farAside}, {release, farAside}},
+        {"the thumb dragged far aside snaps back",
+         {{press, thumb}, {moveTo, barTop}, {moveTo, farAside}, {release, farAside}},
          {{SB_THUMBTRACK, top}, {SB_THUMBTRACK, start}, {SB_THUMBPOSITION, start}, {SB_ENDSCROLL, 0}}},
-        {"the thumb pressed and let go", {{press, thumb}, {release, thumb}},
+        {"the thumb pressed and let go",
+         {{press, thumb}, {release, thumb}},
          {{SB_THUMBPOSITION, start}, {SB_ENDSCROLL, 0}}},
         {"the right button", {{rightPress, thumb}, {rightRelease, barTop}}, {}},
     };
@@ -175,7 +218,9 @@ TEST_F(Controls, ScrollBarsReportEachPartAsWindowsDoes) {
 
 // A clock the next test moves by hand: timers come due exactly when it says.
 Uint64 handClockMs = 1000;
-Uint64 handClock() { return handClockMs; }
+Uint64 handClock() {
+    return handClockMs;
+}
 
 TEST_F(Controls, AHeldArrowRepeatsWhileThePointerStaysOnIt) {
     dialogBehaviour().setUpColourBars = true;
@@ -187,9 +232,9 @@ TEST_F(Controls, AHeldArrowRepeatsWhileThePointerStaysOnIt) {
     clearMessageLog();
     struct Step {
         const char *what;
-        Uint64 advanceMs;   // the clock moves on, then due timers are delivered
-        BarSpot pointer;    // where the pointer is (moved there first)
-        bool release;       // the button comes up at the end of the step
+        Uint64 advanceMs;  // the clock moves on, then due timers are delivered
+        BarSpot pointer;   // where the pointer is (moved there first)
+        bool release;      // the button comes up at the end of the step
     } steps[] = {
         {"pressed", 0, downArrow, false},
         {"not yet: the first repeat waits longer", 150, downArrow, false},
@@ -291,15 +336,13 @@ TEST(ScrollBarGeometry, ArrowsThumbAndTroughShareTheBar) {
         int width, height, minPos, maxPos, pos;
         int arrowSize, thumbTop, thumbSize;
     } cases[] = {
-        {23, 140, 0, 255, 0, 23, 23, 23},
-        {23, 140, 0, 255, 255, 23, 94, 23},
-        {23, 140, 0, 255, 128, 23, 59, 23},      // 71 pixels of travel * 128 / 255, rounded
-        {23, 140, 0, 255, 999, 23, 94, 23},      // positions beyond the range stand at its end
-        {23, 140, 10, 20, 5, 23, 23, 23},
-        {23, 140, 0, 0, 0, 23, 23, 0},           // an empty range shows no thumb
-        {23, 60, 0, 255, 0, 23, 23, 0},          // no room for the thumb
-        {23, 30, 0, 255, 0, 15, 15, 0},          // arrows squeezed to half the bar each
-        {0, 0, 0, 255, 0, 0, 0, 0},              // a bar of no size
+        {23, 140, 0, 255, 0, 23, 23, 23},   {23, 140, 0, 255, 255, 23, 94, 23},
+        {23, 140, 0, 255, 128, 23, 59, 23},  // 71 pixels of travel * 128 / 255, rounded
+        {23, 140, 0, 255, 999, 23, 94, 23},  // positions beyond the range stand at its end
+        {23, 140, 10, 20, 5, 23, 23, 23},   {23, 140, 0, 0, 0, 23, 23, 0},  // an empty range shows no thumb
+        {23, 60, 0, 255, 0, 23, 23, 0},                                     // no room for the thumb
+        {23, 30, 0, 255, 0, 15, 15, 0},                                     // arrows squeezed to half the bar each
+        {0, 0, 0, 255, 0, 0, 0, 0},                                         // a bar of no size
         {-5, -5, 0, 255, 0, 0, 0, 0},
     };
     for (const Case &c : cases) {
@@ -316,8 +359,8 @@ TEST(ScrollBarGeometry, HitTestsAndThumbValues) {
         int y;
         QvScrollPart part;
     } hits[] = {
-        {-1, QV_SCROLL_NONE}, {0, QV_SCROLL_LINE_UP}, {22, QV_SCROLL_LINE_UP}, {23, QV_SCROLL_PAGE_UP},
-        {58, QV_SCROLL_PAGE_UP}, {59, QV_SCROLL_THUMB}, {81, QV_SCROLL_THUMB}, {82, QV_SCROLL_PAGE_DOWN},
+        {-1, QV_SCROLL_NONE},       {0, QV_SCROLL_LINE_UP},     {22, QV_SCROLL_LINE_UP},    {23, QV_SCROLL_PAGE_UP},
+        {58, QV_SCROLL_PAGE_UP},    {59, QV_SCROLL_THUMB},      {81, QV_SCROLL_THUMB},      {82, QV_SCROLL_PAGE_DOWN},
         {116, QV_SCROLL_PAGE_DOWN}, {117, QV_SCROLL_LINE_DOWN}, {139, QV_SCROLL_LINE_DOWN}, {140, QV_SCROLL_NONE},
     };
     for (const Hit &h : hits) EXPECT_EQ(qvScrollBarHitTest(l, 140, h.y), h.part) << "y " << h.y;
@@ -345,15 +388,16 @@ TEST(StaticText, WrapsAtBlanksWithinItsWidth) {
     } cases[] = {
         {"one two", width("one two"), {"one two"}},
         {"one two", width("one two") - 1, {"one", "two"}},
-        {"one      two", width("one"), {"one", "two"}},      // the blanks at a break vanish
-        {"one  two", width("one  two"), {"one  two"}},        // blanks inside a line stay
+        {"one      two", width("one"), {"one", "two"}},  // the blanks at a break vanish
+        {"one  two", width("one  two"), {"one  two"}},   // blanks inside a line stay
         {"  lead", 1000, {"  lead"}},
         {"first\nsecond", 1000, {"first", "second"}},
         {"longwordlongword short", 5, {"longwordlongword", "short"}},  // too long: stands alone
         {"", 1000, {}},
         {"a b c", 0, {"a", "b", "c"}},
         // The panel's first framed text in its 89 pixels inside the frames.
-        {"LEFT-MOUSE- TRACK- BALL  ROTATION               RIGHT-MOUSE  MOBILE LIGHT", 89,
+        {"LEFT-MOUSE- TRACK- BALL  ROTATION               RIGHT-MOUSE  MOBILE LIGHT",
+         89,
          {"LEFT-MOUSE-", "TRACK- BALL", "ROTATION", "RIGHT-MOUSE", "MOBILE LIGHT"}},
     };
     for (const Case &c : cases) {

@@ -15,13 +15,13 @@ TEST(DialogUnits, TurnIntoPixelsAsMapDialogRectDoes) {
         RECT pixels;
     } cases[] = {
         {0, 0, 4, 8, 7, 14, {0, 0, 7, 14}},
-        {350, 16, 135, 111, 7, 14, {613, 28, 849, 222}},   // halves round away from zero
+        {350, 16, 135, 111, 7, 14, {613, 28, 849, 222}},  // halves round away from zero
         {8, 14, 57, 14, 7, 14, {14, 25, 114, 50}},
         {8, 5, 10, 66, 9, 17, {18, 11, 41, 151}},
-        {1, 1, 1, 1, 6, 13, {2, 2, 4, 4}},                  // 1.5 -> 2, 1.625 -> 2
-        {-2, -3, 4, 8, 7, 14, {-4, -5, 3, 9}},              // -3.5 -> -4, -5.25 -> -5
+        {1, 1, 1, 1, 6, 13, {2, 2, 4, 4}},      // 1.5 -> 2, 1.625 -> 2
+        {-2, -3, 4, 8, 7, 14, {-4, -5, 3, 9}},  // -3.5 -> -4, -5.25 -> -5
         {100, 100, 0, 0, 9, 17, {225, 213, 225, 213}},
-        {5, 5, 5, 5, 0, 0, {0, 0, 0, 0}},                   // no font at all
+        {5, 5, 5, 5, 0, 0, {0, 0, 0, 0}},  // no font at all
     };
     for (const Case &c : cases) {
         RECT r = qvDialogUnitsToPixels(c.x, c.y, c.cx, c.cy, c.baseX, c.baseY);
@@ -35,7 +35,7 @@ TEST(DialogUnits, TurnIntoPixelsAsMapDialogRectDoes) {
 TEST_F(DialogManager, EachTemplateGetsItsFontsUnitsAndClientSize) {
     struct Case {
         const char *name;
-        int baseX, baseY;          // the font's average width and height
+        int baseX, baseY;  // the font's average width and height
         int clientWidth, clientHeight;
         size_t controls;
     } cases[] = {
@@ -198,8 +198,7 @@ TEST_F(DialogManager, ACloseRequestBecomesTheCancelCommand) {
     SendMessageA(panel, WM_CLOSE, 0, 0);
     pumpMessages();
     const ExpectedMessage closing[] = {
-        {WM_CLOSE, 0, 0, 0},
-        {WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0, 0},  // posted: no Cancel button here
+        {WM_CLOSE, 0, 0, 0}, {WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0, 0},  // posted: no Cancel button here
     };
     std::vector<LoggedMessage> relevant = loggedOfKind(WM_CLOSE);
     for (const LoggedMessage &m : loggedOfKind(WM_COMMAND)) relevant.push_back(m);
@@ -271,9 +270,17 @@ TEST_F(DialogManager, GetDlgItemFindsControlsHiddenOrNot) {
         int id;
         const char *text;  // null: no such control
     } cases[] = {
-        {1020, "efecto cortinado"}, {1021, "smooth->flat"}, {1030, "camara ++"}, {1031, "camara -  -"},
-        {1038, "COLORS"}, {1048, "ajedrezado"}, {-1, "options"},  // the first control without an id
-        {IDOK, nullptr}, {IDCANCEL, nullptr}, {0, nullptr}, {1039, nullptr},
+        {1020, "efecto cortinado"},
+        {1021, "smooth->flat"},
+        {1030, "camara ++"},
+        {1031, "camara -  -"},
+        {1038, "COLORS"},
+        {1048, "ajedrezado"},
+        {-1, "options"},  // the first control without an id
+        {IDOK, nullptr},
+        {IDCANCEL, nullptr},
+        {0, nullptr},
+        {1039, nullptr},
     };
     for (const Case &c : cases) {
         HWND control = GetDlgItem(panel, c.id);

@@ -67,7 +67,8 @@ TEST_F(PixelFormats, ChooseFindsTheClosestFormat) {
         ASSERT_GT(chosen, 0);
         PIXELFORMATDESCRIPTOR got;
         DescribePixelFormat(hdc, chosen, sizeof got, &got);
-        EXPECT_EQ((got.dwFlags & PFD_DOUBLEBUFFER) != 0, c.wantDouble) << "flags " << c.flags << " depth " << int(c.depth);
+        EXPECT_EQ((got.dwFlags & PFD_DOUBLEBUFFER) != 0, c.wantDouble)
+            << "flags " << c.flags << " depth " << int(c.depth);
         EXPECT_GE(got.cDepthBits, c.minDepth) << "flags " << c.flags << " depth " << int(c.depth);
         if (c.depth == 0) EXPECT_EQ(got.cDepthBits, 0) << "no depth asked, none given where one exists";
     }
@@ -88,10 +89,10 @@ TEST_F(PixelFormats, AWindowsFormatIsSetOnce) {
         BOOL expected;
     };
     const Step steps[] = {
-        {0, FALSE},           // not a format
+        {0, FALSE},  // not a format
         {count + 1, FALSE},
         {format, TRUE},
-        {format, TRUE},       // the same again is fine
+        {format, TRUE},                // the same again is fine
         {format == 1 ? 2 : 1, FALSE},  // another is refused
     };
     EXPECT_EQ(GetPixelFormat(hdc), 0);
@@ -206,15 +207,14 @@ TEST(SwapPacing, PresentsAtMostOncePerInterval) {
         double expected;
     };
     const Case cases[] = {
-        {1000.0, 1001.0, 1000.0 + interval},   // drawn fast: wait for the next slot
+        {1000.0, 1001.0, 1000.0 + interval},  // drawn fast: wait for the next slot
         {1000.0, 1000.0 + interval, 1000.0 + interval},
-        {1000.0, 1020.0, 1020.0},               // late: at once, cadence restarts
+        {1000.0, 1020.0, 1020.0},  // late: at once, cadence restarts
         {1000.0, 5000.0, 5000.0},
-        {-1.0e9, 0.0, 0.0},                     // the first frame
-        {5000.0, 1000.0, 1000.0},               // the clock went back: never wait long
+        {-1.0e9, 0.0, 0.0},        // the first frame
+        {5000.0, 1000.0, 1000.0},  // the clock went back: never wait long
     };
     for (const Case &c : cases)
-        EXPECT_DOUBLE_EQ(qvNextPresentTime(c.lastTarget, c.now, interval), c.expected)
-            << c.lastTarget << " " << c.now;
+        EXPECT_DOUBLE_EQ(qvNextPresentTime(c.lastTarget, c.now, interval), c.expected) << c.lastTarget << " " << c.now;
     EXPECT_DOUBLE_EQ(qvNextPresentTime(1000.0, 1001.0, 0.0), 1001.0) << "no interval, no wait";
 }

@@ -105,8 +105,11 @@ TEST_F(MouseInput, CoordinatesPackAsSigned16BitHalves) {
         short packedX, packedY;
     };
     const Case cases[] = {
-        {0, 0, 0, 0},           {199, 99, 199, 99},          {-1, -1, -1, -1},
-        {-300, 5, -300, 5},     {40000, -40000, 32767, -32768},  // held at the 16-bit edge
+        {0, 0, 0, 0},
+        {199, 99, 199, 99},
+        {-1, -1, -1, -1},
+        {-300, 5, -300, 5},
+        {40000, -40000, 32767, -32768},  // held at the 16-bit edge
     };
     for (const Case &c : cases) {
         clearMessageLog();
@@ -148,11 +151,11 @@ TEST_F(MouseInput, ClicksGoToTheDeepestVisibleEnabledChild) {
         int clientX, clientY;
     };
     const Case cases[] = {
-        {5, 5, top, 5, 5},          // outside every child
-        {15, 12, child, 5, 2},      // the child, in its own coordinates
-        {35, 20, inner, 5, 5},      // the child's child
-        {160, 10, top, 160, 10},    // a hidden child takes nothing
-        {160, 70, top, 160, 70},    // nor a disabled one
+        {5, 5, top, 5, 5},        // outside every child
+        {15, 12, child, 5, 2},    // the child, in its own coordinates
+        {35, 20, inner, 5, 5},    // the child's child
+        {160, 10, top, 160, 10},  // a hidden child takes nothing
+        {160, 70, top, 160, 70},  // nor a disabled one
     };
     (void)hidden;
     (void)disabled;
@@ -208,10 +211,10 @@ TEST_F(WindowEvents, ResizeSendsSizeAndRepaintsWithRedrawStyles) {
         RECT paint;  // the update rectangle when only a strip is new
     };
     const Case cases[] = {
-        {CS_HREDRAW | CS_VREDRAW, 150, 80, true, {0, 0, 150, 80}},      // smaller: all of it
+        {CS_HREDRAW | CS_VREDRAW, 150, 80, true, {0, 0, 150, 80}},  // smaller: all of it
         {CS_HREDRAW | CS_VREDRAW, 250, 100, true, {0, 0, 250, 100}},
-        {0, 250, 100, false, {200, 0, 250, 100}},                       // only the strip uncovered
-        {0, 150, 80, false, {0, 0, 0, 0}},                              // smaller, no styles: nothing
+        {0, 250, 100, false, {200, 0, 250, 100}},  // only the strip uncovered
+        {0, 150, 80, false, {0, 0, 0, 0}},         // smaller, no styles: nothing
     };
     for (const Case &c : cases) {
         std::string className = "Resize" + std::to_string(c.classStyle);

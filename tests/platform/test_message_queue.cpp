@@ -70,11 +70,10 @@ TEST_F(MessageQueue, TimerTicksOncePerPeriodAsTheClockMoves) {
         int ticks;  // WM_TIMERs found after the advance
     };
     const Step steps[] = {
-        {79, 0},   // not yet due
-        {1, 1},    // due at 80
-        {40, 0},   // the next is a whole period after the last one taken
-        {40, 1},
-        {400, 1},  // however late, one WM_TIMER
+        {79, 0},            // not yet due
+        {1, 1},             // due at 80
+        {40, 0},            // the next is a whole period after the last one taken
+        {40, 1}, {400, 1},  // however late, one WM_TIMER
         {0, 0},
     };
     for (size_t i = 0; i < std::size(steps); i++) {

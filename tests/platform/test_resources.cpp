@@ -58,9 +58,8 @@ const ExpectedControl expectedControls[] = {
     {"ColorScrDlg", 1021, "BUTTON", "smooth->flat", 0, 2, 75, 46, 16, hidden | push},
     {"ColorScrDlg", 1022, "BUTTON", "rombos", 0, 2, 92, 58, 13, hidden | push},
     {"ColorScrDlg", -1, "BUTTON", "options", 0, 2, 2, 73, 67, shown | BS_GROUPBOX},
-    {"ColorScrDlg", -1, "STATIC",
-     "LEFT-MOUSE- TRACK- BALL  ROTATION               RIGHT-MOUSE  MOBILE LIGHT", 0, 79, 2, 53, 54,
-     shown | framedText},
+    {"ColorScrDlg", -1, "STATIC", "LEFT-MOUSE- TRACK- BALL  ROTATION               RIGHT-MOUSE  MOBILE LIGHT", 0, 79, 2,
+     53, 54, shown | framedText},
     {"ColorScrDlg", 1030, "BUTTON", "camara ++", 0, 18, 88, 49, 14, hidden | push},
     {"ColorScrDlg", 1031, "BUTTON", "camara -  -", 0, 2, 83, 48, 13, hidden | push},
     {"ColorScrDlg", 1032, "BUTTON", "OPTIONS", 0, 2, 75, 46, 17, hidden | push},
@@ -181,8 +180,12 @@ std::string readNameOrOrdinal(const unsigned char **p) {
     }
 }
 
-uint16_t word(const unsigned char *p) { return (uint16_t)(p[0] | p[1] << 8); }
-uint32_t dword(const unsigned char *p) { return (uint32_t)(word(p) | (uint32_t)word(p + 2) << 16); }
+uint16_t word(const unsigned char *p) {
+    return (uint16_t)(p[0] | p[1] << 8);
+}
+uint32_t dword(const unsigned char *p) {
+    return (uint32_t)(word(p) | (uint32_t)word(p + 2) << 16);
+}
 
 // Rounds a pointer inside data up to a multiple of four from data's start.
 const unsigned char *alignTo4(const unsigned char *data, const unsigned char *p) {
@@ -332,17 +335,20 @@ TEST(ResourceParser, ReadsTheLanguageAsTheCompilerDoes) {
         DWORD controlStyle;
         std::string text;
     } cases[] = {
-        {"NOT takes a bit away from the control's start", "#define X 1\nD DIALOG 1,2,3,4\nBEGIN\n"
+        {"NOT takes a bit away from the control's start",
+         "#define X 1\nD DIALOG 1,2,3,4\nBEGIN\n"
          "CONTROL \"a\", 5, BUTTON, WS_TABSTOP | NOT WS_VISIBLE, 1, 2, 3, 4\nEND\n",
          WS_POPUP | WS_BORDER | WS_SYSMENU, WS_CHILD | WS_TABSTOP, "a"},
-        {"NOT applies in order: a later name puts the bit back", "D DIALOG 1,2,3,4 { "
+        {"NOT applies in order: a later name puts the bit back",
+         "D DIALOG 1,2,3,4 { "
          "CONTROL \"a\", 5, \"BUTTON\", NOT WS_VISIBLE | WS_VISIBLE, 1, 2, 3, 4 }",
          WS_POPUP | WS_BORDER | WS_SYSMENU, WS_CHILD | WS_VISIBLE, "a"},
         {"STYLE replaces the default; CAPTION and FONT add theirs",
          "D DIALOG 1,2,3,4\nSTYLE WS_POPUP\nCAPTION \"c\"\nFONT 8, \"f\"\nBEGIN\n"
          "CONTROL \"\", 5, SCROLLBAR, 0x1L, 1, 2, 3, 4\nEND",
          WS_POPUP | WS_CAPTION | DS_SETFONT, WS_CHILD | WS_VISIBLE | SBS_VERT, ""},
-        {"doubled quotes, escapes and comments", "// a comment\n/* another\nover lines */ D DIALOG "
+        {"doubled quotes, escapes and comments",
+         "// a comment\n/* another\nover lines */ D DIALOG "
          "MOVEABLE PURE 1,2,3,4 BEGIN CONTROL \"say \"\"hi\"\"\\tnow\", -1, STATIC, (SS_LEFT), 1,2,3,4 END",
          WS_POPUP | WS_BORDER | WS_SYSMENU, WS_CHILD | WS_VISIBLE, "say \"hi\"\tnow"},
     };
@@ -370,7 +376,8 @@ TEST(ResourceParser, RefusesWhatItDoesNotKnowAndSaysWhere) {
         {"D DIALOGEX 1,2,3,4\nBEGIN\nEND", "line 1: expected ICON or DIALOG after 'D', found 'DIALOGEX'"},
         {"D DIALOG 1,2,3,4\nBEGIN\nPUSHBUTTON \"a\", 1, 2, 3, 4, 5\nEND",
          "line 3: expected CONTROL or END, found 'PUSHBUTTON'"},
-        {"D DIALOG 1,2,3,4\nBEGIN\nCONTROL \"a\", 1, \"BUTTON\", 0, 1, 2, 3, 4", "line 3: expected CONTROL or END, found the end of the script"},
+        {"D DIALOG 1,2,3,4\nBEGIN\nCONTROL \"a\", 1, \"BUTTON\", 0, 1, 2, 3, 4",
+         "line 3: expected CONTROL or END, found the end of the script"},
         {"D DIALOG 1,2,3,4\nBEGIN\nCONTROL \"a\" 1", "line 3: expected ',', found '1'"},
         {"Icon ICON \"x.ico\"", "line 1: an icon here is named by a number"},
         {"1 ICON x.ico", "line 1: expected a string, found 'x'"},
@@ -455,9 +462,9 @@ TEST(Icon, LoadIconAFindsOnlyWhatExists) {
 
 // A well-formed 1 by 1, 4-bit icon to damage.
 std::vector<unsigned char> smallIcon() {
-    std::vector<unsigned char> ico = {0, 0, 1, 0, 1, 0,                  // directory: one image
-                                      1, 1, 16, 0, 1, 0, 4, 0,           // 1 x 1, 16 colours, 4 bits
-                                      0, 0, 0, 0, 22, 0, 0, 0};          // size (below), offset 22
+    std::vector<unsigned char> ico = {0, 0, 1,  0, 1,  0,         // directory: one image
+                                      1, 1, 16, 0, 1,  0, 4, 0,   // 1 x 1, 16 colours, 4 bits
+                                      0, 0, 0,  0, 22, 0, 0, 0};  // size (below), offset 22
     std::vector<unsigned char> image = {40, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 1, 0, 4, 0};
     image.resize(40, 0);
     for (int i = 0; i < 16; i++) image.insert(image.end(), {(unsigned char)(i * 16), 0, 0, 0});
@@ -478,8 +485,8 @@ TEST(Icon, DamagedFilesAreRefusedWithoutCrashing) {
 
     struct Damage {
         const char *what;
-        size_t at;          // byte to change, or the size to cut to
-        int value;          // new byte value; -1 cuts the file at `at`
+        size_t at;  // byte to change, or the size to cut to
+        int value;  // new byte value; -1 cuts the file at `at`
         const char *error;
     } cases[] = {
         {"cut in the directory", 10, -1, "icon directory cut short"},
@@ -519,10 +526,8 @@ TEST(Fonts, TemplateFacesResolveToTheirMetricTwins) {
         bool bold;
         int averageWidth;  // 0: not checked
     } cases[] = {
-        {"Arial", 9, "Liberation Sans", false, 7},
-        {"Arial", 11, "Liberation Sans", false, 9},
-        {"arial", 9, "Liberation Sans", false, 7},
-        {"Arial Black", 9, "Liberation Sans", true, 0},
+        {"Arial", 9, "Liberation Sans", false, 7},         {"Arial", 11, "Liberation Sans", false, 9},
+        {"arial", 9, "Liberation Sans", false, 7},         {"Arial Black", 9, "Liberation Sans", true, 0},
         {"MS Sans Serif", 8, "Liberation Sans", false, 0},
     };
     for (const Case &c : cases) {

@@ -20,21 +20,16 @@ const ExpectedMessage createOverlapped[] = {
 // CreateWindowExA of a visible child 60 x 40: its size comes at once, then
 // it is shown.
 const ExpectedMessage createChild[] = {
-    {WM_NCCREATE, 0, 0, anyLParam},
-    {WM_CREATE, 0, 0, anyLParam},
-    {WM_SIZE, SIZE_RESTORED, MAKELPARAM(60, 40), 0},
-    {WM_SHOWWINDOW, TRUE, 0, 0},
-    {markerAfterCreate, 0, 0, 0},
+    {WM_NCCREATE, 0, 0, anyLParam}, {WM_CREATE, 0, 0, anyLParam}, {WM_SIZE, SIZE_RESTORED, MAKELPARAM(60, 40), 0},
+    {WM_SHOWWINDOW, TRUE, 0, 0},    {markerAfterCreate, 0, 0, 0},
 };
 
 // ShowWindow(SW_SHOWDEFAULT) then UpdateWindow of a 320 x 240 window (the
 // offscreen driver has no frame): shown, sized, painted at once with the
 // background erase inside BeginPaint.
 const ExpectedMessage showAndUpdate[] = {
-    {WM_SHOWWINDOW, TRUE, 0, 0},
-    {WM_SIZE, SIZE_RESTORED, MAKELPARAM(320, 240), 0},
-    {WM_PAINT, 0, 0, 0},
-    {WM_ERASEBKGND, 0, 0, anyWParam},
+    {WM_SHOWWINDOW, TRUE, 0, 0},  {WM_SIZE, SIZE_RESTORED, MAKELPARAM(320, 240), 0},
+    {WM_PAINT, 0, 0, 0},          {WM_ERASEBKGND, 0, 0, anyWParam},
     {markerAfterUpdate, 0, 0, 0},
 };
 
@@ -92,8 +87,8 @@ TEST_F(WindowLifecycle, CreateSendsCreationMessagesBeforeReturning) {
 TEST_F(WindowLifecycle, CreateStructCarriesTheArguments) {
     registerSpyClass();
     int param = 0;
-    HWND hwnd = CreateWindowExA(0, "creationspy", "Title here", WS_OVERLAPPEDWINDOW, 5, 6, 200, 100, nullptr,
-                                nullptr, GetModuleHandleA(nullptr), &param);
+    HWND hwnd = CreateWindowExA(0, "creationspy", "Title here", WS_OVERLAPPEDWINDOW, 5, 6, 200, 100, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), &param);
     ASSERT_NE(hwnd, nullptr) << "class names are matched without regard to case";
     EXPECT_EQ(seenCreate.lpCreateParams, &param);
     EXPECT_EQ(seenTitle, "Title here");
@@ -120,8 +115,8 @@ TEST_F(WindowLifecycle, ChildGetsItsSizeAtCreation) {
 
 TEST_F(WindowLifecycle, RefusedCreationGivesNoWindow) {
     registerSpyClass();
-    HWND hwnd = CreateWindowExA(0, "CreationSpy", "", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
-                                nullptr, reinterpret_cast<LPVOID>(-1));
+    HWND hwnd = CreateWindowExA(0, "CreationSpy", "", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr, nullptr,
+                                reinterpret_cast<LPVOID>(-1));
     EXPECT_EQ(hwnd, nullptr);
     EXPECT_TRUE(matchesSequence(refusedCreation, messageLog()));
     EXPECT_TRUE(qv.topLevels.empty());
@@ -132,8 +127,7 @@ TEST_F(WindowLifecycle, CreationFailsForUnknownClassOrParent) {
     registerRecordingClass("RecordingA", 0);
     HWND stale = makeWindow("RecordingA", 0, 50, 50);
     DestroyWindow(stale);
-    EXPECT_EQ(CreateWindowExA(0, "RecordingA", "", WS_CHILD, 0, 0, 10, 10, stale, nullptr, nullptr, nullptr),
-              nullptr);
+    EXPECT_EQ(CreateWindowExA(0, "RecordingA", "", WS_CHILD, 0, 0, 10, 10, stale, nullptr, nullptr, nullptr), nullptr);
     EXPECT_EQ(CreateWindowExA(0, "RecordingA", "", WS_CHILD, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr),
               nullptr);
 }
@@ -194,7 +188,7 @@ TEST_F(WindowLifecycle, DestroyGoesOwnedFirstThenParentBeforeChildren) {
         UINT message;
     };
     const Step expected[] = {
-        {owned, WM_DESTROY},      {owned, WM_NCDESTROY}, {parent, WM_DESTROY},   {child, WM_DESTROY},
+        {owned, WM_DESTROY},      {owned, WM_NCDESTROY},      {parent, WM_DESTROY},  {child, WM_DESTROY},
         {grandchild, WM_DESTROY}, {grandchild, WM_NCDESTROY}, {child, WM_NCDESTROY}, {parent, WM_NCDESTROY},
     };
     const auto &log = messageLog();

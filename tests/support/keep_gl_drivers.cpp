@@ -11,9 +11,8 @@
 namespace {
 
 const char *const pinnedLibraries[] = {
-    "libEGL.so.1",       "libEGL_mesa.so.0", "libGLX.so.0", "libGLX_mesa.so.0",
-    "libGLdispatch.so.0", "libglapi.so.0",   "swrast_dri.so",
-    "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so",
+    "libEGL.so.1",        "libEGL_mesa.so.0", "libGLX.so.0",   "libGLX_mesa.so.0",
+    "libGLdispatch.so.0", "libglapi.so.0",    "swrast_dri.so", "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so",
 };
 
 struct DriverPin {

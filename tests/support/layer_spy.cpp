@@ -6,13 +6,14 @@
 
 LayerSpy layerSpy;
 
-void resetLayerSpy() { layerSpy = LayerSpy{}; }
+void resetLayerSpy() {
+    layerSpy = LayerSpy{};
+}
 
 extern "C" {
 BOOL WINAPI __real_SwapBuffers(HDC hdc);
-HWND WINAPI __real_CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
-                                   int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
-                                   LPVOID param);
+HWND WINAPI __real_CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                                   int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
 BOOL WINAPI __real_GetMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax);
 int WINAPI __real_ChoosePixelFormat(HDC hdc, const PIXELFORMATDESCRIPTOR *pfd);
 BOOL WINAPI __real_SetPixelFormat(HDC hdc, int format, const PIXELFORMATDESCRIPTOR *pfd);
@@ -26,12 +27,11 @@ BOOL WINAPI __wrap_SwapBuffers(HDC hdc) {
     return __real_SwapBuffers(hdc);
 }
 
-HWND WINAPI __wrap_CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
-                                   int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
-                                   LPVOID param) {
+HWND WINAPI __wrap_CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                                   int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
     if (layerSpy.createWindowFails) return nullptr;
-    return __real_CreateWindowExA(exStyle, className, windowName, style, x, y, width, height, parent, menu,
-                                  instance, param);
+    return __real_CreateWindowExA(exStyle, className, windowName, style, x, y, width, height, parent, menu, instance,
+                                  param);
 }
 
 BOOL WINAPI __wrap_GetMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax) {
@@ -81,8 +81,8 @@ UINT WINAPI __wrap_RealizePalette(HDC hdc) {
 int WINAPI __wrap_MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     layerSpy.messageBoxCalls++;
     std::fprintf(stderr, "MessageBoxA owner=%s type=0x%x caption=[%s] text=[%s]\n",
-                 owner == layerSpy.expectedBoxOwner ? "expected" : "other", type,
-                 caption != nullptr ? caption : "", text != nullptr ? text : "");
+                 owner == layerSpy.expectedBoxOwner ? "expected" : "other", type, caption != nullptr ? caption : "",
+                 text != nullptr ? text : "");
     std::fflush(stderr);
     return IDOK;
 }

@@ -60,11 +60,15 @@ const NamedMessage messageNames[] = {
 std::string describeRow(const ExpectedMessage &row) {
     std::ostringstream out;
     out << messageName(row.message) << " w=";
-    if (row.flags & anyWParam) out << "any";
-    else out << "0x" << std::hex << row.wParam << std::dec;
+    if (row.flags & anyWParam)
+        out << "any";
+    else
+        out << "0x" << std::hex << row.wParam << std::dec;
     out << " l=";
-    if (row.flags & anyLParam) out << "any";
-    else out << "0x" << std::hex << row.lParam << std::dec;
+    if (row.flags & anyLParam)
+        out << "any";
+    else
+        out << "0x" << std::hex << row.lParam << std::dec;
     if (row.flags & optionalRow) out << " (optional)";
     return out.str();
 }
@@ -82,11 +86,17 @@ bool rowMatches(const ExpectedMessage &row, const LoggedMessage &m) {
 
 }  // namespace
 
-std::vector<LoggedMessage> &messageLog() { return theLog; }
+std::vector<LoggedMessage> &messageLog() {
+    return theLog;
+}
 
-void clearMessageLog() { theLog.clear(); }
+void clearMessageLog() {
+    theLog.clear();
+}
 
-void logMarker(UINT marker) { theLog.push_back(LoggedMessage{nullptr, marker, 0, 0}); }
+void logMarker(UINT marker) {
+    theLog.push_back(LoggedMessage{nullptr, marker, 0, 0});
+}
 
 LRESULT CALLBACK recordingWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     theLog.push_back(LoggedMessage{hwnd, message, wParam, lParam});
@@ -125,8 +135,7 @@ std::string messageName(UINT message) {
         } else if (table[row].flags & optionalRow) {
             row++;
         } else {
-            problem << index << ": expected " << describeRow(table[row]) << ", got "
-                    << describeLogged(log[index]);
+            problem << index << ": expected " << describeRow(table[row]) << ", got " << describeLogged(log[index]);
             break;
         }
     }

@@ -54,7 +54,7 @@ std::string messageName(UINT message);
                                            const std::vector<LoggedMessage> &log, HWND hwnd = nullptr);
 
 template <size_t N>
-::testing::AssertionResult matchesSequence(const ExpectedMessage (&table)[N],
-                                           const std::vector<LoggedMessage> &log, HWND hwnd = nullptr) {
+::testing::AssertionResult matchesSequence(const ExpectedMessage (&table)[N], const std::vector<LoggedMessage> &log,
+                                           HWND hwnd = nullptr) {
     return matchesSequence(table, N, log, hwnd);
 }

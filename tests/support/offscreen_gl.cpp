@@ -42,7 +42,9 @@ OffscreenGl::~OffscreenGl() {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
-void OffscreenGl::swap() { SDL_GL_SwapWindow(static_cast<SDL_Window *>(window)); }
+void OffscreenGl::swap() {
+    SDL_GL_SwapWindow(static_cast<SDL_Window *>(window));
+}
 
 void OffscreenGl::pixel(int x, int y, unsigned char rgba[4]) const {
     glReadPixels(x, height - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);

@@ -19,4 +19,6 @@ void lookAlongY(int viewSize, bool fromAbove) {
     glClear(GL_COLOR_BUFFER_BIT);
 }
 
-bool isClearBlue(const unsigned char rgba[4]) { return rgba[0] == 0 && rgba[1] == 0 && rgba[2] == 255; }
+bool isClearBlue(const unsigned char rgba[4]) {
+    return rgba[0] == 0 && rgba[1] == 0 && rgba[2] == 255;
+}
