@@ -11,9 +11,11 @@
 //     names and numbers joined by '|', with NOT taking bits away; comments;
 //     preprocessor lines are skipped (windres needs "#include <windows.h>",
 //     here every name is resolved from a table with Windows' values).
+//   - "name VERSIONINFO": read past as a whole, fixed statements and nested
+//     BEGIN/END blocks, since only Windows shows what it holds.
 //   - .ico decoding (1, 4, 8, 24 and 32 bits a pixel, with the AND mask).
 //   - LoadIconA: the program's icons by number, and the stock application icon.
-// Left out: DIALOGEX, MENU, STRINGTABLE, shorthand control statements
+// Left out: DIALOGEX, MENU, STRINGTABLE, what a VERSIONINFO holds, shorthand control statements
 // (PUSHBUTTON, LTEXT...), #define and #if, PNG-compressed icons, cursors.
 #include "sdl_dialog_internal.h"
 
@@ -341,7 +343,27 @@ class ScriptParser {
         if (!advance()) return false;
         if (isName("ICON")) return icon(name);
         if (isName("DIALOG")) return dialog(name);
-        return fail("expected ICON or DIALOG after '" + name.text + "', found " + found());
+        if (isName("VERSIONINFO")) return skipVersionInfo();
+        return fail("expected ICON, DIALOG or VERSIONINFO after '" + name.text + "', found " + found());
+    }
+
+    // VERSIONINFO, its fixed statements, then one block whose BLOCK and VALUE
+    // lines nest in BEGIN/END (or { }); nothing in it is kept. The fixed
+    // statements' names are Windows' and not looked up here.
+    bool skipVersionInfo() {
+        if (!advance()) return false;
+        while (!isName("BEGIN") && !isPunct('{')) {
+            if (tok_.kind == TokenKind::End) return fail("expected BEGIN, found " + found());
+            if (!advance()) return false;
+        }
+        int depth = 0;
+        do {
+            if (tok_.kind == TokenKind::End) return fail("expected END, found " + found());
+            if (isName("BEGIN") || isPunct('{')) depth++;
+            if (isName("END") || isPunct('}')) depth--;
+            if (!advance()) return false;
+        } while (depth > 0);
+        return true;
     }
 
     // LANGUAGE primary, sub: the language of the resources that follow.

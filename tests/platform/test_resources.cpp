@@ -351,6 +351,12 @@ TEST(ResourceParser, ReadsTheLanguageAsTheCompilerDoes) {
          "// a comment\n/* another\nover lines */ D DIALOG "
          "MOVEABLE PURE 1,2,3,4 BEGIN CONTROL \"say \"\"hi\"\"\\tnow\", -1, STATIC, (SS_LEFT), 1,2,3,4 END",
          WS_POPUP | WS_BORDER | WS_SYSMENU, WS_CHILD | WS_VISIBLE, "say \"hi\"\tnow"},
+        {"a version block, nested either way, is read past",
+         "1 VERSIONINFO\nFILEVERSION 1, 0, 0, 0\nFILEOS VOS_NT_WINDOWS32\nBEGIN\n"
+         "  BLOCK \"StringFileInfo\"\n  BEGIN\n    BLOCK \"040904B0\" { VALUE \"ProductName\", \"END\" }\n  END\n"
+         "  BLOCK \"VarFileInfo\" { VALUE \"Translation\", 0x409, 1200 }\nEND\n"
+         "D DIALOG 1,2,3,4 BEGIN CONTROL \"a\", 5, STATIC, SS_LEFT, 1,2,3,4 END",
+         WS_POPUP | WS_BORDER | WS_SYSMENU, WS_CHILD | WS_VISIBLE, "a"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -373,7 +379,12 @@ TEST(ResourceParser, RefusesWhatItDoesNotKnowAndSaysWhere) {
         {"D DIALOG 1,2,3,4\nSTYLE WS_FANCY\nBEGIN\nEND", "line 2: unknown name 'WS_FANCY'"},
         {"D DIALOG 1,2,3,4\nCAPTION \"open", "line 2: unterminated string"},
         {"D DIALOG 1,2,3\nBEGIN\nEND", "line 2: expected ',', found 'BEGIN'"},
-        {"D DIALOGEX 1,2,3,4\nBEGIN\nEND", "line 1: expected ICON or DIALOG after 'D', found 'DIALOGEX'"},
+        {"D DIALOGEX 1,2,3,4\nBEGIN\nEND", "line 1: expected ICON, DIALOG or VERSIONINFO after 'D', found 'DIALOGEX'"},
+        {"1 VERSIONINFO\nFILEVERSION 1,0,0,0\n", "line 3: expected BEGIN, found the end of the script"},
+        {"1 VERSIONINFO\nBEGIN\nBLOCK \"a\"\nBEGIN\nEND", "line 5: expected END, found the end of the script"},
+        {"1 VERSIONINFO\nBEGIN\nBLOCK \"a\" { }\nEND\nEND",
+         "line 5: expected ICON, DIALOG or VERSIONINFO after 'END', found the end of the script"},
+        {"1 VERSIONINFO\nBEGIN\nVALUE \"a\", @\nEND", "line 3: unexpected character '@'"},
         {"D DIALOG 1,2,3,4\nBEGIN\nPUSHBUTTON \"a\", 1, 2, 3, 4, 5\nEND",
          "line 3: expected CONTROL or END, found 'PUSHBUTTON'"},
         {"D DIALOG 1,2,3,4\nBEGIN\nCONTROL \"a\", 1, \"BUTTON\", 0, 1, 2, 3, 4",
