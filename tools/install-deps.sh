@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, running and testing quelvaro
-# need: apt-get update once, then only what is missing. Uses sudo when not root.
+# Installs the Debian 12 packages that building, running, testing and packing
+# quelvaro need: apt-get update once, then only what is missing. Uses sudo when not root.
 set -euo pipefail
 
 packages=(
@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool openbox wmctrl imagemagick x11-utils
   g++-mingw-w64-i686 binutils-mingw-w64-i686
+  dpkg-dev file desktop-file-utils appstream
 )
 
 missing=()

@@ -1,0 +1,88 @@
+# Installing and packing quelvaro.
+#
+# Linux: `cmake --install` puts the program, its desktop entry, its icon in
+# the hicolor theme and its AppStream metainfo under the prefix, and
+# `cpack -G DEB` packs the same files as quelvaro_<version>_<arch>.deb.
+# Windows (the mingw-w64 tree): `cpack -G ZIP` packs quelvaro.exe with a short
+# read-me as quelvaro-<version>-win32.zip.
+#
+# Installing copies what is built and builds nothing (CMAKE_SKIP_INSTALL_ALL_DEPENDENCY):
+# building the program is enough, the test suites and benchmarks need not be.
+
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
+
+# The version block of the resource script says the project's version, for
+# Windows to show; a release that changes one changes both.
+file(READ ${CMAKE_SOURCE_DIR}/res/quelvaro.rc QUELVARO_RC_TEXT)
+string(REPLACE "." ", " QUELVARO_RC_FILEVERSION "FILEVERSION ${PROJECT_VERSION}, 0")
+foreach(expected "${QUELVARO_RC_FILEVERSION}" "VALUE \"FileVersion\", \"${PROJECT_VERSION}\"")
+  string(FIND "${QUELVARO_RC_TEXT}" "${expected}" found)
+  if(found LESS 0)
+    message(FATAL_ERROR "res/quelvaro.rc does not say '${expected}': its version block "
+                        "must match the project's version, ${PROJECT_VERSION}")
+  endif()
+endforeach()
+
+set(CPACK_PACKAGE_NAME quelvaro)
+set(CPACK_PACKAGE_VENDOR "Ostrevan")
+set(CPACK_PACKAGE_CONTACT "quelvaro maintainers <maintainers@quelvaro.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "lighting that ripples across a sheet in travelling waves")
+set(CPACK_PACKAGE_DESCRIPTION "An OpenGL demonstration: a flat sheet lit by seven lights whose
+lighting runs across it in travelling waves. The left mouse button turns the
+scene like a trackball, the right one moves the main light, and a control
+panel picks the wave.")
+set(CPACK_STRIP_FILES TRUE)
+
+if(WIN32)
+  install(TARGETS quelvaro RUNTIME DESTINATION .)
+  configure_file(${CMAKE_SOURCE_DIR}/res/windows/README.txt.in ${CMAKE_BINARY_DIR}/README.txt NEWLINE_STYLE DOS)
+  install(FILES ${CMAKE_BINARY_DIR}/README.txt DESTINATION .)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME quelvaro-${PROJECT_VERSION}-win32)
+else()
+  include(GNUInstallDirs)
+  set(QUELVARO_APP_ID org.quelvaro.Quelvaro)
+  install(TARGETS quelvaro RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${CMAKE_SOURCE_DIR}/res/linux/${QUELVARO_APP_ID}.desktop
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES ${CMAKE_SOURCE_DIR}/res/linux/${QUELVARO_APP_ID}.metainfo.xml
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+  # The hicolor icons, drawn from the program's own 32 x 32 icon: averaged
+  # down to 16, pixels repeated (nearest neighbour) up to the larger sizes.
+  # No dates in the files, so a rebuild gives the same bytes.
+  find_program(QUELVARO_CONVERT NAMES convert REQUIRED)
+  set(QUELVARO_ICON ${CMAKE_SOURCE_DIR}/res/quelvaro.ico)
+  set(QUELVARO_ICON_PNGS "")
+  foreach(size 16 24 32 48 64 128 256)
+    set(dir ${CMAKE_BINARY_DIR}/icons/${size}x${size}/apps)
+    set(png ${dir}/${QUELVARO_APP_ID}.png)
+    if(size LESS 32)
+      set(scale -scale ${size}x${size})
+    else()
+      set(scale -filter point -resize ${size}x${size})
+    endif()
+    add_custom_command(OUTPUT ${png}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
+      COMMAND ${QUELVARO_CONVERT} ${QUELVARO_ICON} ${scale} -strip -define png:exclude-chunks=date,time
+              PNG32:${png}
+      DEPENDS ${QUELVARO_ICON} VERBATIM)
+    list(APPEND QUELVARO_ICON_PNGS ${png})
+    install(FILES ${png} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+  endforeach()
+  add_custom_target(quelvaro_icons DEPENDS ${QUELVARO_ICON_PNGS})
+  add_dependencies(quelvaro quelvaro_icons)
+
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+  # The libraries the program links come from dpkg-shlibdeps. It cannot see
+  # two needs: SDL opens libGL.so.1 at run time to make the OpenGL context,
+  # and the dialogs ask for Arial and Arial Black, whose metric twins are the
+  # Liberation fonts.
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, libgl1")
+endif()
+
+include(CPack)
