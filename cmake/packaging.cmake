@@ -14,6 +14,7 @@ set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
 # The version block of the resource script says the project's version, for
 # Windows to show; a release that changes one changes both.
 file(READ ${CMAKE_SOURCE_DIR}/res/quelvaro.rc QUELVARO_RC_TEXT)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/quelvaro.rc)
 string(REPLACE "." ", " QUELVARO_RC_FILEVERSION "FILEVERSION ${PROJECT_VERSION}, 0")
 foreach(expected "${QUELVARO_RC_FILEVERSION}" "VALUE \"FileVersion\", \"${PROJECT_VERSION}\"")
   string(FIND "${QUELVARO_RC_TEXT}" "${expected}" found)

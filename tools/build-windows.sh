@@ -2,14 +2,16 @@
 # Builds quelvaro.exe for 32-bit Windows into the given folder, from the same
 # application sources against mingw-w64's real Windows headers, and checks
 # what a Windows user would need: a 32-bit GUI executable that carries its
-# dialog templates and icon, and asks only for system DLLs (the four the
-# program calls among them).
+# dialog templates, icon and version, and asks only for system DLLs (the four
+# the program calls among them). Then packs it for users with cpack, as
+# quelvaro-<version>-win32.zip in the folder's package/, and checks the zip.
 set -euo pipefail
 src="$(cd "$(dirname "$0")/.." && pwd)"
 out="${1:-$src/build-windows}"
 cmake -S "$src" -B "$out" -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-i686.cmake" \
   -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$out" -j "$(nproc)"
+out=$(cd "$out" && pwd)
 exe="$out/quelvaro.exe"
 
 fail() { echo "windows build: $*"; exit 1; }
@@ -34,4 +36,34 @@ for name in COLORSCRDLG COLORSCRDLG1 COLORSCRDLG3; do
   grep -Eq "^\"${name}\" DIALOG(EX)? " <<<"$resources" || fail "no dialog template $name"
 done
 grep -Eq '^32512 14 ' <<<"$resources" || fail "no icon 32512"
-echo "windows build: ok ($exe)"
+
+# The version block, as Windows shows it in the file's properties: the
+# project's version (the one cpack names the package with).
+version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$out/CPackConfig.cmake")
+[[ -n "$version" ]] || fail "no version in $out/CPackConfig.cmake"
+for line in "1 VERSIONINFO" " FILEVERSION ${version//./, }, 0" " PRODUCTVERSION ${version//./, }, 0" \
+    "      VALUE \"ProductName\", \"quelvaro\"" "      VALUE \"FileVersion\", \"$version\"" \
+    "      VALUE \"ProductVersion\", \"$version\""; do
+  grep -qxF "$line" <<<"$resources" || fail "the version resource lacks [$line]"
+done
+grep -Eq '^      VALUE "FileDescription", ".+"$' <<<"$resources" || fail "the version resource has no description"
+
+# The zip for users: the executable and its read-me, in one folder named
+# like the zip, the read-me with Windows line ends.
+name="quelvaro-$version-win32"
+(cd "$out" && cpack -G ZIP -B "$out/package" >"$out/package.log" 2>&1) || fail "cpack: $(tail -3 "$out/package.log")"
+zip="$out/package/$name.zip"
+[[ -f "$zip" ]] || fail "no $zip"
+listing=$(cmake -E tar tf "$zip" | sort)
+[[ "$listing" == "$name/README.txt"$'\n'"$name/quelvaro.exe" ]] || fail "the zip holds: $(echo $listing)"
+unpacked="$out/package/unpacked"
+rm -rf "$unpacked" && mkdir -p "$unpacked"
+(cd "$unpacked" && cmake -E tar xf "$zip") || fail "cannot unpack $zip"
+i686-w64-mingw32-objdump -f "$unpacked/$name/quelvaro.exe" | grep -q 'file format pei-i386' ||
+  fail "the zipped quelvaro.exe is not a 32-bit PE"
+readme="$unpacked/$name/README.txt"
+[[ $(grep -c $'\r$' "$readme") == $(wc -l <"$readme") ]] || fail "README.txt lacks Windows line ends"
+for needed in "quelvaro $version" SSE2 "Pentium 4" "Athlon 64" OpenGL; do
+  grep -qF "$needed" "$readme" || fail "README.txt does not mention [$needed]"
+done
+echo "windows build: ok ($exe, $zip)"
