@@ -105,6 +105,10 @@ cd /
 e2e_start_quelvaro "$root/usr/bin/quelvaro"
 e2e_wait_drawn "$(e2e_client_geometry "$main")" 15
 check "the unpacked program shows its main window, its panel and a picture"
+# Docks and task bars match a window to its desktop entry by its class.
+class=$(x xprop -id "$main" WM_CLASS | sed -n 's/.*= "\([^"]*\)", "\([^"]*\)"$/\2/p')
+[[ "$class" == "$(entry StartupWMClass)" ]] || fail "window class [$class], the entry says [$(entry StartupWMClass)]"
+check "the main window's class is the entry's StartupWMClass, $class"
 e2e_close "$main" || fail "wmctrl could not ask the window to close"
 e2e_wait_exit 10 || fail "still running 10 s after the close request"
 [[ "$E2E_STATUS" == 0 ]] || fail "exit status $E2E_STATUS after a close, expected 0"
