@@ -1,8 +1,9 @@
 // sdl_dialog.cpp: modeless dialogs built from the program's templates.
 //
 // Pairs with sdl_resources.cpp (the templates), sdl_fonts.cpp (the template's
-// font, which sets the size of a dialog unit) and sdl_controls.cpp (the
-// controls and the drawing).
+// font, which sets the size of a dialog unit), sdl_button_static.cpp and
+// sdl_scrollbar.cpp (the controls), sdl_canvas.cpp (the drawing) and
+// sdl_x11_frame.cpp (what the window manager is told of a dialog's frame).
 //
 // Implemented:
 //   CreateDialogParamA: the template found by name (or number) in the
@@ -26,20 +27,14 @@
 //   DS_CENTER and DS_ABSALIGN, WM_PARENTNOTIFY.
 #include "sdl_dialog_internal.h"
 
-#include <SDL_syswm.h>
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-
 #include <cstring>
 
 const char qvDialogClassName[] = "#32770";
 
 namespace {
 
-// The font of a template that names none, and the base units to fall back
-// to when no font can be opened at all (those of Windows' system font).
-const char defaultDialogFace[] = "MS Sans Serif";
-const int defaultDialogPoints = 8;
+// The base units to fall back to when no font can be opened at all (those
+// of Windows' system font).
 const int fallbackBaseX = 6;
 const int fallbackBaseY = 13;
 
@@ -137,34 +132,11 @@ LRESULT CALLBACK dialogWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
 
 // ---- Creation -------------------------------------------------------------
 
-// Tells an X11 window manager which functions the window offers: moving
-// always, closing only with a system menu. Dialogs have no minimise,
-// maximise or resize. Other video drivers have no window manager to tell.
-void setWindowManagerFunctions(SDL_Window *window, bool closable) {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
-    // The Motif hints record: flags, functions, decorations, input mode, status.
-    const unsigned long hintsFunctions = 1, functionMove = 4, functionClose = 32;
-    long hints[5] = {(long)hintsFunctions, (long)(functionMove | (closable ? functionClose : 0)), 0, 0, 0};
-    Display *display = info.info.x11.display;
-    Atom atom = XInternAtom(display, "_MOTIF_WM_HINTS", False);
-    XChangeProperty(display, info.info.x11.window, atom, atom, 32, PropModeReplace,
-                    reinterpret_cast<unsigned char *>(hints), 5);
-    // A dialog, not an application window: window managers give it no
-    // minimise button of its own.
-    Atom windowType = XInternAtom(display, "_NET_WM_WINDOW_TYPE", False);
-    Atom dialogType = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DIALOG", False);
-    XChangeProperty(display, info.info.x11.window, windowType, XA_ATOM, 32, PropModeReplace,
-                    reinterpret_cast<unsigned char *>(&dialogType), 1);
-    XFlush(display);
-}
-
 // The face and point size a template's dialog is drawn with.
 std::pair<std::string, int> templateFont(const QvDialogTemplate &tmpl) {
     bool named = (tmpl.style & DS_SETFONT) && !tmpl.faceName.empty();
     return named ? std::make_pair(tmpl.faceName, tmpl.pointSize)
-                 : std::make_pair(std::string(defaultDialogFace), defaultDialogPoints);
+                 : std::make_pair(std::string(qvDefaultDialogFace), qvDefaultDialogPoints);
 }
 
 // Opens the template's font and sets the dialog base units from it.
@@ -222,7 +194,7 @@ RECT qvDialogUnitsToPixels(int x, int y, int cx, int cy, int baseX, int baseY) {
 }
 
 void qvRegisterDialogClasses() {
-    if (qvDlg.classesRegistered) return;
+    if (qv.classesRegistered) return;
     if (!qvFindClass(qvDialogClassName)) {
         WNDCLASSA wc = {};
         wc.lpfnWndProc = dialogWindowProc;
@@ -230,7 +202,7 @@ void qvRegisterDialogClasses() {
         qvRegisterClass(&wc);
     }
     qvRegisterControlClasses();
-    qvDlg.classesRegistered = true;
+    qv.classesRegistered = true;
 }
 
 QvDialog *qvDialogOf(QvWindow *win) {
@@ -248,7 +220,7 @@ const QvFont *qvControlFont(QvWindow *control) {
     if (!control) return nullptr;
     QvDialog *dialog = qvDialogOf(qvWindowFromHandle(control->parent));
     if (dialog && dialog->font) return dialog->font;
-    return qvOpenFont(defaultDialogFace, defaultDialogPoints);
+    return qvOpenFont(qvDefaultDialogFace, qvDefaultDialogPoints);
 }
 
 // ===========================================================================
@@ -284,7 +256,7 @@ HWND WINAPI CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND own
     if (!win) return nullptr;
     win->classData = dialog.release();
     QvDialog *record = static_cast<QvDialog *>(win->classData);
-    if (qvRealizeSdlWindow(win, false)) setWindowManagerFunctions(win->sdlWindow, (tmpl->style & WS_SYSMENU) != 0);
+    if (qvRealizeSdlWindow(win, false)) qvSetDialogFrameFunctions(win->sdlWindow, (tmpl->style & WS_SYSMENU) != 0);
 
     if (!createControls(hwnd, *tmpl, *record, instance)) {
         DestroyWindow(hwnd);
@@ -301,7 +273,6 @@ HWND WINAPI CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND own
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {
     QvDialog *record = qvDialogOf(qvWindowFromHandle(dialog));
     if (!record) return FALSE;
-    record->ended = true;
     record->result = result;
     ShowWindow(dialog, SW_HIDE);
     return TRUE;

@@ -1,5 +1,6 @@
-// sdl_dialog_internal.h: what the layer's dialog manager, controls, resources
-// and fonts share (sdl_dialog.cpp, sdl_controls.cpp, sdl_resources.cpp,
+// sdl_dialog_internal.h: what the layer's dialog manager, drawing, controls,
+// resources and fonts share (sdl_dialog.cpp, sdl_canvas.cpp,
+// sdl_button_static.cpp, sdl_scrollbar.cpp, sdl_resources.cpp,
 // sdl_fonts.cpp), on top of the window and message core in sdl_internal.h.
 // Only platform/ files and the layer's own tests include it.
 #pragma once
@@ -33,42 +34,6 @@ const QvEmbeddedFile *qvFindEmbeddedFile(const char *name);
 // ===========================================================================
 // The resource script (sdl_resources.cpp)
 // ===========================================================================
-
-// One control of a dialog template, as the script writes it.
-struct QvDialogItemTemplate {
-    std::string className;  // "BUTTON", "STATIC", "SCROLLBAR"
-    std::string text;       // empty when the text names a resource
-    int textResource = 0;   // the resource number written instead of a text (an icon), or 0
-    int id = 0;             // as written: -1 for "no id of its own"
-    DWORD style = 0;        // WS_CHILD | WS_VISIBLE unless taken away, plus what is written
-    DWORD exStyle = 0;
-    int x = 0, y = 0, cx = 0, cy = 0;  // dialog units
-};
-
-// One DIALOG resource.
-struct QvDialogTemplate {
-    std::string name;   // as written; looked up without regard to case
-    WORD language = 0;  // MAKELANGID of the LANGUAGE statement in force
-    DWORD style = 0;
-    DWORD exStyle = 0;
-    int x = 0, y = 0, cx = 0, cy = 0;  // dialog units
-    std::string caption;
-    int pointSize = 0;  // 0 when the template names no font
-    std::string faceName;
-    std::vector<QvDialogItemTemplate> items;
-};
-
-// One ICON resource: its number and the file that holds the image.
-struct QvIconResource {
-    int id = 0;
-    WORD language = 0;
-    std::string file;
-};
-
-struct QvResourceScript {
-    std::vector<QvDialogTemplate> dialogs;
-    std::vector<QvIconResource> icons;
-};
 
 // Parses the subset of the resource-script language that res/quelvaro.rc
 // uses. False, with "line N: what" in *error, on anything else.
@@ -104,15 +69,9 @@ SDL_Surface *qvIconImage(HICON icon);
 // Fonts (sdl_fonts.cpp)
 // ===========================================================================
 
-// An open font with the metrics that dialog units are made from.
-struct QvFont {
-    TTF_Font *font = nullptr;
-    std::string family;  // the family fontconfig found
-    std::string file;
-    int pointSize = 0;
-    int averageWidth = 0;  // (width of "A..Za..z" / 26 + 1) / 2, as Windows computes it
-    int height = 0;        // the font's cell height in pixels
-};
+// What a dialog that names no font (or no size) is drawn with.
+const char qvDefaultDialogFace[] = "MS Sans Serif";
+const int qvDefaultDialogPoints = 8;
 
 // The font a dialog template names, opened at 96 dpi and kept for the
 // process's life; faces are resolved through fontconfig and the alias table
@@ -135,33 +94,6 @@ int qvTextWidth(const QvFont *font, const char *text, size_t length);
 void qvCloseFonts();
 
 // ===========================================================================
-// The state of the dialog side of the layer
-// ===========================================================================
-
-// An icon from LoadIconA: shared, never destroyed (like Windows' LoadIcon).
-struct QvIcon {
-    HICON handle = nullptr;
-    int id = 0;                    // resource number, or 0 for the stock icon
-    SDL_Surface *image = nullptr;  // ARGB8888
-};
-
-struct QvDialogLayer {
-    // ---- Resources ----------------------------------------------------------
-    bool resourcesParsed = false;
-    QvResourceScript resources;  // the program's script, parsed once
-    std::vector<std::unique_ptr<QvIcon>> icons;
-
-    // ---- Fonts --------------------------------------------------------------
-    bool ttfReady = false;
-    std::vector<std::unique_ptr<QvFont>> fonts;
-
-    // ---- Dialog and control classes ----------------------------------------
-    bool classesRegistered = false;
-};
-
-extern QvDialogLayer qvDlg;
-
-// ===========================================================================
 // Dialogs (sdl_dialog.cpp)
 // ===========================================================================
 
@@ -174,7 +106,6 @@ struct QvDialog {
     const QvFont *font = nullptr;  // the template's font, or the default one
     int baseX = 0;                 // dialog base units: average character
     int baseY = 0;                 //   width and character height in pixels
-    bool ended = false;            // EndDialog was called
     INT_PTR result = 0;
 };
 
@@ -191,7 +122,7 @@ QvDialog *qvDialogOf(QvWindow *win);
 const QvFont *qvControlFont(QvWindow *control);
 
 // ===========================================================================
-// Controls and drawing in the classic look (sdl_controls.cpp)
+// Drawing in the classic look (sdl_canvas.cpp)
 // ===========================================================================
 
 // The colours of the classic Windows look, as 0xRRGGBB.
@@ -216,11 +147,55 @@ void qvFill(const QvCanvas &canvas, int x, int y, int w, int h, Uint32 rgb);
 
 // Draws one line of text with its top-left corner at (x, y).
 void qvDrawText(const QvCanvas &canvas, const QvFont *font, const std::string &text, int x, int y, Uint32 rgb);
+// Text drawn greyed, as Windows draws a disabled control's text.
+void qvDrawGreyText(const QvCanvas &canvas, const QvFont *font, const std::string &text, int x, int y);
+// Width of a window text as it will be drawn.
+int qvDisplayWidth(const QvFont *font, const std::string &text);
+// Copies an image onto the canvas with its top-left corner at (x, y), within
+// the canvas's clip.
+void qvBlitClipped(const QvCanvas &canvas, SDL_Surface *image, int x, int y);
+// A one-pixel frame: top and left in one colour, bottom and right in another.
+void qvDrawFrame(const QvCanvas &c, int x, int y, int w, int h, Uint32 topLeft, Uint32 bottomRight);
+// A raised button edge, two pixels deep.
+void qvDrawRaisedEdge(const QvCanvas &c, int x, int y, int w, int h);
+// An etched line frame, as group boxes wear.
+void qvDrawEtchedFrame(const QvCanvas &c, int x, int y, int w, int h);
+// Shrinks a rectangle by n pixels on every side.
+void qvInset(int *x, int *y, int *w, int *h, int n);
+// Draws the frames WS_BORDER and SS_SUNKEN ask for and shrinks the rectangle
+// to what is left inside them.
+void qvDrawControlFrames(const QvCanvas &c, DWORD style, int *x, int *y, int *w, int *h);
+// A canvas clipped further to a rectangle of the window's client area.
+QvCanvas qvClippedTo(const QvCanvas &c, int x, int y, int w, int h);
 
 // Breaks a text into lines no wider than width, at blanks, as a word-wrapped
 // static text does: blanks where a line breaks are dropped, a word wider than
 // the line stands alone on its line, line feeds always break.
 std::vector<std::string> qvWrapText(const QvFont *font, const std::string &text, int width);
+
+// True when the point packed in lParam lies in the window's client area.
+bool qvPointInClient(const QvWindow *win, LPARAM lParam);
+// Has a control drawn again (its dialog repaints it).
+void qvRedrawControl(HWND hwnd);
+// What DefWindowProcA does with a change of text or state, then the control
+// is drawn again to show it.
+LRESULT qvDefaultThenRedraw(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// ===========================================================================
+// Controls (sdl_button_static.cpp, sdl_scrollbar.cpp)
+// ===========================================================================
+
+extern const char qvButtonClassName[];     // "BUTTON"
+extern const char qvStaticClassName[];     // "STATIC"
+extern const char qvScrollBarClassName[];  // "SCROLLBAR"
+
+// The controls' window procedures, and how each draws itself.
+LRESULT CALLBACK qvButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK qvStaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK qvScrollBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+void qvPaintButton(QvWindow *win, const QvCanvas &c);
+void qvPaintStatic(QvWindow *win, const QvCanvas &c);
+void qvPaintScrollBar(QvWindow *win, const QvCanvas &c);
 
 // Draws a visible control (not its children) onto the canvas.
 void qvPaintControl(QvWindow *control, const QvCanvas &canvas);

@@ -27,7 +27,6 @@
 
 #include <strings.h>
 #include <cstring>
-#include <future>
 
 namespace {
 
@@ -49,23 +48,13 @@ const FontAlias fontAliases[] = {
 
 // Windows' dialog fonts are sized for 96 dots an inch.
 const int windowsDpi = 96;
-// What a dialog that names no font (or no size) is drawn with.
-const char defaultFace[] = "MS Sans Serif";
-const int defaultPoints = 8;
 
 // The text whose width gives the average character width.
 const char averageWidthSample[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 
-// What one fontconfig match gave.
-struct FontMatch {
-    std::string family;
-    std::string file;
-    int index = 0;
-};
-
 // Asks fontconfig for the best font of a family at a weight; false when it
 // has nothing at all (no fonts installed).
-bool matchFont(const char *family, int weight, FontMatch *out) {
+bool matchFont(const char *family, int weight, QvFontMatch *out) {
     if (!FcInit()) return false;
     FcPattern *pattern = FcPatternCreate();
     if (!pattern) return false;
@@ -97,8 +86,8 @@ const FontAlias *findAlias(const char *face) {
 
 // The font fontconfig and the alias table give for a face; false when
 // fontconfig has nothing at all.
-bool resolveFace(const char *faceName, FontMatch *out) {
-    FontMatch direct, twin;
+bool resolveFace(const char *faceName, QvFontMatch *out) {
+    QvFontMatch direct, twin;
     bool found = matchFont(faceName, FC_WEIGHT_REGULAR, &direct);
     // FcFontMatch always returns some font: only the family tells whether it
     // is the face that was asked for.
@@ -114,31 +103,21 @@ bool resolveFace(const char *faceName, FontMatch *out) {
     return found;
 }
 
-// A face and what it resolved to.
-struct ResolvedFace {
-    std::string face;
-    bool found = false;
-    FontMatch match;
-};
-
-// Every face resolved so far, so that fontconfig is asked once per face.
-std::vector<ResolvedFace> resolvedFaces;
-
 // The face among those resolved, or null.
-const ResolvedFace *findResolvedIn(const std::vector<ResolvedFace> &known, const char *faceName) {
-    for (const ResolvedFace &r : known)
+const QvResolvedFace *findResolvedIn(const std::vector<QvResolvedFace> &known, const char *faceName) {
+    for (const QvResolvedFace &r : known)
         if (strcasecmp(r.face.c_str(), faceName) == 0) return &r;
     return nullptr;
 }
 
-const ResolvedFace *findResolved(const char *faceName) {
-    return findResolvedIn(resolvedFaces, faceName);
+const QvResolvedFace *findResolved(const char *faceName) {
+    return findResolvedIn(qv.resolvedFaces, faceName);
 }
 
 // The resolved face, asking fontconfig only the first time.
-const ResolvedFace &resolveOnce(std::vector<ResolvedFace> &known, const char *faceName) {
-    if (const ResolvedFace *r = findResolvedIn(known, faceName)) return *r;
-    ResolvedFace r;
+const QvResolvedFace &resolveOnce(std::vector<QvResolvedFace> &known, const char *faceName) {
+    if (const QvResolvedFace *r = findResolvedIn(known, faceName)) return *r;
+    QvResolvedFace r;
     r.face = faceName;
     r.found = resolveFace(faceName, &r.match);
     known.push_back(std::move(r));
@@ -154,7 +133,7 @@ const QvFont *findOpen(const std::vector<std::unique_ptr<QvFont>> &fonts, const 
 
 // Opens a resolved font at 96 dpi and measures what dialog units are made
 // from; null, with SDL's error, when the file cannot be opened.
-std::unique_ptr<QvFont> openResolved(const FontMatch &match, int pointSize) {
+std::unique_ptr<QvFont> openResolved(const QvFontMatch &match, int pointSize) {
     TTF_Font *ttf = TTF_OpenFontIndexDPI(match.file.c_str(), pointSize, match.index, windowsDpi, windowsDpi);
     if (!ttf) return nullptr;
     TTF_SetFontKerning(ttf, 0);
@@ -169,20 +148,11 @@ std::unique_ptr<QvFont> openResolved(const FontMatch &match, int pointSize) {
     return font;
 }
 
-// What the start-up's second thread got ready.
-struct Prefetched {
-    bool ttfReady = false;
-    std::vector<ResolvedFace> faces;
-    std::vector<std::unique_ptr<QvFont>> fonts;
-};
-
-std::future<Prefetched> prefetched;
-
 // Runs on the second thread: resolves and opens each face at its size.
-Prefetched prefetch(const std::vector<std::pair<std::string, int>> &requests) {
-    Prefetched out;
+QvPrefetchedFonts prefetch(const std::vector<std::pair<std::string, int>> &requests) {
+    QvPrefetchedFonts out;
     for (const auto &request : requests) {
-        const ResolvedFace &resolved = resolveOnce(out.faces, request.first.c_str());
+        const QvResolvedFace &resolved = resolveOnce(out.faces, request.first.c_str());
         if (!resolved.found || findOpen(out.fonts, resolved.match.file, request.second)) continue;
         if (!out.ttfReady && TTF_Init() != 0) break;
         out.ttfReady = true;
@@ -194,19 +164,19 @@ Prefetched prefetch(const std::vector<std::pair<std::string, int>> &requests) {
 // Takes over what the second thread got ready, waiting for it if it is still
 // at work. Everything below that touches fontconfig or FreeType calls it first.
 void collectPrefetched() {
-    if (!prefetched.valid()) return;
-    Prefetched ready = prefetched.get();
+    if (!qv.prefetched.valid()) return;
+    QvPrefetchedFonts ready = qv.prefetched.get();
     for (auto &font : ready.fonts) {
-        if (findOpen(qvDlg.fonts, font->file, font->pointSize))
+        if (findOpen(qv.fonts, font->file, font->pointSize))
             TTF_CloseFont(font->font);  // opened here meanwhile
         else
-            qvDlg.fonts.push_back(std::move(font));
+            qv.fonts.push_back(std::move(font));
     }
     // SDL_ttf counts its starts: one is enough to stop at the end.
-    if (ready.ttfReady && qvDlg.ttfReady) TTF_Quit();
-    if (ready.ttfReady) qvDlg.ttfReady = true;
-    for (ResolvedFace &face : ready.faces)
-        if (!findResolved(face.face.c_str())) resolvedFaces.push_back(std::move(face));
+    if (ready.ttfReady && qv.ttfReady) TTF_Quit();
+    if (ready.ttfReady) qv.ttfReady = true;
+    for (QvResolvedFace &face : ready.faces)
+        if (!findResolved(face.face.c_str())) qv.resolvedFaces.push_back(std::move(face));
 }
 
 }  // namespace
@@ -214,11 +184,11 @@ void collectPrefetched() {
 void qvPrefetchFonts(std::vector<std::pair<std::string, int>> faces) {
     collectPrefetched();
     for (auto &face : faces) {
-        if (face.first.empty()) face.first = defaultFace;
-        if (face.second <= 0) face.second = defaultPoints;
+        if (face.first.empty()) face.first = qvDefaultDialogFace;
+        if (face.second <= 0) face.second = qvDefaultDialogPoints;
     }
     try {
-        prefetched = std::async(std::launch::async, prefetch, std::move(faces));
+        qv.prefetched = std::async(std::launch::async, prefetch, std::move(faces));
     } catch (const std::system_error &) {
         // No second thread: the fonts are opened when first asked for.
     }
@@ -226,7 +196,7 @@ void qvPrefetchFonts(std::vector<std::pair<std::string, int>> faces) {
 
 bool qvResolveFontFace(const char *faceName, std::string *family, std::string *file, int *index) {
     collectPrefetched();
-    const ResolvedFace &resolved = resolveOnce(resolvedFaces, faceName);
+    const QvResolvedFace &resolved = resolveOnce(qv.resolvedFaces, faceName);
     if (!resolved.found) return false;
     *family = resolved.match.family;
     *file = resolved.match.file;
@@ -243,36 +213,36 @@ int qvTextWidth(const QvFont *font, const char *text, size_t length) {
 }
 
 const QvFont *qvOpenFont(const char *faceName, int pointSize) {
-    if (!faceName || !*faceName) faceName = defaultFace;
-    if (pointSize <= 0) pointSize = defaultPoints;
+    if (!faceName || !*faceName) faceName = qvDefaultDialogFace;
+    if (pointSize <= 0) pointSize = qvDefaultDialogPoints;
     collectPrefetched();
-    const ResolvedFace &resolved = resolveOnce(resolvedFaces, faceName);
+    const QvResolvedFace &resolved = resolveOnce(qv.resolvedFaces, faceName);
     if (!resolved.found) {
         SDL_ClearError();
         qvError("no font found for \"%s\"", faceName);
         return nullptr;
     }
-    if (const QvFont *open = findOpen(qvDlg.fonts, resolved.match.file, pointSize)) return open;
-    if (!qvDlg.ttfReady) {
+    if (const QvFont *open = findOpen(qv.fonts, resolved.match.file, pointSize)) return open;
+    if (!qv.ttfReady) {
         if (TTF_Init() != 0) {
             qvError("cannot start SDL_ttf");
             return nullptr;
         }
-        qvDlg.ttfReady = true;
+        qv.ttfReady = true;
     }
     std::unique_ptr<QvFont> font = openResolved(resolved.match, pointSize);
     if (!font) {
         qvError("cannot open %s", resolved.match.file.c_str());
         return nullptr;
     }
-    qvDlg.fonts.push_back(std::move(font));
-    return qvDlg.fonts.back().get();
+    qv.fonts.push_back(std::move(font));
+    return qv.fonts.back().get();
 }
 
 void qvCloseFonts() {
     collectPrefetched();
-    for (auto &font : qvDlg.fonts) TTF_CloseFont(font->font);
-    qvDlg.fonts.clear();
-    if (qvDlg.ttfReady) TTF_Quit();
-    qvDlg.ttfReady = false;
+    for (auto &font : qv.fonts) TTF_CloseFont(font->font);
+    qv.fonts.clear();
+    if (qv.ttfReady) TTF_Quit();
+    qv.ttfReady = false;
 }

@@ -178,9 +178,7 @@ void choosePacing(SDL_Window *window) {
         hz = mode.refresh_rate;
     qv.refreshIntervalMs = 1000.0 / hz;
     // The offscreen driver accepts vsync and ignores it; Xvfb refuses it.
-    const char *driver = SDL_GetCurrentVideoDriver();
-    bool offscreen = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
-    qv.vsyncTrusted = SDL_GL_SetSwapInterval(1) == 0 && !offscreen;
+    qv.vsyncTrusted = SDL_GL_SetSwapInterval(1) == 0 && !qvInvisibleVideoDriver();
     qv.quickSwaps = 0;
 }
 

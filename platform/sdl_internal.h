@@ -1,20 +1,28 @@
 // sdl_internal.h: the layer's one internal header.
 //
 // Holds the single state record of the Win32 subset on SDL2 (windows, classes,
-// device contexts, palettes, rendering contexts, the message queue, timers and
-// capture) and the internal calls that the layer's files share. Only files in
+// frames, device contexts, palettes, rendering contexts, the message queue,
+// timers and capture, resources, icons and fonts) and the internal calls that
+// the layer's files share. Only files in
 // platform/ (and the layer's own tests) include it; application code sees
 // windows.h alone.
 //
 // Ownership of the layer's files:
-//   sdl_window.cpp   classes, window records, DCs, painting, sizes
+//   sdl_window.cpp   classes, window records, longs, texts, showing, sizes
+//   sdl_paint.cpp    invalidation, painting and device contexts
+//   sdl_x11_frame.cpp the window manager's frame (qv.frames, and each
+//                    window's own) and every direct X11 call
 //   sdl_message.cpp  the queue, timers, capture and the ONE choke point where
 //                    SDL events become WM_* messages (qvHandleSdlEvent)
 //   sdl_gdi_wgl.cpp  pixel formats, palettes, GL contexts, SwapBuffers pacing
 //   sdl_msgbox.cpp   MessageBoxA
 //   sdl_startup.cpp  SDL start-up, display refusal, signals, malloc tuning
-//   sdl_dialog.cpp, sdl_controls.cpp, sdl_resources.cpp: dialogs, controls,
-//                    resources and fonts, on top of the calls below.
+//   sdl_dialog.cpp   dialogs built from the program's templates
+//   sdl_canvas.cpp   drawing in the classic look: edges, text, wrapping
+//   sdl_button_static.cpp  the BUTTON and STATIC controls
+//   sdl_scrollbar.cpp the SCROLLBAR control, its geometry and calls
+//   sdl_resources.cpp, sdl_fonts.cpp: the resource script, icons and fonts.
+//   The dialog side shares sdl_dialog_internal.h, on top of the calls below.
 //
 // Rules every file keeps:
 //   - A handle is a number that is never reused while the process lives, so a
@@ -29,9 +37,11 @@
 #include <windows.h>
 
 #include <SDL.h>
+#include <SDL_ttf.h>
 
 #include <cstdint>
 #include <deque>
+#include <future>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -45,13 +55,9 @@
 struct QvClass {
     std::string name;  // compared without regard to case
     WNDPROC proc = nullptr;
-    UINT style = 0;  // CS_* bits
-    int classExtra = 0;
+    UINT style = 0;       // CS_* bits
     int windowExtra = 0;  // bytes reachable by Get/SetWindowLongPtrA(0..)
-    HINSTANCE instance = nullptr;
     HICON icon = nullptr;
-    HCURSOR cursor = nullptr;
-    HBRUSH background = nullptr;
 };
 
 // ===========================================================================
@@ -71,6 +77,26 @@ enum QvCreateFlags : unsigned {
 // pixels on each side.
 struct QvFrame {
     int top = 0, left = 0, bottom = 0, right = 0;
+};
+
+// What a top-level window knows of its own frame (sdl_x11_frame.cpp).
+struct QvWindowFrame {
+    // The window manager reported this window's frame; until then its size
+    // is guessed from other windows of the same kind (qvFrameOf).
+    bool learnt = false;
+    bool requested = false;  // asked of the window manager before mapping
+    QvFrame sides;
+};
+
+// What the layer knows of the window manager's frames (sdl_x11_frame.cpp).
+struct QvFrameState {
+    // The window manager has answered once (or there is none): the first
+    // framed window waits for it, the others do not.
+    bool known = false;
+    // The last frame reported for a window without and with a sizing border
+    // (openbox adds a grip along the bottom of a resizable window).
+    bool seen[2] = {false, false};
+    QvFrame seenFor[2];
 };
 
 // One window. Top-level windows (no WS_CHILD) have their own SDL window once
@@ -117,13 +143,9 @@ struct QvWindow {
     Uint32 sdlWindowId = 0;
     bool glWindow = false;  // sdlWindow was made for OpenGL
     bool mapped = false;    // shown at least once
-    // The frame the window manager reported for this window; until then its
-    // size is guessed from other windows of the same kind (qvFrameOf).
-    bool frameLearnt = false;
-    QvFrame frame;
-    bool frameRequested = false;  // asked of the window manager before mapping
-    int pixelFormat = 0;          // 1-based index into qv.pixelFormats, 0 none
-    HDC ownDc = nullptr;          // the private DC of a CS_OWNDC window
+    QvWindowFrame frame;
+    int pixelFormat = 0;  // 1-based index into qv.pixelFormats, 0 none
+    HDC ownDc = nullptr;  // the private DC of a CS_OWNDC window
 
     std::vector<HWND> children;  // creation order = top of the z-order first
 
@@ -171,19 +193,91 @@ struct QvTimer {
 };
 
 // ===========================================================================
+// Resources, icons and fonts (used in sdl_dialog_internal.h)
+// ===========================================================================
+
+// One control of a dialog template, as the script writes it.
+struct QvDialogItemTemplate {
+    std::string className;  // "BUTTON", "STATIC", "SCROLLBAR"
+    std::string text;       // empty when the text names a resource
+    int textResource = 0;   // the resource number written instead of a text (an icon), or 0
+    int id = 0;             // as written: -1 for "no id of its own"
+    DWORD style = 0;        // WS_CHILD | WS_VISIBLE unless taken away, plus what is written
+    DWORD exStyle = 0;
+    int x = 0, y = 0, cx = 0, cy = 0;  // dialog units
+};
+
+// One DIALOG resource.
+struct QvDialogTemplate {
+    std::string name;   // as written; looked up without regard to case
+    WORD language = 0;  // MAKELANGID of the LANGUAGE statement in force
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    int x = 0, y = 0, cx = 0, cy = 0;  // dialog units
+    std::string caption;
+    int pointSize = 0;  // 0 when the template names no font
+    std::string faceName;
+    std::vector<QvDialogItemTemplate> items;
+};
+
+// One ICON resource: its number and the file that holds the image.
+struct QvIconResource {
+    int id = 0;
+    WORD language = 0;
+    std::string file;
+};
+
+struct QvResourceScript {
+    std::vector<QvDialogTemplate> dialogs;
+    std::vector<QvIconResource> icons;
+};
+
+// An icon from LoadIconA: shared, never destroyed (like Windows' LoadIcon).
+struct QvIcon {
+    HICON handle = nullptr;
+    int id = 0;                    // resource number, or 0 for the stock icon
+    SDL_Surface *image = nullptr;  // ARGB8888
+};
+
+// An open font with the metrics that dialog units are made from.
+struct QvFont {
+    TTF_Font *font = nullptr;
+    std::string family;  // the family fontconfig found
+    std::string file;
+    int pointSize = 0;
+    int averageWidth = 0;  // (width of "A..Za..z" / 26 + 1) / 2, as Windows computes it
+    int height = 0;        // the font's cell height in pixels
+};
+
+// What one fontconfig match gave.
+struct QvFontMatch {
+    std::string family;
+    std::string file;
+    int index = 0;
+};
+
+// A face and what it resolved to.
+struct QvResolvedFace {
+    std::string face;
+    bool found = false;
+    QvFontMatch match;
+};
+
+// What the start-up's second thread got ready (qvPrefetchFonts).
+struct QvPrefetchedFonts {
+    bool ttfReady = false;
+    std::vector<QvResolvedFace> faces;
+    std::vector<std::unique_ptr<QvFont>> fonts;
+};
+
+// ===========================================================================
 // The layer's single state record
 // ===========================================================================
 
 struct QvLayer {
     // ---- Video ------------------------------------------------------------
     bool videoReady = false;  // SDL's video subsystem is up
-    // The window manager has answered once (or there is none): the first
-    // framed window waits for it, the others do not.
-    bool frameKnown = false;
-    // The last frame reported for a window without and with a sizing border
-    // (openbox adds a grip along the bottom of a resizable window).
-    bool frameSeen[2] = {false, false};
-    QvFrame frameSeenFor[2];
+    QvFrameState frames;
 
     // ---- Objects ----------------------------------------------------------
     uintptr_t nextHandle = 0x10000;  // shared by every kind of handle
@@ -195,6 +289,8 @@ struct QvLayer {
     std::unordered_map<uintptr_t, std::unique_ptr<QvGlContext>> glContexts;
     HPALETTE stockPalette = nullptr;
     HGLRC currentContext = nullptr;
+    // LoadCursorA's tokens: the same stock cursor gives the same handle.
+    std::unordered_map<std::string, uintptr_t> cursorTokens;
 
     // ---- Pixel formats (built once from what the display's GL offers) -----
     bool formatsBuilt = false;
@@ -225,6 +321,22 @@ struct QvLayer {
     int quitRequests = 0;
     bool quitDeadlineEnabled = false;  // the real program (not tests) is running
 
+    // ---- Resources (sdl_resources.cpp) ------------------------------------
+    bool resourcesParsed = false;
+    QvResourceScript resources;  // the program's script, parsed once
+    std::vector<std::unique_ptr<QvIcon>> icons;
+
+    // ---- Fonts (sdl_fonts.cpp) --------------------------------------------
+    bool ttfReady = false;
+    std::vector<std::unique_ptr<QvFont>> fonts;
+    // Every face resolved so far, so that fontconfig is asked once per face.
+    std::vector<QvResolvedFace> resolvedFaces;
+    // The second thread's work until the main thread takes it over.
+    std::future<QvPrefetchedFonts> prefetched;
+
+    // ---- Dialog and control classes (sdl_dialog.cpp) ----------------------
+    bool classesRegistered = false;
+
     // ---- Last error, for tests and diagnostics ----------------------------
     std::string lastError;
 };
@@ -246,6 +358,9 @@ bool qvEnsureVideo();
 void qvStartup();
 // Milliseconds on the layer's clock.
 Uint64 qvNowMs();
+// True when the video driver SDL picked shows nothing a person can see
+// (offscreen, dummy).
+bool qvInvisibleVideoDriver();
 
 // ---- Handles and lookup (sdl_window.cpp) ----------------------------------
 uintptr_t qvNewHandle();
@@ -270,12 +385,30 @@ QvWindow *qvChildAtPoint(QvWindow *top, POINT clientPoint);
 // Makes sure a top-level window has its SDL window (hidden until shown).
 // withGl asks for an OpenGL window: an existing plain one is replaced.
 bool qvRealizeSdlWindow(QvWindow *win, bool withGl);
-// Adds a rectangle (client coordinates of win; null = all of it) to the
-// update region of win's top-level window.
-void qvInvalidate(QvWindow *win, const RECT *rect, bool erase);
 // Sends WM_SIZE when the client size differs from the last one sent (or
 // none was sent); invalidates with CS_HREDRAW/CS_VREDRAW.
 void qvClientSizeChanged(QvWindow *win, int width, int height, bool minimized);
+// Destroys every window (tests call this between cases).
+void qvDestroyAllWindows();
+
+// ---- Painting (sdl_paint.cpp) ---------------------------------------------
+// Adds a rectangle (client coordinates of win; null = all of it) to the
+// update region of win's top-level window.
+void qvInvalidate(QvWindow *win, const RECT *rect, bool erase);
+
+// ---- The window manager's frame (sdl_x11_frame.cpp) -----------------------
+// True when a top-level window of this style gets a frame from the window
+// manager.
+bool qvHasFrame(DWORD style);
+// Asks the window manager, before the window is mapped, for the frame of a
+// newly realised window whose client area gets what its frame leaves.
+void qvRequestFrame(QvWindow *win);
+// Takes the frame asked for by qvRequestFrame, waiting a moment for it, so
+// that the window is sized inside its frame before it appears.
+void qvLearnRequestedFrame(QvWindow *win);
+// Takes the frame of a window just mapped for the first time; the first
+// framed window waits for it (no answer: there is no window manager).
+void qvLearnFrameOnMap(QvWindow *win);
 // Asks SDL for the frame the window manager put around a mapped window and
 // takes it (qvTakeFrame) when there is one.
 void qvLearnFrame(QvWindow *win);
@@ -286,8 +419,9 @@ void qvTakeFrame(QvWindow *win, QvFrame frame);
 // The frame of a top-level window: its own once reported, else the last one
 // seen on a window of the same kind; none for children and bare popups.
 QvFrame qvFrameOf(const QvWindow *win);
-// Destroys every window (tests call this between cases).
-void qvDestroyAllWindows();
+// Tells the window manager what a dialog's frame offers: moving, and closing
+// only when closable; no minimise, maximise or resize.
+void qvSetDialogFrameFunctions(SDL_Window *window, bool closable);
 
 // ---- Messages (sdl_message.cpp) -------------------------------------------
 // The choke point: turns one SDL event into the Win32 messages it means.
@@ -331,8 +465,9 @@ inline uintptr_t qvKey(H handle) {
 }
 
 // ===========================================================================
-// Dialogs, controls, resources and fonts (sdl_dialog.cpp, sdl_controls.cpp,
-// sdl_resources.cpp, sdl_fonts.cpp; their own header: sdl_dialog_internal.h)
+// Dialogs, controls, resources and fonts (sdl_dialog.cpp, sdl_canvas.cpp,
+// sdl_button_static.cpp, sdl_scrollbar.cpp, sdl_resources.cpp, sdl_fonts.cpp;
+// their own header: sdl_dialog_internal.h)
 // ===========================================================================
 
 // LoadIconA lives in sdl_resources.cpp: it loads the program's icons from the

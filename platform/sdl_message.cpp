@@ -1,9 +1,10 @@
 // sdl_message.cpp: the message queue, timers, mouse capture and the input
 // functions that turn SDL events into Win32 messages.
 //
-// Pairs with sdl_window.cpp (windows, sizes, painting). qvHandleSdlEvent is
-// the ONE place where an SDL event becomes a WM_* message; every test of
-// input pushes SDL events and lets them come through here.
+// Pairs with sdl_window.cpp (windows, sizes) and sdl_paint.cpp (painting).
+// qvHandleSdlEvent is the ONE place where an SDL event becomes a WM_*
+// message; every test of input pushes SDL events and lets them come through
+// here.
 //
 // Implemented: PostMessageA, SendMessageA, PeekMessageA (PM_NOREMOVE,
 //   PM_REMOVE, window and range filters), GetMessageA (sleeps in

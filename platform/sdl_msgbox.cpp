@@ -54,9 +54,7 @@ Uint32 iconFlagFor(UINT type) {
 
 // True when SDL's driver has a screen a person can see.
 bool haveVisibleDisplay() {
-    if (!qv.videoReady) return false;
-    const char *driver = SDL_GetCurrentVideoDriver();
-    return driver && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
+    return qv.videoReady && SDL_GetCurrentVideoDriver() && !qvInvisibleVideoDriver();
 }
 
 // The SDL window to stand the box over: the owner's, when it is on screen.

@@ -22,8 +22,6 @@
 #include <cctype>
 #include <cstring>
 
-QvDialogLayer qvDlg;
-
 // ===========================================================================
 // Embedded files
 // ===========================================================================
@@ -489,19 +487,19 @@ bool qvParseResourceScript(const char *text, QvResourceScript *script, std::stri
 }
 
 const QvResourceScript &qvProgramResources() {
-    if (!qvDlg.resourcesParsed) {
-        qvDlg.resourcesParsed = true;
+    if (!qv.resourcesParsed) {
+        qv.resourcesParsed = true;
         const QvEmbeddedFile *rc = qvFindEmbeddedFile("quelvaro.rc");
         std::string error;
         SDL_ClearError();  // what goes wrong here is not SDL's
         if (!rc) {
             qvError("the resource script is not embedded in the program");
-        } else if (!qvParseResourceScript((const char *)rc->bytes, &qvDlg.resources, &error)) {
+        } else if (!qvParseResourceScript((const char *)rc->bytes, &qv.resources, &error)) {
             qvError("quelvaro.rc: %s", error.c_str());
-            qvDlg.resources = QvResourceScript{};
+            qv.resources = QvResourceScript{};
         }
     }
-    return qvDlg.resources;
+    return qv.resources;
 }
 
 // Compares two names without regard to case, as resource names are compared.
@@ -638,12 +636,12 @@ static HICON addIcon(int id, SDL_Surface *image) {
     icon->id = id;
     icon->image = image;
     HICON handle = icon->handle;
-    qvDlg.icons.push_back(std::move(icon));
+    qv.icons.push_back(std::move(icon));
     return handle;
 }
 
 HICON qvLoadProgramIcon(int id) {
-    for (const auto &icon : qvDlg.icons)
+    for (const auto &icon : qv.icons)
         if (icon->id == id && id != 0) return icon->handle;
     for (const QvIconResource &res : qvProgramResources().icons) {
         if (res.id != id) continue;
@@ -665,7 +663,7 @@ HICON qvLoadProgramIcon(int id) {
 }
 
 SDL_Surface *qvIconImage(HICON icon) {
-    for (const auto &i : qvDlg.icons)
+    for (const auto &i : qv.icons)
         if (i->handle == icon) return i->image;
     return nullptr;
 }
@@ -673,7 +671,7 @@ SDL_Surface *qvIconImage(HICON icon) {
 // The stock application icon: a small white window with a blue title bar and
 // a black frame, as the system draws it.
 static HICON stockApplicationIcon() {
-    for (const auto &icon : qvDlg.icons)
+    for (const auto &icon : qv.icons)
         if (icon->id == 0) return icon->handle;
     const int size = 32, left = 2, top = 4, right = 29, bottom = 27, titleBottom = 9;
     SDL_Surface *image = SDL_CreateRGBSurfaceWithFormat(0, size, size, 32, SDL_PIXELFORMAT_ARGB8888);

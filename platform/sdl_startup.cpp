@@ -63,11 +63,6 @@ bool startVideo() {
     return true;
 }
 
-// True when the driver SDL picked shows nothing a person can see.
-bool isInvisibleDriver(const char *driver) {
-    return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
-}
-
 }  // namespace
 
 void qvError(const char *format, ...) {
@@ -97,6 +92,11 @@ Uint64 qvNowMs() {
     return qv.clockMs ? qv.clockMs() : SDL_GetTicks64();
 }
 
+bool qvInvisibleVideoDriver() {
+    const char *driver = SDL_GetCurrentVideoDriver();
+    return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
+
 void qvStartup() {
     mallopt(M_MMAP_THRESHOLD, mmapThresholdBytes);
     mallopt(M_TRIM_THRESHOLD, trimThresholdBytes);
@@ -122,7 +122,7 @@ void qvStartup() {
         std::exit(1);
     }
     const char *driver = SDL_GetCurrentVideoDriver();
-    if (isInvisibleDriver(driver) && !(asked && strcasecmp(asked, driver) == 0)) {
+    if (qvInvisibleVideoDriver() && !(asked && strcasecmp(asked, driver) == 0)) {
         // SDL fell back to its offscreen driver: the display named is not there.
         std::fprintf(stderr, "quelvaro: cannot open the display \"%s\"\n", x11 && *x11 ? x11 : wayland ? wayland : "");
         std::exit(1);

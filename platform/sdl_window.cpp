@@ -1,7 +1,9 @@
-// sdl_window.cpp: window classes, windows, device contexts and painting, on SDL2.
+// sdl_window.cpp: window classes and windows on SDL2: creation and
+// destruction, window longs and texts, showing, moving and rectangles.
 //
-// Pairs with sdl_message.cpp (which turns SDL events into the size, paint and
-// mouse messages handled here) and sdl_gdi_wgl.cpp (pixel formats and GL).
+// Pairs with sdl_message.cpp (which turns SDL events into the size and mouse
+// messages handled here), sdl_paint.cpp (painting and DCs), sdl_x11_frame.cpp
+// (the window manager's frame) and sdl_gdi_wgl.cpp (pixel formats and GL).
 //
 // Implemented:
 //   RegisterClassA, CreateWindowExA (WM_NCCREATE and WM_CREATE with a
@@ -10,26 +12,20 @@
 //   children before parent), DefWindowProcA (WM_NCCREATE, WM_CLOSE, WM_PAINT,
 //   WM_ERASEBKGND, WM_SETTEXT, WM_GETTEXT, WM_GETTEXTLENGTH), IsWindow,
 //   IsWindowVisible, ShowWindow (WM_SHOWWINDOW, then the first WM_SIZE),
-//   UpdateWindow, InvalidateRect, BeginPaint/EndPaint, GetDC/ReleaseDC/
-//   WindowFromDC (one private DC for CS_OWNDC), Get/SetWindowLong(Ptr)A,
-//   Get/SetWindowTextA, GetClientRect, GetWindowRect, GetParent, EnableWindow,
-//   IsWindowEnabled, MoveWindow, ClientToScreen, ScreenToClient,
-//   LoadCursorA (stock cursors), GetSystemMetrics (SM_CXSCREEN, SM_CYSCREEN), GetModuleHandleA.
+//   Get/SetWindowLong(Ptr)A, Get/SetWindowTextA, GetClientRect, GetWindowRect,
+//   GetParent, EnableWindow, IsWindowEnabled, MoveWindow, ClientToScreen,
+//   ScreenToClient, LoadCursorA (stock cursors), GetSystemMetrics
+//   (SM_CXSCREEN, SM_CYSCREEN), GetModuleHandleA.
 //   Top-level windows get an SDL window; sizes passed in are outer sizes, and
-//   the window manager's frame is taken off to give the client area. Each
-//   window has its own frame (a resizable one's is deeper), asked of an X11
-//   window manager before the window is shown, or learnt once it is mapped;
-//   until then, the frame of a window of the same kind stands in.
+//   the window manager's frame (sdl_x11_frame.cpp) is taken off to give the
+//   client area.
 // Left out: non-client messages (WM_NCCALCSIZE, WM_NCPAINT, WM_NCHITTEST),
-//   WM_MOVE, WM_WINDOWPOS*, activation and focus messages, regions (the update
-//   region is a bounding rectangle), class background brushes (nothing is
-//   erased), cursor shapes (cursor handles are tokens), menus. LoadIconA is
-//   in sdl_resources.cpp; a class's icon becomes its SDL windows' icon.
+//   WM_MOVE, WM_WINDOWPOS*, activation and focus messages, class extra bytes,
+//   class background brushes, cursor shapes (cursor handles are tokens),
+//   menus. LoadIconA is in sdl_resources.cpp; a class's icon becomes its SDL
+//   windows' icon.
 #include "sdl_internal.h"
 
-#include <SDL_syswm.h>
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
 #include <strings.h>
 
 #include <algorithm>
@@ -46,31 +42,20 @@ const int defaultWindowX = 24;
 const int defaultWindowY = 24;
 const int defaultWindowWidth = 640;
 const int defaultWindowHeight = 480;
-// How long the first shown window waits for the window manager to report its
-// frame; after that, windows are assumed to have none.
-const Uint32 frameWaitMs = 250;
+// The largest client width or height a window reports: Windows keeps window
+// coordinates within 16 signed bits, and WM_SIZE carries 16 bits a side. It
+// also keeps the sums of a window's position, size and frame within an int
+// whatever size the window system reports.
+const int maxClientExtent = 0x7FFF;
 
-// True when the top-level window gets a frame from the window manager.
-bool hasFrame(DWORD style) {
-    if (style & WS_CHILD) return false;
-    if (!(style & WS_POPUP)) return true;  // overlapped windows always have a caption
-    return (style & (WS_CAPTION | WS_THICKFRAME)) != 0;
-}
-
-// Which of qv.frameSeenFor a window's frame is kept in: with or without a
-// sizing border.
-int frameKind(DWORD style) {
-    return (style & WS_THICKFRAME) ? 1 : 0;
-}
-
-// True when hwnd is win or one of its descendants.
+// True when hwnd is root or one of its descendants.
 bool isInTree(HWND root, HWND hwnd) {
     for (QvWindow *w = qvWindowFromHandle(hwnd); w; w = qvWindowFromHandle(w->parent))
         if (w->handle == root) return true;
     return false;
 }
 
-// Removes hwnd from the list it is kept in (its parent's children or the
+// Removes win from the list it is kept in (its parent's children or the
 // top-level list).
 void unlinkWindow(QvWindow *win) {
     std::vector<HWND> *list = &qv.topLevels;
@@ -115,82 +100,13 @@ void markDestroying(QvWindow *win) {
 SDL_Window *createSdlWindow(QvWindow *win, bool withGl) {
     Uint32 flags = SDL_WINDOW_HIDDEN;
     if (withGl) flags |= SDL_WINDOW_OPENGL;
-    if (!hasFrame(win->style)) flags |= SDL_WINDOW_BORDERLESS;
+    if (!qvHasFrame(win->style)) flags |= SDL_WINDOW_BORDERLESS;
     if (win->style & WS_THICKFRAME) flags |= SDL_WINDOW_RESIZABLE;
     // SDL cannot make a 0 x 0 window; the client size stays what it is.
     int w = std::max(1, win->clientWidth);
     int h = std::max(1, win->clientHeight);
     // Created hidden at (x, y), the window manager puts the FRAME there.
     return SDL_CreateWindow(win->text.c_str(), win->rect.left, win->rect.top, w, h, flags);
-}
-
-// True when the window is on X11, where a window manager may frame it.
-bool onX11(SDL_Window *window, SDL_SysWMinfo *info) {
-    SDL_VERSION(&info->version);
-    return window && SDL_GetWindowWMInfo(window, info) && info->subsystem == SDL_SYSWM_X11;
-}
-
-// True when the X11 window manager lists the atom among what it supports.
-bool windowManagerSupports(Display *display, Atom wanted) {
-    Atom supported = XInternAtom(display, "_NET_SUPPORTED", False);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, remaining = 0;
-    unsigned char *data = nullptr;
-    if (XGetWindowProperty(display, DefaultRootWindow(display), supported, 0, 4096, False, XA_ATOM, &type, &format,
-                           &count, &remaining, &data) != Success)
-        return false;
-    bool found = false;
-    if (data && type == XA_ATOM && format == 32) {
-        const Atom *atoms = reinterpret_cast<const Atom *>(data);
-        for (unsigned long i = 0; i < count && !found; i++) found = atoms[i] == wanted;
-    }
-    if (data) XFree(data);
-    return found;
-}
-
-// Asks the window manager for the frame it will put around a window that is
-// not mapped yet, so that the window can be given its client size before it
-// appears instead of being resized in view. The answer comes as a property
-// change that SDL reads when it pumps events. False when no window manager
-// offers this.
-bool requestFrame(SDL_Window *window) {
-    SDL_SysWMinfo info;
-    if (!onX11(window, &info)) return false;
-    Display *display = info.info.x11.display;
-    Atom request = XInternAtom(display, "_NET_REQUEST_FRAME_EXTENTS", False);
-    if (!windowManagerSupports(display, request)) return false;
-    XEvent event = {};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = info.info.x11.window;
-    event.xclient.message_type = request;
-    event.xclient.format = 32;
-    XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
-    XFlush(display);
-    return true;
-}
-
-// Pumps SDL until the window manager has reported the window's frame, or the
-// wait is over; true when it did.
-bool pollFrame(SDL_Window *window) {
-    Uint64 start = SDL_GetTicks64();
-    int top = 0, left = 0, bottom = 0, right = 0;
-    while (SDL_GetTicks64() - start < frameWaitMs) {
-        SDL_PumpEvents();
-        if (SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) == 0 && (top | left | bottom | right) != 0)
-            return true;
-        SDL_Delay(1);
-    }
-    return false;
-}
-
-// Waits for the frame of the first framed window to be mapped without having
-// been asked for it beforehand; when none comes, there is no window manager.
-void waitForFrame(QvWindow *win) {
-    if (qv.frameKnown || !hasFrame(win->style)) return;
-    const char *driver = SDL_GetCurrentVideoDriver();
-    if (driver && std::strcmp(driver, "x11") == 0) pollFrame(win->sdlWindow);
-    qv.frameKnown = true;  // other drivers report no frame
 }
 
 // The cached handle for a named resource: the same name gives the same handle.
@@ -204,8 +120,6 @@ H tokenFor(std::unordered_map<std::string, uintptr_t> &cache, HINSTANCE instance
     cache[key] = handle;
     return qvHandle<H>(handle);
 }
-
-std::unordered_map<std::string, uintptr_t> cursorTokens;
 
 }  // namespace
 
@@ -257,12 +171,8 @@ ATOM qvRegisterClass(const WNDCLASSA *wndClass) {
     cls->name = wndClass->lpszClassName;
     cls->proc = wndClass->lpfnWndProc;
     cls->style = wndClass->style;
-    cls->classExtra = std::max(0, wndClass->cbClsExtra);
     cls->windowExtra = std::max(0, wndClass->cbWndExtra);
-    cls->instance = wndClass->hInstance;
     cls->icon = wndClass->hIcon;
-    cls->cursor = wndClass->hCursor;
-    cls->background = wndClass->hbrBackground;
     qv.classes.push_back(std::move(cls));
     return static_cast<ATOM>(firstClassAtom + qv.classes.size() - 1);
 }
@@ -334,7 +244,7 @@ QvWindow *qvChildAtPoint(QvWindow *top, POINT p) {
 }
 
 // ===========================================================================
-// SDL windows, frames and sizes
+// SDL windows and sizes
 // ===========================================================================
 
 bool qvRealizeSdlWindow(QvWindow *win, bool withGl) {
@@ -352,7 +262,7 @@ bool qvRealizeSdlWindow(QvWindow *win, bool withGl) {
     win->glWindow = withGl;
     // A window whose client area gets what its frame leaves asks for the frame
     // now: the answer is usually in by the time the window is shown.
-    if (hasFrame(win->style) && !win->frameLearnt && !win->clientSizeFixed) win->frameRequested = requestFrame(created);
+    qvRequestFrame(win);
     if (SDL_Surface *icon = win->cls->icon ? qvIconImage(win->cls->icon) : nullptr) SDL_SetWindowIcon(created, icon);
     // An owned window stays in front of its owner, as on Windows: on X11 that
     // is the transient-for hint. Drivers without window managers refuse it.
@@ -370,48 +280,9 @@ bool qvRealizeSdlWindow(QvWindow *win, bool withGl) {
     return true;
 }
 
-QvFrame qvFrameOf(const QvWindow *win) {
-    if (!hasFrame(win->style)) return QvFrame{};
-    if (win->frameLearnt) return win->frame;
-    int kind = frameKind(win->style);
-    if (qv.frameSeen[kind]) return qv.frameSeenFor[kind];
-    return qv.frameSeen[1 - kind] ? qv.frameSeenFor[1 - kind] : QvFrame{};
-}
-
-void qvLearnFrame(QvWindow *win) {
-    if (!win || !win->sdlWindow || !hasFrame(win->style)) return;
-    QvFrame frame;
-    if (SDL_GetWindowBordersSize(win->sdlWindow, &frame.top, &frame.left, &frame.bottom, &frame.right) != 0) return;
-    if ((frame.top | frame.left | frame.bottom | frame.right) == 0) return;
-    qvTakeFrame(win, frame);
-}
-
-void qvTakeFrame(QvWindow *win, QvFrame frame) {
-    qv.frameKnown = true;
-    qv.frameSeen[frameKind(win->style)] = true;
-    qv.frameSeenFor[frameKind(win->style)] = frame;
-    bool first = !win->frameLearnt;
-    win->frameLearnt = true;
-    win->frame = frame;
-    if (win->minimized) return;
-    if (first && !win->clientSizeFixed) {
-        // The outer size asked for holds the frame: the client area is the rest.
-        int clientWidth = std::max(0, win->rect.right - win->rect.left - frame.left - frame.right);
-        int clientHeight = std::max(0, win->rect.bottom - win->rect.top - frame.top - frame.bottom);
-        if (clientWidth != win->clientWidth || clientHeight != win->clientHeight) {
-            if (win->sdlWindow) SDL_SetWindowSize(win->sdlWindow, std::max(1, clientWidth), std::max(1, clientHeight));
-            qvClientSizeChanged(win, clientWidth, clientHeight, false);
-            return;
-        }
-    }
-    // The client area keeps its size: the frame goes around it.
-    win->rect.right = win->rect.left + win->clientWidth + frame.left + frame.right;
-    win->rect.bottom = win->rect.top + win->clientHeight + frame.top + frame.bottom;
-}
-
 void qvClientSizeChanged(QvWindow *win, int width, int height, bool minimized) {
-    width = std::max(0, width);
-    height = std::max(0, height);
+    width = std::clamp(width, 0, maxClientExtent);
+    height = std::clamp(height, 0, maxClientExtent);
     bool widthChanged = width != win->clientWidth;
     bool heightChanged = height != win->clientHeight;
     if (win->sizeSent && !widthChanged && !heightChanged && minimized == win->minimized) return;
@@ -448,30 +319,6 @@ void qvClientSizeChanged(QvWindow *win, int width, int height, bool minimized) {
     }
     WPARAM kind = minimized ? SIZE_MINIMIZED : SIZE_RESTORED;
     SendMessageA(win->handle, WM_SIZE, kind, MAKELPARAM(width, height));
-}
-
-void qvInvalidate(QvWindow *win, const RECT *rect, bool erase) {
-    if (!win || !IsWindowVisible(win->handle)) return;
-    QvWindow *top = qvTopLevelOf(win);
-    if (top->minimized) return;
-    POINT offset = qvClientOffsetInTopLevel(win);
-    RECT area = rect ? *rect : RECT{0, 0, win->clientWidth, win->clientHeight};
-    // Into the top-level's client area, clipped to it.
-    area.left = std::max<LONG>(area.left + offset.x, 0);
-    area.top = std::max<LONG>(area.top + offset.y, 0);
-    area.right = std::min<LONG>(area.right + offset.x, top->clientWidth);
-    area.bottom = std::min<LONG>(area.bottom + offset.y, top->clientHeight);
-    if (area.left >= area.right || area.top >= area.bottom) return;
-    if (top->needsPaint) {
-        top->updateRect.left = std::min(top->updateRect.left, area.left);
-        top->updateRect.top = std::min(top->updateRect.top, area.top);
-        top->updateRect.right = std::max(top->updateRect.right, area.right);
-        top->updateRect.bottom = std::max(top->updateRect.bottom, area.bottom);
-    } else {
-        top->updateRect = area;
-    }
-    top->needsPaint = true;
-    top->needsErase = top->needsErase || erase;
 }
 
 void qvDestroyAllWindows() {
@@ -709,17 +556,14 @@ BOOL WINAPI ShowWindow(HWND hwnd, int cmdShow) {
         SendMessageA(hwnd, WM_SHOWWINDOW, TRUE, 0);
         if (!(win = qvWindowFromHandle(hwnd))) return wasVisible;
         if (!qvRealizeSdlWindow(win, false)) return wasVisible;
-        if (win->frameRequested && !win->frameLearnt && pollFrame(win->sdlWindow)) {
-            // Sized inside its frame before it appears.
-            qvLearnFrame(win);
-            if (!(win = qvWindowFromHandle(hwnd))) return wasVisible;
-        }
+        // Sized inside its frame before it appears.
+        qvLearnRequestedFrame(win);
+        if (!(win = qvWindowFromHandle(hwnd))) return wasVisible;
         win->visible = true;
         SDL_ShowWindow(win->sdlWindow);
         if (!win->mapped) {
             win->mapped = true;
-            waitForFrame(win);
-            qvLearnFrame(win);
+            qvLearnFrameOnMap(win);
             if (!(win = qvWindowFromHandle(hwnd))) return wasVisible;
         }
     }
@@ -743,79 +587,6 @@ BOOL WINAPI ShowWindow(HWND hwnd, int cmdShow) {
     if (!win->sizeSent) qvClientSizeChanged(win, win->clientWidth, win->clientHeight, false);
     if ((win = qvWindowFromHandle(hwnd)) && !wasVisible) qvInvalidate(win, nullptr, true);
     return wasVisible;
-}
-
-BOOL WINAPI UpdateWindow(HWND hwnd) {
-    QvWindow *win = qvWindowFromHandle(hwnd);
-    if (!win) return FALSE;
-    QvWindow *top = qvTopLevelOf(win);
-    if (top->needsPaint && top->visible && !top->minimized) SendMessageA(top->handle, WM_PAINT, 0, 0);
-    return TRUE;
-}
-
-BOOL WINAPI InvalidateRect(HWND hwnd, const RECT *rect, BOOL erase) {
-    if (!hwnd) {
-        // No window: every top-level window is repainted.
-        std::vector<HWND> tops = qv.topLevels;
-        for (HWND top : tops) qvInvalidate(qvWindowFromHandle(top), nullptr, erase != FALSE);
-        return TRUE;
-    }
-    QvWindow *win = qvWindowFromHandle(hwnd);
-    if (!win) return FALSE;
-    qvInvalidate(win, rect, erase != FALSE);
-    return TRUE;
-}
-
-HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT paint) {
-    QvWindow *win = qvWindowFromHandle(hwnd);
-    if (!win || !paint) return nullptr;
-    std::memset(paint, 0, sizeof *paint);
-    HDC hdc = GetDC(hwnd);
-    paint->hdc = hdc;
-    QvWindow *top = qvTopLevelOf(win);
-    if (top != win) {
-        // A child paints all of itself; the top-level's region stays.
-        paint->rcPaint = RECT{0, 0, win->clientWidth, win->clientHeight};
-        return hdc;
-    }
-    bool erase = win->needsErase;
-    paint->rcPaint = win->needsPaint ? win->updateRect : RECT{0, 0, 0, 0};
-    // Validate first: painting that invalidates again is kept.
-    win->needsPaint = false;
-    win->needsErase = false;
-    win->updateRect = RECT{0, 0, 0, 0};
-    if (erase) paint->fErase = SendMessageA(hwnd, WM_ERASEBKGND, qvKey(hdc), 0) == 0;
-    return hdc;
-}
-
-BOOL WINAPI EndPaint(HWND hwnd, const PAINTSTRUCT *paint) {
-    if (!paint) return FALSE;
-    ReleaseDC(hwnd, paint->hdc);
-    return TRUE;
-}
-
-HDC WINAPI GetDC(HWND hwnd) {
-    if (!hwnd) return qvCreateDc(nullptr, false);
-    QvWindow *win = qvWindowFromHandle(hwnd);
-    if (!win) return nullptr;
-    if (win->cls->style & CS_OWNDC) {
-        if (!win->ownDc) win->ownDc = qvCreateDc(hwnd, true);
-        return win->ownDc;
-    }
-    return qvCreateDc(hwnd, false);
-}
-
-int WINAPI ReleaseDC(HWND hwnd, HDC hdc) {
-    (void)hwnd;
-    QvDc *dc = qvDcFromHandle(hdc);
-    if (!dc) return 0;
-    if (!dc->own) qvFreeDc(hdc);  // a private DC stays with its window
-    return 1;
-}
-
-HWND WINAPI WindowFromDC(HDC hdc) {
-    QvDc *dc = qvDcFromHandle(hdc);
-    return dc ? dc->window : nullptr;
 }
 
 // ===========================================================================
@@ -1009,7 +780,7 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) {
     if (!name) return nullptr;
     // Only the stock cursors exist: no cursor resources are carried.
     if (instance || !IS_INTRESOURCE(name)) return nullptr;
-    return tokenFor<HCURSOR>(cursorTokens, nullptr, name);
+    return tokenFor<HCURSOR>(qv.cursorTokens, nullptr, name);
 }
 
 int WINAPI GetSystemMetrics(int index) {

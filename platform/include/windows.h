@@ -408,7 +408,7 @@ typedef struct tagLOGPALETTE {
 #define PFD_STEREO_DONTCARE 0x80000000
 #define GDI_ERROR (0xFFFFFFFFL)
 
-/* ---- Windows and classes (sdl_window.cpp) -------------------------------- */
+/* ---- Windows and classes (sdl_window.cpp, sdl_paint.cpp) ----------------- */
 ATOM WINAPI RegisterClassA(const WNDCLASSA *wndClass);
 HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
                             int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
@@ -456,7 +456,7 @@ HWND WINAPI SetCapture(HWND hwnd);
 BOOL WINAPI ReleaseCapture(void);
 HWND WINAPI GetCapture(void);
 
-/* ---- Dialogs and controls (sdl_dialog.cpp, sdl_controls.cpp) -------------- */
+/* ---- Dialogs and controls (sdl_dialog.cpp, sdl_scrollbar.cpp) ------------ */
 HWND WINAPI CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC dialogFunc,
                                LPARAM initParam);
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);

@@ -10,8 +10,7 @@ void LayerTest::SetUp() {
     now = 1000;
     qv.clockMs = fakeClock;
     // Frames a test made up do not carry over to the next one.
-    qv.frameKnown = false;
-    qv.frameSeen[0] = qv.frameSeen[1] = false;
+    qv.frames = QvFrameState{};
     clearMessageLog();
 }
 

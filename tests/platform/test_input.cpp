@@ -208,13 +208,16 @@ TEST_F(WindowEvents, ResizeSendsSizeAndRepaintsWithRedrawStyles) {
         UINT classStyle;
         int width, height;
         bool wholeRepainted;
-        RECT paint;  // the update rectangle when only a strip is new
+        RECT paint;                                 // the update rectangle when only a strip is new
+        int reportedWidth = 0, reportedHeight = 0;  // when not the size given
     };
     const Case cases[] = {
         {CS_HREDRAW | CS_VREDRAW, 150, 80, true, {0, 0, 150, 80}},  // smaller: all of it
         {CS_HREDRAW | CS_VREDRAW, 250, 100, true, {0, 0, 250, 100}},
         {0, 250, 100, false, {200, 0, 250, 100}},  // only the strip uncovered
         {0, 150, 80, false, {0, 0, 0, 0}},         // smaller, no styles: nothing
+        // An absurd size from the window system is held to 16 bits.
+        {CS_HREDRAW | CS_VREDRAW, 2147483000, 2147483000, true, {0, 0, 32767, 32767}, 32767, 32767},
     };
     for (const Case &c : cases) {
         std::string className = "Resize" + std::to_string(c.classStyle);
@@ -224,7 +227,9 @@ TEST_F(WindowEvents, ResizeSendsSizeAndRepaintsWithRedrawStyles) {
         bool painted = PeekMessageA(&msg, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE);
         ASSERT_EQ(messageLog().size(), 1u) << className;
         EXPECT_EQ(messageLog()[0].message, static_cast<UINT>(WM_SIZE));
-        EXPECT_EQ(messageLog()[0].lParam, MAKELPARAM(c.width, c.height));
+        int reportedWidth = c.reportedWidth ? c.reportedWidth : c.width;
+        int reportedHeight = c.reportedHeight ? c.reportedHeight : c.height;
+        EXPECT_EQ(messageLog()[0].lParam, MAKELPARAM(reportedWidth, reportedHeight)) << className << " " << c.width;
         bool expectPaint = c.paint.right > 0;
         EXPECT_EQ(painted, expectPaint) << className << " " << c.width;
         if (painted) {

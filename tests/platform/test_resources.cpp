@@ -571,10 +571,10 @@ TEST(Fonts, FontsPreparedAheadAreTheOnesDialogsGet) {
     EXPECT_EQ(unnamed->pointSize, 8);
     ASSERT_NE(qvOpenFont("No Such Face At All", 10), nullptr);
     // Prepared again, nothing is opened twice.
-    size_t open = qvDlg.fonts.size();
+    size_t open = qv.fonts.size();
     qvPrefetchFonts({{"Arial", 9}, {"", 0}});
     EXPECT_EQ(qvOpenFont("Arial", 9), arial);
-    EXPECT_EQ(qvDlg.fonts.size(), open);
+    EXPECT_EQ(qv.fonts.size(), open);
 }
 
 TEST(Fonts, AnUnknownFaceStillGetsAFont) {

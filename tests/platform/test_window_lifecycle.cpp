@@ -2,6 +2,7 @@
 // order, compared with tables; and what is left behind.
 #include "layer_test.h"
 
+#include <cstring>
 #include <set>
 
 namespace {
@@ -259,6 +260,30 @@ TEST_F(WindowLifecycle, OwnDcIsKeptAndCommonDcsGoOnRelease) {
     EXPECT_EQ(ReleaseDC(common, shared), 0);
     DestroyWindow(own);
     EXPECT_EQ(WindowFromDC(first), nullptr) << "the private DC goes with its window";
+}
+
+TEST_F(WindowLifecycle, FailedBeginPaintLeavesNothingForEndPaintToRelease) {
+    HWND common = makeWindow("RecordingA", 0, 64, 64);
+    HWND dead = makeWindow("RecordingA", 0, 64, 64);
+    DestroyWindow(dead);
+    HDC shared = GetDC(common);
+    struct Case {
+        const char *what;
+        HWND hwnd;
+    };
+    const Case cases[] = {{"a destroyed window", dead}, {"no window", nullptr}};
+    for (const Case &c : cases) {
+        // What the stack held before: a live DC that EndPaint must not take.
+        PAINTSTRUCT ps;
+        std::memset(&ps, 0xAB, sizeof ps);
+        ps.hdc = shared;
+        EXPECT_EQ(BeginPaint(c.hwnd, &ps), nullptr) << c.what;
+        EXPECT_EQ(ps.hdc, nullptr) << c.what;
+        EXPECT_EQ(ps.rcPaint.right, 0) << c.what;
+        EndPaint(c.hwnd, &ps);
+        EXPECT_EQ(WindowFromDC(shared), common) << c.what << ": the DC outlives the failed paint";
+    }
+    ReleaseDC(common, shared);
 }
 
 TEST_F(WindowLifecycle, ScreenMetricsComeFromTheDisplay) {

@@ -1,0 +1,287 @@
+// sdl_button_static.cpp: the BUTTON and STATIC controls that dialog
+// templates use, drawn in the classic Windows look onto their dialog's SDL
+// window surface; and the table that registers and paints every control.
+//
+// Implemented:
+//   BUTTON   BS_PUSHBUTTON and BS_DEFPUSHBUTTON: raised, pushed in while the
+//            mouse holds it, WM_COMMAND (id, BN_CLICKED) to the parent when
+//            the button is released over it; BS_GROUPBOX: an etched frame with
+//            its text, transparent to the mouse.
+//   STATIC   SS_LEFT (word-wrapped text), SS_ICON (the icon named "#number",
+//            the control sized to it), SS_SUNKEN, WS_BORDER; transparent to
+//            the mouse, as statics without SS_NOTIFY are.
+//   Controls without WS_VISIBLE exist and take messages but are never drawn;
+//   disabled controls draw their text greyed.
+// Left out: keyboard and focus (no focus rectangle, no Space key), check
+//   boxes, radio buttons, owner-draw, BM_* / STM_* messages, WM_CTLCOLOR*,
+//   '&' mnemonics (the '&' is dropped and nothing is underlined).
+#include "sdl_dialog_internal.h"
+
+#include <strings.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+const char qvButtonClassName[] = "BUTTON";
+const char qvStaticClassName[] = "STATIC";
+
+// ===========================================================================
+// BUTTON
+// ===========================================================================
+
+namespace {
+
+// The button kind sits in the low four bits of the style.
+const DWORD buttonTypeMask = 0x0F;
+
+struct QvButton {
+    bool tracking = false;  // the left button went down on it; it holds the capture
+    bool pushed = false;    // drawn pushed in: tracking and the pointer is over it
+};
+
+DWORD buttonType(const QvWindow *win) {
+    return win->style & buttonTypeMask;
+}
+
+// Ends a press without a click (capture lost, window disabled).
+void cancelPress(HWND hwnd, QvButton *button) {
+    if (!button->tracking) return;
+    button->tracking = false;
+    button->pushed = false;
+    qvRedrawControl(hwnd);
+}
+
+// A text centred in a rectangle on one line.
+void drawCentredText(const QvCanvas &c, const QvFont *font, const std::string &text, int x, int y, int w, int h,
+                     bool enabled) {
+    if (!font) return;
+    int tx = x + (w - qvDisplayWidth(font, text)) / 2;
+    int ty = y + (h - font->height) / 2;
+    QvCanvas inner = qvClippedTo(c, x, y, w, h);
+    if (enabled)
+        qvDrawText(inner, font, text, tx, ty, qvColorText);
+    else
+        qvDrawGreyText(inner, font, text, tx, ty);
+}
+
+void paintPushButton(QvWindow *win, const QvCanvas &c) {
+    const QvButton *button = static_cast<const QvButton *>(win->classData);
+    bool pushed = button && button->pushed;
+    int x = 0, y = 0, w = win->clientWidth, h = win->clientHeight;
+    qvFill(c, x, y, w, h, qvColorFace);
+    // A default button, and a button being pushed, wear a black frame.
+    if (buttonType(win) == BS_DEFPUSHBUTTON || pushed) {
+        qvDrawFrame(c, x, y, w, h, qvColorFrame, qvColorFrame);
+        qvInset(&x, &y, &w, &h, 1);
+    }
+    if (pushed)
+        qvDrawFrame(c, x, y, w, h, qvColorShadow, qvColorShadow);
+    else
+        qvDrawRaisedEdge(c, x, y, w, h);
+    qvInset(&x, &y, &w, &h, 2);
+    int shift = pushed ? 1 : 0;  // the text sinks with the button
+    drawCentredText(c, qvControlFont(win), win->text, x + shift, y + shift, w, h, win->enabled);
+}
+
+// Where a group box's text starts, and the room left around it.
+const int groupTextLeft = 8;
+const int groupTextPadding = 1;
+
+void paintGroupBox(QvWindow *win, const QvCanvas &c) {
+    const QvFont *font = qvControlFont(win);
+    int w = win->clientWidth, h = win->clientHeight;
+    int fontHeight = font ? font->height : 0;
+    // The frame's top line runs through the middle of the text.
+    int top = fontHeight / 2;
+    qvDrawEtchedFrame(c, 0, top, w, h - top);
+    if (win->text.empty() || !font) return;
+    int textWidth = qvDisplayWidth(font, win->text);
+    qvFill(c, groupTextLeft - groupTextPadding, 0, textWidth + 2 * groupTextPadding, fontHeight, qvColorFace);
+    QvCanvas inner = qvClippedTo(c, 0, 0, w, h);
+    if (win->enabled)
+        qvDrawText(inner, font, win->text, groupTextLeft, 0, qvColorText);
+    else
+        qvDrawGreyText(inner, font, win->text, groupTextLeft, 0);
+}
+
+}  // namespace
+
+// The button's procedure. The click goes to the parent last of all, after the
+// capture is released and the button is drawn raised: the parent may destroy
+// the button (and its dialog) while handling it.
+LRESULT CALLBACK qvButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    QvWindow *win = qvWindowFromHandle(hwnd);
+    if (!win) return 0;
+    QvButton *button = static_cast<QvButton *>(win->classData);
+    switch (msg) {
+    case WM_CREATE:
+        win->classData = new QvButton;
+        // Group boxes let clicks through to the controls they frame.
+        win->mouseTransparent = buttonType(win) == BS_GROUPBOX;
+        return 0;
+    case WM_NCDESTROY:
+        delete button;
+        win->classData = nullptr;
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        if (!button || buttonType(win) == BS_GROUPBOX) return 0;
+        button->tracking = true;
+        button->pushed = true;
+        SetCapture(hwnd);
+        qvRedrawControl(hwnd);
+        return 0;
+    case WM_MOUSEMOVE:
+        if (button && button->tracking && button->pushed != qvPointInClient(win, lParam)) {
+            button->pushed = !button->pushed;
+            qvRedrawControl(hwnd);
+        }
+        return 0;
+    case WM_LBUTTONUP: {
+        if (!button || !button->tracking) return 0;
+        bool clicked = qvPointInClient(win, lParam);
+        button->tracking = false;
+        button->pushed = false;
+        qvRedrawControl(hwnd);
+        ReleaseCapture();
+        win = qvWindowFromHandle(hwnd);
+        if (clicked && win && win->parent) {
+            WPARAM command = MAKEWPARAM((WORD)win->id, BN_CLICKED);
+            SendMessageA(win->parent, WM_COMMAND, command, reinterpret_cast<LPARAM>(hwnd));
+        }
+        return 0;
+    }
+    case WM_CAPTURECHANGED:
+        if (button) cancelPress(hwnd, button);
+        return 0;
+    case WM_ENABLE:
+        if (button && !wParam) cancelPress(hwnd, button);
+        qvRedrawControl(hwnd);
+        return 0;
+    case WM_SETTEXT:
+        return qvDefaultThenRedraw(hwnd, msg, wParam, lParam);
+    default:
+        return DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+}
+
+void qvPaintButton(QvWindow *win, const QvCanvas &c) {
+    if (buttonType(win) == BS_GROUPBOX)
+        paintGroupBox(win, c);
+    else
+        paintPushButton(win, c);
+}
+
+// ===========================================================================
+// STATIC
+// ===========================================================================
+
+namespace {
+
+// The kind of static sits in the low five bits of the style.
+const DWORD staticTypeMask = 0x1F;
+
+struct QvStatic {
+    HICON icon = nullptr;  // SS_ICON: the icon shown
+};
+
+// The pixels WS_BORDER and SS_SUNKEN take on each side.
+int staticFrameWidth(DWORD style) {
+    return ((style & WS_BORDER) ? 1 : 0) + ((style & SS_SUNKEN) ? 1 : 0);
+}
+
+// Loads the icon an SS_ICON static names with its text ("#32512" or a
+// number) and sizes the control to it, keeping its top-left corner.
+void setUpIconStatic(HWND hwnd, QvWindow *win, QvStatic *data) {
+    const char *name = win->text.c_str();
+    if (*name == '#') name++;
+    int id = atoi(name);
+    data->icon = id > 0 ? qvLoadProgramIcon(id) : nullptr;
+    SDL_Surface *image = qvIconImage(data->icon);
+    if (!image) return;
+    int frame = 2 * staticFrameWidth(win->style);
+    MoveWindow(hwnd, win->rect.left, win->rect.top, image->w + frame, image->h + frame, FALSE);
+}
+
+}  // namespace
+
+LRESULT CALLBACK qvStaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    QvWindow *win = qvWindowFromHandle(hwnd);
+    if (!win) return 0;
+    QvStatic *data = static_cast<QvStatic *>(win->classData);
+    switch (msg) {
+    case WM_CREATE:
+        data = new QvStatic;
+        win->classData = data;
+        win->mouseTransparent = true;
+        if ((win->style & staticTypeMask) == SS_ICON) setUpIconStatic(hwnd, win, data);
+        return 0;
+    case WM_NCDESTROY:
+        delete data;
+        win->classData = nullptr;
+        return 0;
+    case WM_SETTEXT:
+    case WM_ENABLE:
+        return qvDefaultThenRedraw(hwnd, msg, wParam, lParam);
+    default:
+        return DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+}
+
+void qvPaintStatic(QvWindow *win, const QvCanvas &c) {
+    int x = 0, y = 0, w = win->clientWidth, h = win->clientHeight;
+    qvFill(c, x, y, w, h, qvColorFace);
+    qvDrawControlFrames(c, win->style, &x, &y, &w, &h);
+    QvCanvas inner = qvClippedTo(c, x, y, w, h);
+    const QvStatic *data = static_cast<const QvStatic *>(win->classData);
+    DWORD type = win->style & staticTypeMask;
+    if (type == SS_ICON) {
+        SDL_Surface *image = data ? qvIconImage(data->icon) : nullptr;
+        if (image && c.surface) qvBlitClipped(inner, image, x, y);
+        return;
+    }
+    const QvFont *font = qvControlFont(win);
+    if (!font) return;
+    int lineY = y;
+    for (const std::string &line : qvWrapText(font, win->text, w)) {
+        int lineX = x;
+        if (type == SS_CENTER) lineX = x + (w - qvDisplayWidth(font, line)) / 2;
+        if (win->enabled)
+            qvDrawText(inner, font, line, lineX, lineY, qvColorText);
+        else
+            qvDrawGreyText(inner, font, line, lineX, lineY);
+        lineY += font->height;
+        if (lineY >= y + h) break;
+    }
+}
+
+// ===========================================================================
+// Every control: painting and registration
+// ===========================================================================
+
+void qvPaintControl(QvWindow *control, const QvCanvas &canvas) {
+    if (!control || !control->cls) return;
+    QvCanvas c = qvClippedTo(canvas, 0, 0, control->clientWidth, control->clientHeight);
+    if (control->cls->proc == qvButtonProc)
+        qvPaintButton(control, c);
+    else if (control->cls->proc == qvStaticProc)
+        qvPaintStatic(control, c);
+    else if (control->cls->proc == qvScrollBarProc)
+        qvPaintScrollBar(control, c);
+}
+
+void qvRegisterControlClasses() {
+    struct {
+        const char *name;
+        WNDPROC proc;
+    } classes[] = {
+        {qvButtonClassName, qvButtonProc}, {qvStaticClassName, qvStaticProc}, {qvScrollBarClassName, qvScrollBarProc}};
+    for (const auto &entry : classes) {
+        if (qvFindClass(entry.name)) continue;
+        WNDCLASSA wc = {};
+        wc.style = CS_HREDRAW | CS_VREDRAW;
+        wc.lpfnWndProc = entry.proc;
+        wc.lpszClassName = entry.name;
+        qvRegisterClass(&wc);
+    }
+}

@@ -1,0 +1,211 @@
+// sdl_canvas.cpp: drawing in the classic Windows look onto a window surface:
+// fills, frames and edges, text (measured and word-wrapped) and images, each
+// clipped to the part of the surface a control may touch; and what every
+// control does to be drawn again.
+//
+// Pairs with sdl_fonts.cpp (the fonts text is drawn and measured with) and
+// the controls drawn with it (sdl_button_static.cpp, sdl_scrollbar.cpp).
+//
+// Implemented: solid fills, one-pixel frames, raised and etched edges, the
+//   frames WS_BORDER and SS_SUNKEN ask for, text in a colour or greyed (as a
+//   disabled control's), word wrapping as a word-wrapped static text does,
+//   images blitted within the clip. Window texts are ANSI (Latin-1) and
+//   turned into UTF-8 for SDL_ttf; '&' mnemonics are dropped.
+// Left out: GDI drawing calls (no HDC drawing: controls draw straight onto
+//   the surface), pens and brushes, system colours (the classic colours are
+//   constants), underlined mnemonics, right-to-left text, tabs in text.
+#include "sdl_dialog_internal.h"
+
+#include <algorithm>
+#include <cstring>
+
+// ===========================================================================
+// Drawing
+// ===========================================================================
+
+void qvFill(const QvCanvas &canvas, int x, int y, int w, int h, Uint32 rgb) {
+    if (!canvas.surface || w <= 0 || h <= 0) return;
+    SDL_Rect area = {canvas.originX + x, canvas.originY + y, w, h};
+    SDL_Rect visible;
+    if (!SDL_IntersectRect(&area, &canvas.clip, &visible)) return;
+    Uint32 pixel = SDL_MapRGB(canvas.surface->format, (rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+    SDL_FillRect(canvas.surface, &visible, pixel);
+}
+
+// Window texts are ANSI (Latin-1 here); SDL_ttf wants UTF-8. '&' marks a
+// mnemonic and is dropped ("&&" stands for one '&').
+static std::string displayText(const std::string &ansi) {
+    std::string utf8;
+    for (size_t i = 0; i < ansi.size(); i++) {
+        unsigned char c = (unsigned char)ansi[i];
+        if (c == '&') {
+            if (i + 1 < ansi.size() && ansi[i + 1] == '&') utf8 += '&', i++;
+            continue;
+        }
+        if (c < 0x80) {
+            utf8 += (char)c;
+        } else {
+            utf8 += (char)(0xC0 | (c >> 6));
+            utf8 += (char)(0x80 | (c & 0x3F));
+        }
+    }
+    return utf8;
+}
+
+// Width of a text as it will be drawn.
+int qvDisplayWidth(const QvFont *font, const std::string &text) {
+    std::string shown = displayText(text);
+    return qvTextWidth(font, shown.c_str(), shown.size());
+}
+
+// Copies an image onto the canvas with its top-left corner at (x, y), within
+// the canvas's clip; the surface's own clip is left as it was.
+void qvBlitClipped(const QvCanvas &canvas, SDL_Surface *image, int x, int y) {
+    SDL_Rect target = {canvas.originX + x, canvas.originY + y, image->w, image->h};
+    SDL_Rect oldClip;
+    SDL_GetClipRect(canvas.surface, &oldClip);
+    SDL_SetClipRect(canvas.surface, &canvas.clip);
+    SDL_BlitSurface(image, nullptr, canvas.surface, &target);
+    SDL_SetClipRect(canvas.surface, &oldClip);
+}
+
+void qvDrawText(const QvCanvas &canvas, const QvFont *font, const std::string &text, int x, int y, Uint32 rgb) {
+    if (!canvas.surface || !font || text.empty()) return;
+    std::string shown = displayText(text);
+    if (shown.empty()) return;
+    SDL_Color colour = {(Uint8)(rgb >> 16), (Uint8)(rgb >> 8), (Uint8)rgb, 255};
+    SDL_Surface *rendered = TTF_RenderUTF8_Blended(font->font, shown.c_str(), colour);
+    if (!rendered) return;
+    qvBlitClipped(canvas, rendered, x, y);
+    SDL_FreeSurface(rendered);
+}
+
+// Text drawn greyed, as Windows draws a disabled control's text: a lit copy
+// one pixel down and right under a shaded one.
+void qvDrawGreyText(const QvCanvas &canvas, const QvFont *font, const std::string &text, int x, int y) {
+    qvDrawText(canvas, font, text, x + 1, y + 1, qvColorHighlight);
+    qvDrawText(canvas, font, text, x, y, qvColorShadow);
+}
+
+// A one-pixel frame: top and left in one colour, bottom and right in another.
+void qvDrawFrame(const QvCanvas &c, int x, int y, int w, int h, Uint32 topLeft, Uint32 bottomRight) {
+    if (w <= 0 || h <= 0) return;
+    qvFill(c, x, y, w - 1, 1, topLeft);
+    qvFill(c, x, y, 1, h - 1, topLeft);
+    qvFill(c, x, y + h - 1, w, 1, bottomRight);
+    qvFill(c, x + w - 1, y, 1, h, bottomRight);
+}
+
+// A raised button edge: lit outside top-left, dark outside bottom-right,
+// with an inner ring of face and shadow.
+void qvDrawRaisedEdge(const QvCanvas &c, int x, int y, int w, int h) {
+    qvDrawFrame(c, x, y, w, h, qvColorHighlight, qvColorDarkShadow);
+    qvDrawFrame(c, x + 1, y + 1, w - 2, h - 2, qvColorFace, qvColorShadow);
+}
+
+// An etched line frame (group boxes): a shaded frame with a lit one just
+// inside and below it.
+void qvDrawEtchedFrame(const QvCanvas &c, int x, int y, int w, int h) {
+    qvDrawFrame(c, x, y, w - 1, h - 1, qvColorShadow, qvColorShadow);
+    qvDrawFrame(c, x + 1, y + 1, w - 1, h - 1, qvColorHighlight, qvColorHighlight);
+    // The lit frame's top-left corner must not show inside the shaded one.
+    qvFill(c, x + 1, y + 1, w - 3, 1, qvColorHighlight);
+}
+
+// Shrinks a rectangle by n pixels on every side.
+void qvInset(int *x, int *y, int *w, int *h, int n) {
+    *x += n, *y += n, *w -= 2 * n, *h -= 2 * n;
+}
+
+// Draws the frames a WS_BORDER and SS_SUNKEN ask for, outermost first, and
+// shrinks the rectangle to what is left inside them.
+void qvDrawControlFrames(const QvCanvas &c, DWORD style, int *x, int *y, int *w, int *h) {
+    if (style & WS_BORDER) {
+        qvDrawFrame(c, *x, *y, *w, *h, qvColorFrame, qvColorFrame);
+        qvInset(x, y, w, h, 1);
+    }
+    if (style & SS_SUNKEN) {
+        qvDrawFrame(c, *x, *y, *w, *h, qvColorShadow, qvColorHighlight);
+        qvInset(x, y, w, h, 1);
+    }
+}
+
+// A canvas clipped further to a rectangle of the window's client area.
+QvCanvas qvClippedTo(const QvCanvas &c, int x, int y, int w, int h) {
+    QvCanvas inner = c;
+    SDL_Rect area = {c.originX + x, c.originY + y, std::max(0, w), std::max(0, h)};
+    if (!SDL_IntersectRect(&area, &c.clip, &inner.clip)) inner.clip = SDL_Rect{0, 0, 0, 0};
+    return inner;
+}
+
+// ===========================================================================
+// Text layout
+// ===========================================================================
+
+std::vector<std::string> qvWrapText(const QvFont *font, const std::string &text, int width) {
+    std::vector<std::string> lines;
+    std::string line;    // the line being built
+    std::string blanks;  // blanks after its last word, kept unless the line breaks there
+    bool lineHasWord = false;
+    size_t i = 0;
+    auto breakLine = [&]() {
+        lines.push_back(line);
+        line.clear();
+        blanks.clear();
+        lineHasWord = false;
+    };
+    while (i < text.size()) {
+        char c = text[i];
+        if (c == '\n' || c == '\r') {
+            breakLine();
+            i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
+            continue;
+        }
+        if (c == ' ' || c == '\t') {
+            blanks += ' ';
+            i++;
+            continue;
+        }
+        size_t end = i;
+        while (end < text.size() && text[end] != ' ' && text[end] != '\t' && text[end] != '\n' && text[end] != '\r')
+            end++;
+        std::string word = text.substr(i, end - i);
+        std::string candidate = lineHasWord ? line + blanks + word : word;
+        if (lineHasWord && qvDisplayWidth(font, candidate) > width) {
+            // The word goes to the next line; the blanks before it vanish.
+            breakLine();
+            candidate = word;
+        } else if (!lineHasWord && !lines.empty()) {
+            candidate = word;  // blanks at the start of a wrapped line vanish too
+        } else if (!lineHasWord) {
+            candidate = blanks + word;  // the text's own leading blanks stay
+        }
+        line = candidate;
+        blanks.clear();
+        lineHasWord = true;
+        i = end;
+    }
+    if (lineHasWord || !line.empty()) lines.push_back(line);
+    return lines;
+}
+
+// ===========================================================================
+// Shared by the controls
+// ===========================================================================
+
+bool qvPointInClient(const QvWindow *win, LPARAM lParam) {
+    int x = (SHORT)LOWORD(lParam), y = (SHORT)HIWORD(lParam);
+    return x >= 0 && y >= 0 && x < win->clientWidth && y < win->clientHeight;
+}
+
+void qvRedrawControl(HWND hwnd) {
+    InvalidateRect(hwnd, nullptr, FALSE);
+}
+
+// What DefWindowProcA does with a change of text or state, then the control
+// is drawn again to show it.
+LRESULT qvDefaultThenRedraw(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    LRESULT done = DefWindowProcA(hwnd, msg, wParam, lParam);
+    qvRedrawControl(hwnd);
+    return done;
+}

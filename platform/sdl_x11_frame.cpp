@@ -1,0 +1,198 @@
+// sdl_x11_frame.cpp: the window manager's frame around top-level windows, and
+// every direct X11 call the layer makes.
+//
+// Pairs with sdl_window.cpp, which asks here for the frame of a window it
+// creates, moves, shows or sizes, and sdl_dialog.cpp, which tells the window
+// manager what a dialog's frame offers.
+//
+// Implemented:
+//   Each framed window has its own frame (a resizable one's is deeper), asked
+//   of an X11 window manager before the window is shown
+//   (_NET_REQUEST_FRAME_EXTENTS), or learnt once it is mapped; until then, the
+//   frame last seen on a window of the same kind stands in. The first framed
+//   window waits a moment for the window manager's answer; when none comes
+//   there is no window manager and windows have no frame. Dialogs get Motif
+//   hints (move, and close only with a system menu) and the dialog window type.
+// Left out: frames on drivers other than X11 (SDL reports none), window
+//   manager hints beyond these, frame changes after a window is first framed
+//   (a theme change), the Windows frame metrics (SM_CXFRAME...).
+#include "sdl_internal.h"
+
+#include <SDL_syswm.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// How long the first shown window waits for the window manager to report its
+// frame; after that, windows are assumed to have none.
+const Uint32 frameWaitMs = 250;
+
+// Which of qv.frames.seenFor a window's frame is kept in: with or without a
+// sizing border.
+int frameKind(DWORD style) {
+    return (style & WS_THICKFRAME) ? 1 : 0;
+}
+
+// True when the window is on X11, where a window manager may frame it.
+bool onX11(SDL_Window *window, SDL_SysWMinfo *info) {
+    SDL_VERSION(&info->version);
+    return window && SDL_GetWindowWMInfo(window, info) && info->subsystem == SDL_SYSWM_X11;
+}
+
+// True when the X11 window manager lists the atom among what it supports.
+bool windowManagerSupports(Display *display, Atom wanted) {
+    Atom supported = XInternAtom(display, "_NET_SUPPORTED", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char *data = nullptr;
+    if (XGetWindowProperty(display, DefaultRootWindow(display), supported, 0, 4096, False, XA_ATOM, &type, &format,
+                           &count, &remaining, &data) != Success)
+        return false;
+    bool found = false;
+    if (data && type == XA_ATOM && format == 32) {
+        const Atom *atoms = reinterpret_cast<const Atom *>(data);
+        for (unsigned long i = 0; i < count && !found; i++) found = atoms[i] == wanted;
+    }
+    if (data) XFree(data);
+    return found;
+}
+
+// Asks the window manager for the frame it will put around a window that is
+// not mapped yet, so that the window can be given its client size before it
+// appears instead of being resized in view. The answer comes as a property
+// change that SDL reads when it pumps events. False when no window manager
+// offers this.
+bool requestFrame(SDL_Window *window) {
+    SDL_SysWMinfo info;
+    if (!onX11(window, &info)) return false;
+    Display *display = info.info.x11.display;
+    Atom request = XInternAtom(display, "_NET_REQUEST_FRAME_EXTENTS", False);
+    if (!windowManagerSupports(display, request)) return false;
+    XEvent event = {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = info.info.x11.window;
+    event.xclient.message_type = request;
+    event.xclient.format = 32;
+    XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    XFlush(display);
+    return true;
+}
+
+// Pumps SDL until the window manager has reported the window's frame, or the
+// wait is over; true when it did.
+bool pollFrame(SDL_Window *window) {
+    Uint64 start = SDL_GetTicks64();
+    int top = 0, left = 0, bottom = 0, right = 0;
+    while (SDL_GetTicks64() - start < frameWaitMs) {
+        SDL_PumpEvents();
+        if (SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) == 0 && (top | left | bottom | right) != 0)
+            return true;
+        SDL_Delay(1);
+    }
+    return false;
+}
+
+// Waits for the frame of the first framed window to be mapped without having
+// been asked for it beforehand; when none comes, there is no window manager.
+void waitForFrame(QvWindow *win) {
+    if (qv.frames.known || !qvHasFrame(win->style)) return;
+    const char *driver = SDL_GetCurrentVideoDriver();
+    if (driver && std::strcmp(driver, "x11") == 0) pollFrame(win->sdlWindow);
+    qv.frames.known = true;  // other drivers report no frame
+}
+
+}  // namespace
+
+// ===========================================================================
+// Frames
+// ===========================================================================
+
+bool qvHasFrame(DWORD style) {
+    if (style & WS_CHILD) return false;
+    if (!(style & WS_POPUP)) return true;  // overlapped windows always have a caption
+    return (style & (WS_CAPTION | WS_THICKFRAME)) != 0;
+}
+
+QvFrame qvFrameOf(const QvWindow *win) {
+    if (!qvHasFrame(win->style)) return QvFrame{};
+    if (win->frame.learnt) return win->frame.sides;
+    int kind = frameKind(win->style);
+    if (qv.frames.seen[kind]) return qv.frames.seenFor[kind];
+    return qv.frames.seen[1 - kind] ? qv.frames.seenFor[1 - kind] : QvFrame{};
+}
+
+void qvRequestFrame(QvWindow *win) {
+    if (qvHasFrame(win->style) && !win->frame.learnt && !win->clientSizeFixed)
+        win->frame.requested = requestFrame(win->sdlWindow);
+}
+
+void qvLearnRequestedFrame(QvWindow *win) {
+    if (win->frame.requested && !win->frame.learnt && pollFrame(win->sdlWindow)) qvLearnFrame(win);
+}
+
+void qvLearnFrameOnMap(QvWindow *win) {
+    waitForFrame(win);
+    qvLearnFrame(win);
+}
+
+void qvLearnFrame(QvWindow *win) {
+    if (!win || !win->sdlWindow || !qvHasFrame(win->style)) return;
+    QvFrame frame;
+    if (SDL_GetWindowBordersSize(win->sdlWindow, &frame.top, &frame.left, &frame.bottom, &frame.right) != 0) return;
+    if ((frame.top | frame.left | frame.bottom | frame.right) == 0) return;
+    qvTakeFrame(win, frame);
+}
+
+void qvTakeFrame(QvWindow *win, QvFrame frame) {
+    qv.frames.known = true;
+    qv.frames.seen[frameKind(win->style)] = true;
+    qv.frames.seenFor[frameKind(win->style)] = frame;
+    bool first = !win->frame.learnt;
+    win->frame.learnt = true;
+    win->frame.sides = frame;
+    if (win->minimized) return;
+    if (first && !win->clientSizeFixed) {
+        // The outer size asked for holds the frame: the client area is the rest.
+        int clientWidth = std::max(0, win->rect.right - win->rect.left - frame.left - frame.right);
+        int clientHeight = std::max(0, win->rect.bottom - win->rect.top - frame.top - frame.bottom);
+        if (clientWidth != win->clientWidth || clientHeight != win->clientHeight) {
+            if (win->sdlWindow) SDL_SetWindowSize(win->sdlWindow, std::max(1, clientWidth), std::max(1, clientHeight));
+            qvClientSizeChanged(win, clientWidth, clientHeight, false);
+            return;
+        }
+    }
+    // The client area keeps its size: the frame goes around it.
+    win->rect.right = win->rect.left + win->clientWidth + frame.left + frame.right;
+    win->rect.bottom = win->rect.top + win->clientHeight + frame.top + frame.bottom;
+}
+
+// ===========================================================================
+// Dialog frames
+// ===========================================================================
+
+// Tells an X11 window manager which functions the window offers: moving
+// always, closing only with a system menu. Dialogs have no minimise,
+// maximise or resize. Other video drivers have no window manager to tell.
+void qvSetDialogFrameFunctions(SDL_Window *window, bool closable) {
+    SDL_SysWMinfo info;
+    if (!onX11(window, &info)) return;
+    // The Motif hints record: flags, functions, decorations, input mode, status.
+    const unsigned long hintsFunctions = 1, functionMove = 4, functionClose = 32;
+    long hints[5] = {(long)hintsFunctions, (long)(functionMove | (closable ? functionClose : 0)), 0, 0, 0};
+    Display *display = info.info.x11.display;
+    Atom atom = XInternAtom(display, "_MOTIF_WM_HINTS", False);
+    XChangeProperty(display, info.info.x11.window, atom, atom, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char *>(hints), 5);
+    // A dialog, not an application window: window managers give it no
+    // minimise button of its own.
+    Atom windowType = XInternAtom(display, "_NET_WM_WINDOW_TYPE", False);
+    Atom dialogType = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DIALOG", False);
+    XChangeProperty(display, info.info.x11.window, windowType, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char *>(&dialogType), 1);
+    XFlush(display);
+}
