@@ -20,11 +20,6 @@
 #include "render/gl.h"
 #include "render/scene_state.h"
 
-#if defined(__x86_64__) && defined(__GNUC__)
-#include <immintrin.h>
-#define GRID_PACKED_NORMALS 1
-#endif
-
 // The coordinates and sines shared by both axes.
 struct GridAxis {
     float edge[gridCells + 1];      // e0..e40, the vertex coordinates
@@ -83,10 +78,23 @@ static void fillColumnX(const GridAxis *axis, int column, ColumnCorners *corners
 // arithmetic of normalize3: the squared length and its square root in double
 // precision, the reciprocal, each component times the reciprocal rounded to a
 // float. The y of 1 keeps every length at 1 or more, so there is no zero case.
-// On x86-64 the same operations run on 8, 4 or 2 corners at a time: packed
-// IEEE operations round exactly as their scalar counterparts, and the build
-// forbids fused multiply-adds, so the bits do not change; only the square
-// roots and divisions, nearly all of the sweep's arithmetic, go faster.
+// Where the processor has packed doubles the same operations run on 2 corners
+// at a time (SSE2: every x86-64, and the 32-bit Windows build, which is built
+// for SSE2 arithmetic), or on 4 or 8 (AVX, AVX-512: x86-64, chosen at run
+// time). Packed IEEE operations round exactly as their scalar counterparts,
+// and the build forbids fused multiply-adds, so the bits do not change; only
+// the square roots and divisions, nearly all of the sweep's arithmetic, go
+// faster. The results come out as rows of x, y and z, and are turned into
+// (x, y, z) triples by shuffles, which move bits without touching them.
+
+#if defined(__GNUC__) && defined(__SSE2__)
+#include <emmintrin.h>
+#define GRID_NORMALS_BY_TWO 1
+#endif
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#define GRID_NORMALS_BY_FOUR_AND_EIGHT 1
+#endif
 
 // Normalises corners from k to count one at a time.
 static void normalizeOneByOne(const float nx[], const float nz[], int k, int count, float normal[][3]) {
@@ -100,16 +108,50 @@ static void normalizeOneByOne(const float nx[], const float nz[], int k, int cou
     }
 }
 
-#if defined(GRID_PACKED_NORMALS)
-// Spreads lanes normals from separate x, y, z rows into normal[0..lanes).
-static void interleaveNormals(const float x[], const float y[], const float z[], int lanes, float normal[][3]) {
-    for (int j = 0; j < lanes; j++) {
-        normal[j][0] = x[j];
-        normal[j][1] = y[j];
-        normal[j][2] = z[j];
-    }
+#if defined(GRID_NORMALS_BY_TWO)
+// Writes four normals given as rows x, y, z to normal[0..4), which are twelve
+// floats in a row: x0 y0 z0 x1 | y1 z1 x2 y2 | z2 x3 y3 z3. A shuffle takes
+// its first two floats from its first operand and its last two from its second.
+static inline void storeFourNormals(__m128 x, __m128 y, __m128 z, float normal[][3]) {
+    __m128 x0y0x1y1 = _mm_unpacklo_ps(x, y);
+    __m128 x2y2x3y3 = _mm_unpackhi_ps(x, y);
+    __m128 z0z0x1x1 = _mm_shuffle_ps(z, x, _MM_SHUFFLE(1, 1, 0, 0));
+    __m128 y1y1z1z1 = _mm_shuffle_ps(y, z, _MM_SHUFFLE(1, 1, 1, 1));
+    __m128 z2z2x3x3 = _mm_shuffle_ps(z, x, _MM_SHUFFLE(3, 3, 2, 2));
+    __m128 y3y3z3z3 = _mm_shuffle_ps(y, z, _MM_SHUFFLE(3, 3, 3, 3));
+    float *out = normal[0];
+    _mm_storeu_ps(out, _mm_shuffle_ps(x0y0x1y1, z0z0x1x1, _MM_SHUFFLE(2, 0, 1, 0)));
+    _mm_storeu_ps(out + 4, _mm_shuffle_ps(y1y1z1z1, x2y2x3y3, _MM_SHUFFLE(1, 0, 2, 0)));
+    _mm_storeu_ps(out + 8, _mm_shuffle_ps(z2z2x3x3, y3y3z3z3, _MM_SHUFFLE(2, 0, 2, 0)));
 }
 
+// Normalises corners 4 at a time in two pairs while 4 remain; returns the
+// first one left.
+static int normalizeByTwo(const float nx[], const float nz[], int count, float normal[][3]) {
+    const __m128d one = _mm_set1_pd(1.0);
+    int k = 0;
+    for (; k + 4 <= count; k += 4) {
+        __m128 fourX = _mm_loadu_ps(nx + k);
+        __m128 fourZ = _mm_loadu_ps(nz + k);
+        // Each pair's three results fill the low halves of its rows.
+        __m128 rowX[2], rowY[2], rowZ[2];
+        for (int pair = 0; pair < 2; pair++) {
+            __m128d x = _mm_cvtps_pd(pair == 0 ? fourX : _mm_movehl_ps(fourX, fourX));
+            __m128d z = _mm_cvtps_pd(pair == 0 ? fourZ : _mm_movehl_ps(fourZ, fourZ));
+            __m128d lengthSquared = _mm_add_pd(_mm_add_pd(_mm_mul_pd(x, x), one), _mm_mul_pd(z, z));
+            __m128d inv = _mm_div_pd(one, _mm_sqrt_pd(lengthSquared));
+            rowX[pair] = _mm_cvtpd_ps(_mm_mul_pd(x, inv));
+            rowY[pair] = _mm_cvtpd_ps(inv);
+            rowZ[pair] = _mm_cvtpd_ps(_mm_mul_pd(z, inv));
+        }
+        storeFourNormals(_mm_movelh_ps(rowX[0], rowX[1]), _mm_movelh_ps(rowY[0], rowY[1]),
+                         _mm_movelh_ps(rowZ[0], rowZ[1]), normal + k);
+    }
+    return k;
+}
+#endif
+
+#if defined(GRID_NORMALS_BY_FOUR_AND_EIGHT)
 // Normalises corners 8 at a time while 8 remain; returns the first one left.
 __attribute__((target("avx512f"))) static int normalizeByEight(const float nx[], const float nz[], int count,
                                                                float normal[][3]) {
@@ -123,11 +165,13 @@ __attribute__((target("avx512f"))) static int normalizeByEight(const float nx[],
         __m512d z = _mm512_maskz_cvtps_pd(allLanes, _mm256_loadu_ps(nz + k));
         __m512d lengthSquared = _mm512_add_pd(_mm512_add_pd(_mm512_mul_pd(x, x), one), _mm512_mul_pd(z, z));
         __m512d inv = _mm512_div_pd(one, _mm512_maskz_sqrt_pd(allLanes, lengthSquared));
-        float outX[8], outY[8], outZ[8];
-        _mm256_storeu_ps(outX, _mm512_maskz_cvtpd_ps(allLanes, _mm512_mul_pd(x, inv)));
-        _mm256_storeu_ps(outY, _mm512_maskz_cvtpd_ps(allLanes, inv));
-        _mm256_storeu_ps(outZ, _mm512_maskz_cvtpd_ps(allLanes, _mm512_mul_pd(z, inv)));
-        interleaveNormals(outX, outY, outZ, 8, normal + k);
+        __m256 rowX = _mm512_maskz_cvtpd_ps(allLanes, _mm512_mul_pd(x, inv));
+        __m256 rowY = _mm512_maskz_cvtpd_ps(allLanes, inv);
+        __m256 rowZ = _mm512_maskz_cvtpd_ps(allLanes, _mm512_mul_pd(z, inv));
+        storeFourNormals(_mm256_castps256_ps128(rowX), _mm256_castps256_ps128(rowY), _mm256_castps256_ps128(rowZ),
+                         normal + k);
+        storeFourNormals(_mm256_extractf128_ps(rowX, 1), _mm256_extractf128_ps(rowY, 1), _mm256_extractf128_ps(rowZ, 1),
+                         normal + k + 4);
     }
     return k;
 }
@@ -142,29 +186,8 @@ __attribute__((target("avx"))) static int normalizeByFour(const float nx[], cons
         __m256d z = _mm256_cvtps_pd(_mm_loadu_ps(nz + k));
         __m256d lengthSquared = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(x, x), one), _mm256_mul_pd(z, z));
         __m256d inv = _mm256_div_pd(one, _mm256_sqrt_pd(lengthSquared));
-        float outX[4], outY[4], outZ[4];
-        _mm_storeu_ps(outX, _mm256_cvtpd_ps(_mm256_mul_pd(x, inv)));
-        _mm_storeu_ps(outY, _mm256_cvtpd_ps(inv));
-        _mm_storeu_ps(outZ, _mm256_cvtpd_ps(_mm256_mul_pd(z, inv)));
-        interleaveNormals(outX, outY, outZ, 4, normal + k);
-    }
-    return k;
-}
-
-// Normalises corners 2 at a time (every x86-64 has SSE2); returns the first one left.
-static int normalizeByTwo(const float nx[], const float nz[], int count, float normal[][3]) {
-    const __m128d one = _mm_set1_pd(1.0);
-    int k = 0;
-    for (; k + 2 <= count; k += 2) {
-        __m128d x = _mm_set_pd(nx[k + 1], nx[k]);
-        __m128d z = _mm_set_pd(nz[k + 1], nz[k]);
-        __m128d lengthSquared = _mm_add_pd(_mm_add_pd(_mm_mul_pd(x, x), one), _mm_mul_pd(z, z));
-        __m128d inv = _mm_div_pd(one, _mm_sqrt_pd(lengthSquared));
-        float outX[4], outY[4], outZ[4];
-        _mm_storeu_ps(outX, _mm_cvtpd_ps(_mm_mul_pd(x, inv)));
-        _mm_storeu_ps(outY, _mm_cvtpd_ps(inv));
-        _mm_storeu_ps(outZ, _mm_cvtpd_ps(_mm_mul_pd(z, inv)));
-        interleaveNormals(outX, outY, outZ, 2, normal + k);
+        storeFourNormals(_mm256_cvtpd_ps(_mm256_mul_pd(x, inv)), _mm256_cvtpd_ps(inv),
+                         _mm256_cvtpd_ps(_mm256_mul_pd(z, inv)), normal + k);
     }
     return k;
 }
@@ -172,9 +195,11 @@ static int normalizeByTwo(const float nx[], const float nz[], int count, float n
 
 // The most corners the processor can normalise at once.
 static int widestNormalLanes(void) {
-#if defined(GRID_PACKED_NORMALS)
+#if defined(GRID_NORMALS_BY_FOUR_AND_EIGHT)
     if (__builtin_cpu_supports("avx512f")) return 8;
     if (__builtin_cpu_supports("avx")) return 4;
+#endif
+#if defined(GRID_NORMALS_BY_TWO)
     return 2;
 #else
     return 1;
@@ -195,13 +220,12 @@ int limitNormalLanes(int most) {
 static void normalizeCorners(const float nx[], const float nz[], int count, float normal[][3]) {
     if (normalLanes == 0) normalLanes = widestNormalLanes();
     int k = 0;
-#if defined(GRID_PACKED_NORMALS)
-    if (normalLanes == 8)
-        k = normalizeByEight(nx, nz, count, normal);
-    else if (normalLanes == 4)
-        k = normalizeByFour(nx, nz, count, normal);
-    else if (normalLanes == 2)
-        k = normalizeByTwo(nx, nz, count, normal);
+#if defined(GRID_NORMALS_BY_FOUR_AND_EIGHT)
+    if (normalLanes == 8) k = normalizeByEight(nx, nz, count, normal);
+    if (normalLanes == 4) k = normalizeByFour(nx, nz, count, normal);
+#endif
+#if defined(GRID_NORMALS_BY_TWO)
+    if (normalLanes == 2) k = normalizeByTwo(nx, nz, count, normal);
 #endif
     normalizeOneByOne(nx, nz, k, count, normal);
 }
