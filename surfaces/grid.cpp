@@ -232,14 +232,17 @@ static void normalizeCorners(const float nx[], const float nz[], int count, floa
 
 // ---- The sweep ---------------------------------------------------------------
 
-// Sends one column's quads: for each cell the corners c0..c3, each as its
-// normal and then its position on the rounded edges.
-static void sendColumn(const GridAxis *axis, int column, const float normal[][3]) {
+// Corners normalised together just ahead of sending: two cells.
+const int cellsPerGroup = 2;
+const int cornersPerGroup = cellsPerGroup * cornersPerCell;
+
+// Sends cells first..first + count of one column: for each cell the corners
+// c0..c3, each as its normal and then its position on the rounded edges.
+static void sendCells(const GridAxis *axis, int column, int first, int count, const float normal[][3]) {
     float x0 = axis->edge[column];
     float x1 = axis->edge[column + 1];
-    glBegin(GL_QUADS);
-    for (int cell = 0; cell < axis->cells; cell++) {
-        const float(*corner)[3] = normal + cell * cornersPerCell;
+    for (int cell = first; cell < first + count; cell++) {
+        const float(*corner)[3] = normal + (cell - first) * cornersPerCell;
         float z0 = axis->edge[cell];
         float z1 = axis->edge[cell + 1];
         glNormal3fv(corner[0]);
@@ -251,6 +254,33 @@ static void sendColumn(const GridAxis *axis, int column, const float normal[][3]
         glNormal3fv(corner[3]);
         glVertex3f(x0, 0.0f, z1);
     }
+}
+
+// Cells in the group from first on: a whole group, or what is left.
+static int cellsFrom(const GridAxis *axis, int first) {
+    int left = axis->cells - first;
+    return left < cellsPerGroup ? left : cellsPerGroup;
+}
+
+// Normalises the corners of the cells in the group from first on.
+static void normalizeCells(const ColumnTilts *tilts, int first, int count, float normal[][3]) {
+    int k = first * cornersPerCell;
+    normalizeCorners(tilts->nx + k, tilts->nz + k, count * cornersPerCell, normal);
+}
+
+// Sends one column's quads, normalising each group of corners just before GL
+// takes the group before it: the square roots and divisions, slow and done by
+// one unit, then run while the processor works through GL's calls, instead of
+// holding everything up for a whole column at once.
+static void sendColumn(const GridAxis *axis, int column, const ColumnTilts *tilts) {
+    float normal[2][cornersPerGroup][3];
+    normalizeCells(tilts, 0, cellsFrom(axis, 0), normal[0]);
+    glBegin(GL_QUADS);
+    for (int first = 0, group = 0; first < axis->cells; first += cellsPerGroup, group++) {
+        int next = first + cellsPerGroup;
+        if (next < axis->cells) normalizeCells(tilts, next, cellsFrom(axis, next), normal[(group + 1) % 2]);
+        sendCells(axis, column, first, cellsFrom(axis, first), normal[group % 2]);
+    }
     glEnd();
 }
 
@@ -258,7 +288,6 @@ void drawQuadGrid(CornerRule rule) {
     GridAxis axis;
     ColumnCorners corners;
     ColumnTilts tilts;
-    float normal[cornersPerColumn][3];
 
     buildAxis(&axis, scene.wavePhase);
     fillColumnZ(&axis, &corners);
@@ -267,7 +296,6 @@ void drawQuadGrid(CornerRule rule) {
     for (int column = 0; column < axis.cells; column++) {
         fillColumnX(&axis, column, &corners);
         rule(&corners, &tilts);
-        normalizeCorners(tilts.nx, tilts.nz, axis.cells * cornersPerCell, normal);
-        sendColumn(&axis, column, normal);
+        sendColumn(&axis, column, &tilts);
     }
 }
