@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds quelvaro (plain, with sanitizers, and for
-# 32-bit Windows) and runs every test through ctest.
+# Windows: the 32-bit executable that ships and a 64-bit one that runs under
+# Wine) and runs every test through ctest.
 set -euo pipefail
 cd "$(dirname "$0")"
 bash tools/install-deps.sh

@@ -1,27 +1,40 @@
 #!/usr/bin/env bash
-# Builds quelvaro.exe for 32-bit Windows into the given folder, from the same
+# Builds quelvaro.exe for Windows into the given folder, from the same
 # application sources against mingw-w64's real Windows headers, and checks
-# what a Windows user would need: a 32-bit GUI executable that carries its
-# dialog templates, icon and version, and asks only for system DLLs (the four
-# the program calls among them). Then packs it for users with cpack, as
-# quelvaro-<version>-win32.zip in the folder's package/, and checks the zip.
+# what a Windows user would need: a GUI executable of the asked width that
+# carries its dialog templates, icon and version, and asks only for system
+# DLLs (the four the program calls among them). The 32-bit build, the one
+# that ships, is then packed for users with cpack, as
+# quelvaro-<version>-win32.zip in the folder's package/, and the zip checked.
+#
+#   tools/build-windows.sh [OUT] [ARCH]
+#
+# ARCH is i686 (the default) or x86_64 (the same program for 64-bit Windows,
+# which the tests run under wine64; it is not packed).
 set -euo pipefail
 src="$(cd "$(dirname "$0")/.." && pwd)"
 out="${1:-$src/build-windows}"
-cmake -S "$src" -B "$out" -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-i686.cmake" \
+arch="${2:-i686}"
+case "$arch" in
+  i686) format='pei-i386' ;;
+  x86_64) format='pei-x86-64' ;;
+  *) echo "windows build: unknown architecture $arch (i686 or x86_64)"; exit 2 ;;
+esac
+tools="$arch-w64-mingw32"
+cmake -S "$src" -B "$out" -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-$arch.cmake" \
   -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$out" -j "$(nproc)"
 out=$(cd "$out" && pwd)
 exe="$out/quelvaro.exe"
 
-fail() { echo "windows build: $*"; exit 1; }
+fail() { echo "windows build ($arch): $*"; exit 1; }
 
-i686-w64-mingw32-objdump -f "$exe" | grep -q 'file format pei-i386' || fail "not a 32-bit PE"
+"$tools-objdump" -f "$exe" | grep -q "file format $format\$" || fail "not a $format executable"
 # Subsystem 2 is the Windows GUI: no console opens beside the window.
-i686-w64-mingw32-objdump -p "$exe" | grep -E '^Subsystem' | grep -q '00000002' || fail "not a GUI program"
+"$tools-objdump" -p "$exe" | grep -E '^Subsystem' | grep -q '00000002' || fail "not a GUI program"
 
 # Imports: the program's four libraries, and nothing a plain Windows lacks.
-dlls=$(i686-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr '[:upper:]' '[:lower:]')
+dlls=$("$tools-objdump" -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr '[:upper:]' '[:lower:]')
 for needed in opengl32.dll glu32.dll gdi32.dll user32.dll; do
   grep -qx "$needed" <<<"$dlls" || fail "does not import $needed (imports: $(echo $dlls))"
 done
@@ -31,7 +44,7 @@ extra=$(grep -Ev "$system_dlls" <<<"$dlls" || true)
 
 # Resources: the three dialog templates by name (Windows keeps resource names
 # in capitals) and the icon group 32512 (resource type 14).
-resources=$(i686-w64-mingw32-windres -J coff -O rc -i "$exe") || fail "no resources"
+resources=$("$tools-windres" -J coff -O rc -i "$exe") || fail "no resources"
 for name in COLORSCRDLG COLORSCRDLG1 COLORSCRDLG3; do
   grep -Eq "^\"${name}\" DIALOG(EX)? " <<<"$resources" || fail "no dialog template $name"
 done
@@ -47,6 +60,10 @@ for line in "1 VERSIONINFO" " FILEVERSION ${version//./, }, 0" " PRODUCTVERSION 
   grep -qxF "$line" <<<"$resources" || fail "the version resource lacks [$line]"
 done
 grep -Eq '^      VALUE "FileDescription", ".+"$' <<<"$resources" || fail "the version resource has no description"
+if [[ "$arch" != i686 ]]; then
+  echo "windows build ($arch): ok ($exe)"
+  exit 0
+fi
 
 # The zip for users: the executable and its read-me, in one folder named
 # like the zip, the read-me with Windows line ends.
@@ -66,4 +83,4 @@ readme="$unpacked/$name/README.txt"
 for needed in "quelvaro $version" SSE2 "Pentium 4" "Athlon 64" OpenGL; do
   grep -qF "$needed" "$readme" || fail "README.txt does not mention [$needed]"
 done
-echo "windows build: ok ($exe, $zip)"
+echo "windows build ($arch): ok ($exe, $zip)"

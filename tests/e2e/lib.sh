@@ -74,11 +74,14 @@ e2e_stop_pid() {
     return 0
 }
 
-# The program first, then the window manager, then the display.
+# The program first (and whatever a test's e2e_stop_extra ends besides, such
+# as the processes a runtime started for it), then the window manager, then
+# the display.
 e2e_cleanup() {
     local rc=$?
     trap - EXIT INT TERM
     e2e_stop_pid "$E2E_PROG_PID"
+    if declare -F e2e_stop_extra >/dev/null; then e2e_stop_extra; fi
     e2e_stop_pid "$E2E_WM_PID"
     e2e_stop_pid "$E2E_XVFB_PID"
     if [[ "${E2E_KEEP:-0}" == 1 || ( $rc -ne 0 && "${E2E_KEEP_ON_FAIL:-0}" == 1 ) ]]; then
