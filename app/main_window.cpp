@@ -21,6 +21,11 @@
 static const float startTiltX = -130.0f;
 static const float startTurnY = -30.0f;
 
+// One frame per display refresh: the animation needs no more, and a driver
+// left to itself may draw hundreds of frames a second for nothing.
+static const int displayRefreshesPerFrame = 1;
+typedef BOOL(WINAPI *SwapIntervalProc)(int interval);
+
 // Client coordinates of a mouse message: signed 16-bit halves of lParam, so a
 // captured pointer left of or above the client area gives negative numbers.
 static int mouseX(LPARAM lParam) {
@@ -43,9 +48,20 @@ static void setStartOrientation(void) {
     glPopMatrix();
 }
 
+// The entry point belongs to the current context. Without the extension,
+// frames go out as fast as they are drawn.
+void askForSwapPacing(void) {
+    PROC entry = wglGetProcAddress("wglSwapIntervalEXT");
+    if (entry == nullptr) return;
+    // The entry point's real type; the cast passes through void (*)(void),
+    // the one function-pointer type every other may be cast to and from.
+    SwapIntervalProc setSwapInterval = (SwapIntervalProc)(void (*)(void))entry;
+    setSwapInterval(displayRefreshesPerFrame);
+}
+
 // Creation: clock, device context, pixel format and palette, rendering
-// context, lights, camera and start orientation, in that order. A pixel format
-// that cannot be had ends the process inside setupPixelFormat.
+// context, swap pacing, lights, camera and start orientation, in that order.
+// A pixel format that cannot be had ends the process inside setupPixelFormat.
 static void onCreate(HWND window) {
     SetTimer(window, animationTimerId, animationPeriodMs, nullptr);
     scene.hDC = GetDC(window);
@@ -53,6 +69,7 @@ static void onCreate(HWND window) {
     setupPalette(scene.hDC);
     scene.hGLRC = wglCreateContext(scene.hDC);
     wglMakeCurrent(scene.hDC, scene.hGLRC);
+    askForSwapPacing();
     initLighting();
     resetModelView();
     setStartOrientation();

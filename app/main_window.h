@@ -19,4 +19,8 @@ ATOM registerMainClass(HINSTANCE instance);
 // corner, hidden; its creation sets up all rendering before this returns.
 HWND createMainWindow(HINSTANCE instance);
 
+// Asks the driver for one display refresh per buffer swap, where it offers
+// WGL_EXT_swap_control; creation calls it once the context is current.
+void askForSwapPacing(void);
+
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

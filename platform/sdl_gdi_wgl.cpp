@@ -12,12 +12,16 @@
 //   objects with the stock default palette; wglCreateContext (compatibility
 //   profile, so the fixed-function pipeline runs; the current context is left
 //   as it was), wglMakeCurrent, wglDeleteContext, wglGetCurrentContext;
-//   SwapBuffers presenting at most once per display refresh (the driver's
+//   wglGetProcAddress for WGL_EXT_swap_control (wglSwapIntervalEXT and
+//   wglGetSwapIntervalEXT, the interval kept per window); SwapBuffers
+//   presenting at most once per that many display refreshes (the driver's
 //   vsync where it really paces, else the layer waits out the interval itself,
-//   60 Hz when the display reports no rate).
+//   60 Hz when the display reports no rate); one refresh until the program
+//   asks for another interval, at once when it asks for 0.
 // Left out: GDI drawing (brushes, pens, text, bitmaps), the system palette and
 //   WM_PALETTECHANGED broadcasts (no palette display offers OpenGL here),
-//   layer planes, wglShareLists and the wgl extension functions.
+//   layer planes, wglShareLists, the GL functions (the program links them)
+//   and every other wgl extension.
 #include "sdl_internal.h"
 
 #include <algorithm>
@@ -169,8 +173,9 @@ void sleepUntil(double targetMs) {
     while (nanosleep(&delay, &delay) != 0 && errno == EINTR) {}
 }
 
-// Decides how swaps are paced once a context is current on a window.
-void choosePacing(SDL_Window *window) {
+// Decides how swaps are paced while a context is current on a window that
+// asks for refreshesPerSwap display refreshes per swap (0: no pacing).
+void choosePacing(SDL_Window *window, int refreshesPerSwap) {
     SDL_DisplayMode mode;
     int display = SDL_GetWindowDisplayIndex(window);
     double hz = fallbackRefreshHz;
@@ -178,9 +183,48 @@ void choosePacing(SDL_Window *window) {
         hz = mode.refresh_rate;
     qv.refreshIntervalMs = 1000.0 / hz;
     // The offscreen driver accepts vsync and ignores it; Xvfb refuses it.
-    qv.vsyncTrusted = SDL_GL_SetSwapInterval(1) == 0 && !qvInvisibleVideoDriver();
+    if (refreshesPerSwap == 0) {
+        SDL_GL_SetSwapInterval(0);
+        qv.vsyncTrusted = false;
+    } else {
+        qv.vsyncTrusted = SDL_GL_SetSwapInterval(refreshesPerSwap) == 0 && !qvInvisibleVideoDriver();
+    }
     qv.quickSwaps = 0;
 }
+
+// The window the current context draws into, or null.
+QvWindow *currentWindow() {
+    QvGlContext *context = contextFromHandle(qv.currentContext);
+    return context ? windowOfDc(context->currentDc) : nullptr;
+}
+
+// WGL_EXT_swap_control, reached through wglGetProcAddress only (as on Windows).
+BOOL WINAPI swapIntervalEXT(int refreshesPerSwap) {
+    QvWindow *win = currentWindow();
+    if (!win || !win->sdlWindow || refreshesPerSwap < 0) return FALSE;
+    win->swapInterval = refreshesPerSwap;
+    choosePacing(win->sdlWindow, refreshesPerSwap);
+    return TRUE;
+}
+
+int WINAPI getSwapIntervalEXT(void) {
+    QvWindow *win = currentWindow();
+    return win ? win->swapInterval : 0;
+}
+
+struct ExtensionEntry {
+    const char *name;
+    PROC entry;
+};
+// GCC accepts a cast through void (*)(void) between function types.
+template <typename F>
+PROC asProc(F function) {
+    return reinterpret_cast<PROC>(reinterpret_cast<void (*)(void)>(function));
+}
+const ExtensionEntry extensionEntries[] = {
+    {"wglSwapIntervalEXT", asProc(swapIntervalEXT)},
+    {"wglGetSwapIntervalEXT", asProc(getSwapIntervalEXT)},
+};
 
 }  // namespace
 
@@ -419,7 +463,7 @@ BOOL WINAPI wglMakeCurrent(HDC hdc, HGLRC handle) {
     if (current) current->currentDc = nullptr;
     context->currentDc = hdc;
     qv.currentContext = handle;
-    choosePacing(win->sdlWindow);
+    choosePacing(win->sdlWindow, win->swapInterval);
     return TRUE;
 }
 
@@ -436,10 +480,23 @@ HGLRC WINAPI wglGetCurrentContext(void) {
     return qv.currentContext;
 }
 
+PROC WINAPI wglGetProcAddress(LPCSTR name) {
+    // Extension entry points belong to a context: none without one.
+    if (!name || !qv.currentContext) return nullptr;
+    for (const ExtensionEntry &extension : extensionEntries)
+        if (std::strcmp(extension.name, name) == 0) return extension.entry;
+    return nullptr;
+}
+
 BOOL WINAPI SwapBuffers(HDC hdc) {
     QvWindow *win = windowOfDc(hdc);
     if (!win || !win->sdlWindow || !win->glWindow) return FALSE;
-    double interval = qv.refreshIntervalMs;
+    if (win->swapInterval == 0) {
+        SDL_GL_SwapWindow(win->sdlWindow);
+        qv.lastPresentMs = preciseNowMs();
+        return TRUE;
+    }
+    double interval = qv.refreshIntervalMs * win->swapInterval;
     if (qv.vsyncTrusted) {
         double before = qv.lastPresentMs;
         SDL_GL_SwapWindow(win->sdlWindow);

@@ -142,7 +142,10 @@ struct QvWindow {
     SDL_Window *sdlWindow = nullptr;
     Uint32 sdlWindowId = 0;
     bool glWindow = false;  // sdlWindow was made for OpenGL
-    bool mapped = false;    // shown at least once
+    // Display refreshes per SwapBuffers (0: unpaced), 1 until wglSwapIntervalEXT
+    // says otherwise, as WGL_EXT_swap_control defines it and Wine reports it.
+    int swapInterval = 1;
+    bool mapped = false;  // shown at least once
     QvWindowFrame frame;
     int pixelFormat = 0;  // 1-based index into qv.pixelFormats, 0 none
     HDC ownDc = nullptr;  // the private DC of a CS_OWNDC window

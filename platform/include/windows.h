@@ -86,6 +86,7 @@ typedef HANDLE HGDIOBJ;
 typedef LRESULT(CALLBACK *WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef INT_PTR(CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef void(CALLBACK *TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
+typedef INT_PTR(WINAPI *PROC)(void);
 
 /* ---- Word packing -------------------------------------------------------- */
 typedef uintptr_t DWORD_PTR;
@@ -484,6 +485,9 @@ HGLRC WINAPI wglCreateContext(HDC hdc);
 BOOL WINAPI wglMakeCurrent(HDC hdc, HGLRC context);
 BOOL WINAPI wglDeleteContext(HGLRC context);
 HGLRC WINAPI wglGetCurrentContext(void);
+/* Gives the WGL_EXT_swap_control entry points, wglSwapIntervalEXT and
+   wglGetSwapIntervalEXT, while a context is current; null for any other name. */
+PROC WINAPI wglGetProcAddress(LPCSTR name);
 
 /* The program's entry point, called by the layer's start-up. */
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE prevInstance, LPSTR cmdLine, int cmdShow);

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/main_window.h"
 #include "app/redraw.h"
@@ -48,6 +49,29 @@ TEST_F(MainWindowProcTest, TheWindowIsASquareAtTheTopLeftCorner) {
     char title[64] = "";
     GetWindowTextA(window, title, sizeof title);
     EXPECT_STREQ(title, " QUELVARO  by Ostrevan");
+}
+
+struct SwapPacingCase {
+    const char *name;
+    bool driverOffersIt;
+    std::vector<int> intervalsAsked;
+};
+
+const SwapPacingCase swapPacingCases[] = {
+    {"driver with WGL_EXT_swap_control", true, {1}},
+    {"driver without it", false, {}},
+};
+
+TEST_F(MainWindowProcTest, CreationAsksForOneDisplayRefreshPerFrame) {
+    EXPECT_EQ(layerSpy.swapIntervals, std::vector<int>{1});
+    EXPECT_EQ(layerSpy.contextAtSwapInterval, scene.hGLRC) << "asked while the new context is current";
+    for (const SwapPacingCase &c : swapPacingCases) {
+        SCOPED_TRACE(c.name);
+        resetLayerSpy();
+        layerSpy.swapControlMissing = !c.driverOffersIt;
+        askForSwapPacing();
+        EXPECT_EQ(layerSpy.swapIntervals, c.intervalsAsked);
+    }
 }
 
 TEST_F(MainWindowProcTest, TenTicksAddUpTheirStepsOneByOne) {

@@ -156,6 +156,95 @@ TEST_F(GlContexts, DeletingTheCurrentContextLeavesNoneCurrent) {
     EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
 }
 
+typedef BOOL(WINAPI *SwapIntervalProc)(int interval);
+typedef int(WINAPI *GetSwapIntervalProc)(void);
+
+template <typename F>
+F entryPoint(const char *name) {
+    return reinterpret_cast<F>(reinterpret_cast<void (*)(void)>(wglGetProcAddress(name)));
+}
+
+TEST_F(GlContexts, SwapControlComesWithTheCurrentContext) {
+    HWND hwnd = makeWindow("RecordingOwnDc", CS_OWNDC, 64, 64);
+    HDC hdc = GetDC(hwnd);
+    PIXELFORMATDESCRIPTOR want = request(PFD_DOUBLEBUFFER, 16);
+    ASSERT_TRUE(SetPixelFormat(hdc, ChoosePixelFormat(hdc, &want), &want));
+    HGLRC context = wglCreateContext(hdc);
+    EXPECT_EQ(wglGetProcAddress("wglSwapIntervalEXT"), nullptr) << "no context is current yet";
+    ASSERT_TRUE(wglMakeCurrent(hdc, context));
+    struct Lookup {
+        const char *name;
+        bool found;
+    };
+    const Lookup lookups[] = {
+        {"wglSwapIntervalEXT", true},
+        {"wglGetSwapIntervalEXT", true},
+        {"wglswapintervalext", false},
+        {"wglChoosePixelFormatARB", false},
+        {"", false},
+        {nullptr, false},
+    };
+    for (const Lookup &l : lookups)
+        EXPECT_EQ(wglGetProcAddress(l.name) != nullptr, l.found) << (l.name ? l.name : "(null)");
+
+    auto setInterval = entryPoint<SwapIntervalProc>("wglSwapIntervalEXT");
+    auto getInterval = entryPoint<GetSwapIntervalProc>("wglGetSwapIntervalEXT");
+    ASSERT_NE(setInterval, nullptr);
+    ASSERT_NE(getInterval, nullptr);
+    EXPECT_EQ(getInterval(), 1) << "one refresh per swap until the program asks for another interval";
+    EXPECT_EQ(SDL_GL_GetSwapInterval(), 1);
+    struct Step {
+        int asked;
+        BOOL result;
+        int interval;
+    };
+    const Step steps[] = {
+        {2, TRUE, 2},
+        {-1, FALSE, 2},  // refused, the last one stays
+        {1, TRUE, 1},
+        {0, TRUE, 0},
+    };
+    for (const Step &s : steps) {
+        EXPECT_EQ(setInterval(s.asked), s.result) << "asked " << s.asked;
+        EXPECT_EQ(getInterval(), s.interval) << "asked " << s.asked;
+        EXPECT_EQ(SDL_GL_GetSwapInterval(), s.interval) << "asked " << s.asked << ": the driver is asked too";
+    }
+    ASSERT_TRUE(wglMakeCurrent(nullptr, nullptr));
+    EXPECT_FALSE(setInterval(2)) << "no context is current";
+    ASSERT_TRUE(wglMakeCurrent(hdc, context));
+    EXPECT_EQ(getInterval(), 0) << "the window keeps its interval";
+    EXPECT_EQ(SDL_GL_GetSwapInterval(), 0);
+    wglDeleteContext(context);
+}
+
+TEST_F(GlContexts, PacedSwapsWaitOutTheirRefreshes) {
+    HWND hwnd = makeWindow("RecordingOwnDc", CS_OWNDC, 64, 64);
+    HDC hdc = GetDC(hwnd);
+    PIXELFORMATDESCRIPTOR want = request(PFD_DOUBLEBUFFER, 16);
+    ASSERT_TRUE(SetPixelFormat(hdc, ChoosePixelFormat(hdc, &want), &want));
+    HGLRC context = wglCreateContext(hdc);
+    ASSERT_TRUE(wglMakeCurrent(hdc, context));
+    auto setInterval = entryPoint<SwapIntervalProc>("wglSwapIntervalEXT");
+    ASSERT_NE(setInterval, nullptr);
+    // The offscreen driver's vsync does not wait, so the layer sleeps; after
+    // the first swap each one comes at least its refreshes after the last.
+    struct Case {
+        int refreshesPerSwap;
+        int swaps;
+    };
+    const Case cases[] = {{1, 6}, {2, 4}, {3, 3}};
+    for (const Case &c : cases) {
+        ASSERT_TRUE(setInterval(c.refreshesPerSwap));
+        Uint64 start = SDL_GetPerformanceCounter();
+        for (int i = 0; i < c.swaps; i++) ASSERT_TRUE(SwapBuffers(hdc));
+        double elapsedMs = static_cast<double>(SDL_GetPerformanceCounter() - start) * 1000.0 /
+                           static_cast<double>(SDL_GetPerformanceFrequency());
+        EXPECT_GE(elapsedMs, (c.swaps - 1) * c.refreshesPerSwap * qv.refreshIntervalMs)
+            << c.swaps << " swaps at " << c.refreshesPerSwap << " refreshes each";
+    }
+    wglDeleteContext(context);
+}
+
 using Palettes = LayerTest;
 
 TEST_F(Palettes, PalettesAreRealObjects) {

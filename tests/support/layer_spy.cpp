@@ -21,6 +21,24 @@ int WINAPI __real_DescribePixelFormat(HDC hdc, int format, UINT bytes, LPPIXELFO
 HPALETTE WINAPI __real_CreatePalette(const LOGPALETTE *palette);
 HPALETTE WINAPI __real_SelectPalette(HDC hdc, HPALETTE palette, BOOL forceBackground);
 UINT WINAPI __real_RealizePalette(HDC hdc);
+PROC WINAPI __real_wglGetProcAddress(LPCSTR name);
+
+typedef BOOL(WINAPI *SwapIntervalProc)(int interval);
+static SwapIntervalProc layerSwapInterval = nullptr;
+
+static BOOL WINAPI spySwapInterval(int interval) {
+    layerSpy.swapIntervals.push_back(interval);
+    layerSpy.contextAtSwapInterval = wglGetCurrentContext();
+    return layerSwapInterval(interval);
+}
+
+PROC WINAPI __wrap_wglGetProcAddress(LPCSTR name) {
+    PROC entry = __real_wglGetProcAddress(name);
+    if (entry == nullptr || std::strcmp(name, "wglSwapIntervalEXT") != 0) return entry;
+    if (layerSpy.swapControlMissing) return nullptr;
+    layerSwapInterval = reinterpret_cast<SwapIntervalProc>(reinterpret_cast<void (*)(void)>(entry));
+    return reinterpret_cast<PROC>(reinterpret_cast<void (*)(void)>(spySwapInterval));
+}
 
 BOOL WINAPI __wrap_SwapBuffers(HDC hdc) {
     layerSpy.swapBuffersCalls++;

@@ -4,6 +4,8 @@
 // call the application makes goes through __wrap_<call> in layer_spy.cpp
 // first. The spy counts the calls and passes them on to the real layer; it
 // fails them, or describes another pixel format, only when a test asks.
+// wglGetProcAddress hands out a spy in front of the layer's
+// wglSwapIntervalEXT, which records each interval asked for.
 // MessageBoxA never reaches the layer in the suite: a modal box would wait
 // for a person. The spy writes one line for it on stderr instead,
 //
@@ -45,6 +47,13 @@ struct LayerSpy {
     WORD paletteVersion = 0;
     WORD paletteCount = 0;
     std::vector<PALETTEENTRY> paletteEntries;
+    // wglGetProcAddress finds no wglSwapIntervalEXT, as with a driver
+    // without WGL_EXT_swap_control.
+    bool swapControlMissing = false;
+    // Every interval handed to wglSwapIntervalEXT, and the context current
+    // at the last of them.
+    std::vector<int> swapIntervals;
+    HGLRC contextAtSwapInterval = nullptr;
     // The owner the error box should have, for its stderr line.
     HWND expectedBoxOwner = nullptr;
 };
