@@ -48,8 +48,8 @@ static void setStartOrientation(void) {
     glPopMatrix();
 }
 
-// The entry point belongs to the current context. Without the extension,
-// frames go out as fast as they are drawn.
+// The entry point belongs to the current context. Without the extension the
+// driver's own setting decides how often frames go out.
 void askForSwapPacing(void) {
     PROC entry = wglGetProcAddress("wglSwapIntervalEXT");
     if (entry == nullptr) return;
