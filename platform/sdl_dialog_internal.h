@@ -94,6 +94,23 @@ int qvTextWidth(const QvFont *font, const char *text, size_t length);
 void qvCloseFonts();
 
 // ===========================================================================
+// Text as GDI measures and breaks it (sdl_gdi_text.cpp)
+// ===========================================================================
+
+// Width of a Latin-1 text: the sum of its characters' whole-pixel advances,
+// as GetTextExtentPoint32 measures.
+int qvTextAdvances(const QvFont *font, const char *text, size_t length);
+
+// The lines of a text broken within width as DrawText with DT_WORDBREAK
+// breaks it (blanks that end a line stay with it).
+std::vector<std::string> qvBreakText(const QvFont *font, const std::string &text, int width);
+
+// The handle of an open font (WM_GETFONT), and the font of a handle (null
+// for anything else).
+HFONT qvFontHandle(const QvFont *font);
+const QvFont *qvFontFromHandle(HFONT handle);
+
+// ===========================================================================
 // Dialogs (sdl_dialog.cpp)
 // ===========================================================================
 

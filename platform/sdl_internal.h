@@ -168,6 +168,7 @@ struct QvDc {
     HWND window = nullptr;       // null for the screen DC
     bool own = false;            // the private DC of a CS_OWNDC window
     HPALETTE palette = nullptr;  // selected palette (the stock one at first)
+    HFONT font = nullptr;        // selected font (null: the default dialog font)
 };
 
 struct QvPalette {
@@ -248,8 +249,9 @@ struct QvFont {
     std::string family;  // the family fontconfig found
     std::string file;
     int pointSize = 0;
-    int averageWidth = 0;  // (width of "A..Za..z" / 26 + 1) / 2, as Windows computes it
-    int height = 0;        // the font's cell height in pixels
+    int averageWidth = 0;    // (width of "A..Za..z" / 26 + 1) / 2, as Windows computes it
+    int height = 0;          // the font's cell height in pixels
+    HFONT handle = nullptr;  // given out on first request (qvFontHandle)
 };
 
 // What one fontconfig match gave.

@@ -201,6 +201,45 @@ typedef struct tagLOGPALETTE {
     PALETTEENTRY palPalEntry[1];
 } LOGPALETTE, *LPLOGPALETTE;
 
+typedef struct tagSIZE {
+    LONG cx;
+    LONG cy;
+} SIZE, *LPSIZE;
+
+typedef struct tagTEXTMETRICA {
+    LONG tmHeight;
+    LONG tmAscent;
+    LONG tmDescent;
+    LONG tmInternalLeading;
+    LONG tmExternalLeading;
+    LONG tmAveCharWidth;
+    LONG tmMaxCharWidth;
+    LONG tmWeight;
+    LONG tmOverhang;
+    LONG tmDigitizedAspectX;
+    LONG tmDigitizedAspectY;
+    BYTE tmFirstChar;
+    BYTE tmLastChar;
+    BYTE tmDefaultChar;
+    BYTE tmBreakChar;
+    BYTE tmItalic;
+    BYTE tmUnderlined;
+    BYTE tmStruckOut;
+    BYTE tmPitchAndFamily;
+    BYTE tmCharSet;
+} TEXTMETRICA, *LPTEXTMETRICA;
+
+#define CCHILDREN_SCROLLBAR 5
+typedef struct tagSCROLLBARINFO {
+    DWORD cbSize;
+    RECT rcScrollBar;
+    int dxyLineButton;
+    int xyThumbTop;
+    int xyThumbBottom;
+    int reserved;
+    DWORD rgstate[CCHILDREN_SCROLLBAR + 1];
+} SCROLLBARINFO, *PSCROLLBARINFO, *LPSCROLLBARINFO;
+
 /* ---- Window messages ----------------------------------------------------- */
 #define WM_NULL 0x0000
 #define WM_CREATE 0x0001
@@ -220,6 +259,7 @@ typedef struct tagLOGPALETTE {
 #define WM_GETTEXTLENGTH 0x000E
 #define WM_SHOWWINDOW 0x0018
 #define WM_SETFONT 0x0030
+#define WM_GETFONT 0x0031
 #define WM_NCCREATE 0x0081
 #define WM_NCDESTROY 0x0082
 #define WM_KEYDOWN 0x0100
@@ -280,8 +320,11 @@ typedef struct tagLOGPALETTE {
 #define WS_MAXIMIZEBOX 0x00010000L
 #define WS_OVERLAPPEDWINDOW (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
 #define WS_EX_DLGMODALFRAME 0x00000001L
+#define WS_EX_NOPARENTNOTIFY 0x00000004L
 #define WS_EX_TOPMOST 0x00000008L
 #define WS_EX_CLIENTEDGE 0x00000200L
+#define WS_EX_WINDOWEDGE 0x00000100L
+#define WS_EX_CONTROLPARENT 0x00010000L
 #define WS_EX_STATICEDGE 0x00020000L
 #define CW_USEDEFAULT ((int)0x80000000)
 
@@ -309,6 +352,16 @@ typedef struct tagLOGPALETTE {
 /* GetSystemMetrics */
 #define SM_CXSCREEN 0
 #define SM_CYSCREEN 1
+#define SM_CXVSCROLL 2
+#define SM_CYCAPTION 4
+#define SM_CXBORDER 5
+#define SM_CYBORDER 6
+#define SM_CXDLGFRAME 7
+#define SM_CYDLGFRAME 8
+#define SM_CYVTHUMB 9
+#define SM_CXEDGE 45
+#define SM_CYEDGE 46
+#define SM_CYVSCROLL 20
 
 /* PeekMessage */
 #define PM_NOREMOVE 0x0000
@@ -353,18 +406,21 @@ typedef struct tagLOGPALETTE {
 
 /* ---- Dialogs and controls ------------------------------------------------ */
 #define DS_SETFONT 0x40L
+#define DS_3DLOOK 0x0004L
 #define DS_MODALFRAME 0x80L
 #define DS_CENTER 0x0800L
 
 #define BS_PUSHBUTTON 0x00000000L
 #define BS_DEFPUSHBUTTON 0x00000001L
 #define BS_GROUPBOX 0x00000007L
+#define BS_TYPEMASK 0x0000000FL
 #define BN_CLICKED 0
 
 #define SS_LEFT 0x00000000L
 #define SS_CENTER 0x00000001L
 #define SS_ICON 0x00000003L
 #define SS_SUNKEN 0x00001000L
+#define SS_TYPEMASK 0x0000001FL
 
 #define SBS_HORZ 0x0000L
 #define SBS_VERT 0x0001L
@@ -381,6 +437,23 @@ typedef struct tagLOGPALETTE {
 #define SB_TOP 6
 #define SB_BOTTOM 7
 #define SB_ENDSCROLL 8
+#define OBJID_CLIENT ((LONG)0xFFFFFFFC)
+
+/* GetWindow */
+#define GW_HWNDFIRST 0
+#define GW_HWNDLAST 1
+#define GW_HWNDNEXT 2
+#define GW_HWNDPREV 3
+#define GW_OWNER 4
+#define GW_CHILD 5
+
+/* DrawText */
+#define DT_TOP 0x00000000
+#define DT_LEFT 0x00000000
+#define DT_SINGLELINE 0x00000020
+#define DT_WORDBREAK 0x00000010
+#define DT_CALCRECT 0x00000400
+#define DT_NOPREFIX 0x00000800
 
 /* Resource languages, for the resource script */
 #define LANG_NEUTRAL 0x00
@@ -442,6 +515,12 @@ HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
 int WINAPI GetSystemMetrics(int index);
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
+HWND WINAPI GetWindow(HWND hwnd, UINT relation);
+int WINAPI GetClassNameA(HWND hwnd, LPSTR className, int maxCount);
+BOOL WINAPI OffsetRect(LPRECT rect, int dx, int dy);
+BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle);
+HWND WINAPI SetFocus(HWND hwnd);
+HWND WINAPI GetFocus(void);
 
 /* ---- Messages, timers and capture (sdl_message.cpp) ----------------------- */
 BOOL WINAPI PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -462,6 +541,9 @@ HWND WINAPI CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND own
                                LPARAM initParam);
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
 HWND WINAPI GetDlgItem(HWND dialog, int id);
+int WINAPI GetDlgCtrlID(HWND hwnd);
+BOOL WINAPI MapDialogRect(HWND dialog, LPRECT rect);
+BOOL WINAPI GetScrollBarInfo(HWND hwnd, LONG object, PSCROLLBARINFO info);
 int WINAPI SetScrollPos(HWND hwnd, int bar, int pos, BOOL redraw);
 int WINAPI GetScrollPos(HWND hwnd, int bar);
 BOOL WINAPI SetScrollRange(HWND hwnd, int bar, int minPos, int maxPos, BOOL redraw);
@@ -469,6 +551,12 @@ BOOL WINAPI GetScrollRange(HWND hwnd, int bar, int *minPos, int *maxPos);
 
 /* ---- Message box (sdl_msgbox.cpp) ----------------------------------------- */
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+
+/* ---- Text (sdl_gdi_text.cpp) ---------------------------------------------- */
+HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ object);
+BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR text, int count, LPSIZE size);
+BOOL WINAPI GetTextMetricsA(HDC hdc, LPTEXTMETRICA metrics);
+int WINAPI DrawTextA(HDC hdc, LPCSTR text, int count, LPRECT rect, UINT format);
 
 /* ---- GDI and WGL (sdl_gdi_wgl.cpp) ---------------------------------------- */
 int WINAPI ChoosePixelFormat(HDC hdc, const PIXELFORMATDESCRIPTOR *pfd);
