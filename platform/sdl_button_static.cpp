@@ -5,16 +5,19 @@
 // Implemented:
 //   BUTTON   BS_PUSHBUTTON and BS_DEFPUSHBUTTON: raised, pushed in while the
 //            mouse holds it, WM_COMMAND (id, BN_CLICKED) to the parent when
-//            the button is released over it; BS_GROUPBOX: an etched frame with
-//            its text, transparent to the mouse.
-//   STATIC   SS_LEFT (word-wrapped text), SS_ICON (the icon named "#number",
-//            the control sized to it), SS_SUNKEN, WS_BORDER; transparent to
-//            the mouse, as statics without SS_NOTIFY are.
+//            the button is released over it; a press gives it the focus,
+//            which it shows with the dotted focus rectangle; BS_GROUPBOX: an
+//            etched frame with its text, transparent to the mouse.
+//   STATIC   SS_LEFT (text broken into lines as DrawText breaks it),
+//            SS_CENTER, SS_ICON (the icon named "#number", the control sized
+//            to it, edges included, and the icon drawn in what the edges
+//            leave), SS_SUNKEN (WS_EX_STATICEDGE, as Windows gives it);
+//            transparent to the mouse, as statics without SS_NOTIFY are.
 //   Controls without WS_VISIBLE exist and take messages but are never drawn;
 //   disabled controls draw their text greyed.
-// Left out: keyboard and focus (no focus rectangle, no Space key), check
-//   boxes, radio buttons, owner-draw, BM_* / STM_* messages, WM_CTLCOLOR*,
-//   '&' mnemonics (the '&' is dropped and nothing is underlined).
+// Left out: keyboard (no Space key), check boxes, radio buttons, owner-draw,
+//   BM_* / STM_* messages, WM_CTLCOLOR*, '&' mnemonics (the '&' is dropped
+//   and nothing is underlined).
 #include "sdl_dialog_internal.h"
 
 #include <strings.h>
@@ -81,6 +84,8 @@ void paintPushButton(QvWindow *win, const QvCanvas &c) {
     qvInset(&x, &y, &w, &h, 2);
     int shift = pushed ? 1 : 0;  // the text sinks with the button
     drawCentredText(c, qvControlFont(win), win->text, x + shift, y + shift, w, h, win->enabled);
+    // The button with the focus: dots just inside its edges.
+    if (GetFocus() == win->handle) qvDrawFocusRect(c, x, y, w, h);
 }
 
 // Where a group box's text starts, and the room left around it.
@@ -129,6 +134,12 @@ LRESULT CALLBACK qvButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         button->tracking = true;
         button->pushed = true;
         SetCapture(hwnd);
+        // A pressed button takes the focus (the one that had it draws itself without).
+        SetFocus(hwnd);
+        qvRedrawControl(hwnd);
+        return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
         qvRedrawControl(hwnd);
         return 0;
     case WM_MOUSEMOVE:
@@ -185,13 +196,9 @@ struct QvStatic {
     HICON icon = nullptr;  // SS_ICON: the icon shown
 };
 
-// The pixels WS_BORDER and SS_SUNKEN take on each side.
-int staticFrameWidth(DWORD style) {
-    return ((style & WS_BORDER) ? 1 : 0) + ((style & SS_SUNKEN) ? 1 : 0);
-}
-
 // Loads the icon an SS_ICON static names with its text ("#32512" or a
-// number) and sizes the control to it, keeping its top-left corner.
+// number) and sizes the control to it, edges included, keeping its top-left
+// corner; the edges take their share of the icon's room, as on Windows.
 void setUpIconStatic(HWND hwnd, QvWindow *win, QvStatic *data) {
     const char *name = win->text.c_str();
     if (*name == '#') name++;
@@ -199,8 +206,7 @@ void setUpIconStatic(HWND hwnd, QvWindow *win, QvStatic *data) {
     data->icon = id > 0 ? qvLoadProgramIcon(id) : nullptr;
     SDL_Surface *image = qvIconImage(data->icon);
     if (!image) return;
-    int frame = 2 * staticFrameWidth(win->style);
-    MoveWindow(hwnd, win->rect.left, win->rect.top, image->w + frame, image->h + frame, FALSE);
+    MoveWindow(hwnd, win->rect.left, win->rect.top, image->w, image->h, FALSE);
 }
 
 }  // namespace
@@ -210,6 +216,10 @@ LRESULT CALLBACK qvStaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     if (!win) return 0;
     QvStatic *data = static_cast<QvStatic *>(win->classData);
     switch (msg) {
+    case WM_NCCREATE:
+        // A sunken static wears the static edge, outside its client area.
+        if (win->style & SS_SUNKEN) win->exStyle |= WS_EX_STATICEDGE;
+        return DefWindowProcA(hwnd, msg, wParam, lParam);
     case WM_CREATE:
         data = new QvStatic;
         win->classData = data;
@@ -231,19 +241,19 @@ LRESULT CALLBACK qvStaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 void qvPaintStatic(QvWindow *win, const QvCanvas &c) {
     int x = 0, y = 0, w = win->clientWidth, h = win->clientHeight;
     qvFill(c, x, y, w, h, qvColorFace);
-    qvDrawControlFrames(c, win->style, &x, &y, &w, &h);
     QvCanvas inner = qvClippedTo(c, x, y, w, h);
     const QvStatic *data = static_cast<const QvStatic *>(win->classData);
     DWORD type = win->style & staticTypeMask;
     if (type == SS_ICON) {
+        // The icon shrinks into what the edges leave of its room.
         SDL_Surface *image = data ? qvIconImage(data->icon) : nullptr;
-        if (image && c.surface) qvBlitClipped(inner, image, x, y);
+        if (image && c.surface) qvBlitScaled(inner, image, x, y, w, h);
         return;
     }
     const QvFont *font = qvControlFont(win);
     if (!font) return;
     int lineY = y;
-    for (const std::string &line : qvWrapText(font, win->text, w)) {
+    for (const std::string &line : qvBreakText(font, win->text, w)) {
         int lineX = x;
         if (type == SS_CENTER) lineX = x + (w - qvDisplayWidth(font, line)) / 2;
         if (win->enabled)

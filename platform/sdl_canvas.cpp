@@ -1,5 +1,5 @@
 // sdl_canvas.cpp: drawing in the classic Windows look onto a window surface:
-// fills, frames and edges, text (measured and word-wrapped) and images, each
+// fills, frames and edges, text and images, each
 // clipped to the part of the surface a control may touch; and what every
 // control does to be drawn again.
 //
@@ -7,9 +7,10 @@
 // the controls drawn with it (sdl_button_static.cpp, sdl_scrollbar.cpp).
 //
 // Implemented: solid fills, one-pixel frames, raised and etched edges, the
-//   frames WS_BORDER and SS_SUNKEN ask for, text in a colour or greyed (as a
-//   disabled control's), word wrapping as a word-wrapped static text does,
-//   images blitted within the clip. Window texts are ANSI (Latin-1) and
+//   sunken edges of WS_EX_CLIENTEDGE and WS_EX_STATICEDGE, the dotted focus
+//   rectangle, text in a colour or greyed (as a disabled control's; measured
+//   and broken into lines in sdl_gdi_text.cpp), images blitted within the
+//   clip. Window texts are ANSI (Latin-1) and
 //   turned into UTF-8 for SDL_ttf; '&' mnemonics are dropped.
 // Left out: GDI drawing calls (no HDC drawing: controls draw straight onto
 //   the surface), pens and brushes, system colours (the classic colours are
@@ -52,9 +53,11 @@ static std::string displayText(const std::string &ansi) {
     return utf8;
 }
 
-// Width of a text as it will be drawn.
+// Width of a text as it will be drawn: its mnemonic marks do not show.
 int qvDisplayWidth(const QvFont *font, const std::string &text) {
-    std::string shown = displayText(text);
+    std::string shown;
+    for (size_t i = 0; i < text.size(); i++)
+        if (text[i] != '&' || (i + 1 < text.size() && text[i + 1] == '&' && ++i)) shown += text[i];
     return qvTextWidth(font, shown.c_str(), shown.size());
 }
 
@@ -66,6 +69,16 @@ void qvBlitClipped(const QvCanvas &canvas, SDL_Surface *image, int x, int y) {
     SDL_GetClipRect(canvas.surface, &oldClip);
     SDL_SetClipRect(canvas.surface, &canvas.clip);
     SDL_BlitSurface(image, nullptr, canvas.surface, &target);
+    SDL_SetClipRect(canvas.surface, &oldClip);
+}
+
+void qvBlitScaled(const QvCanvas &canvas, SDL_Surface *image, int x, int y, int w, int h) {
+    if (w <= 0 || h <= 0) return;
+    SDL_Rect target = {canvas.originX + x, canvas.originY + y, w, h};
+    SDL_Rect oldClip;
+    SDL_GetClipRect(canvas.surface, &oldClip);
+    SDL_SetClipRect(canvas.surface, &canvas.clip);
+    SDL_BlitScaled(image, nullptr, canvas.surface, &target);
     SDL_SetClipRect(canvas.surface, &oldClip);
 }
 
@@ -117,16 +130,36 @@ void qvInset(int *x, int *y, int *w, int *h, int n) {
     *x += n, *y += n, *w -= 2 * n, *h -= 2 * n;
 }
 
-// Draws the frames a WS_BORDER and SS_SUNKEN ask for, outermost first, and
-// shrinks the rectangle to what is left inside them.
-void qvDrawControlFrames(const QvCanvas &c, DWORD style, int *x, int *y, int *w, int *h) {
-    if (style & WS_BORDER) {
-        qvDrawFrame(c, *x, *y, *w, *h, qvColorFrame, qvColorFrame);
-        qvInset(x, y, w, h, 1);
+// The 3-D edges of a child window of w x h pixels, outermost first: the
+// static edge (WS_EX_STATICEDGE) one sunken ring, the client edge
+// (WS_EX_CLIENTEDGE) a sunken ring with a darker one inside.
+void qvDrawChildEdges(const QvCanvas &c, DWORD exStyle, int w, int h) {
+    int x = 0, y = 0;
+    if (exStyle & WS_EX_STATICEDGE) {
+        qvDrawFrame(c, x, y, w, h, qvColorShadow, qvColorHighlight);
+        qvInset(&x, &y, &w, &h, 1);
     }
-    if (style & SS_SUNKEN) {
-        qvDrawFrame(c, *x, *y, *w, *h, qvColorShadow, qvColorHighlight);
-        qvInset(x, y, w, h, 1);
+    if (exStyle & WS_EX_CLIENTEDGE) {
+        qvDrawFrame(c, x, y, w, h, qvColorShadow, qvColorHighlight);
+        qvDrawFrame(c, x + 1, y + 1, w - 2, h - 2, qvColorDarkShadow, qvColorLight);
+    }
+}
+
+// Windows' focus rectangle: every other pixel of a one-pixel frame, the dots
+// lined up across the whole window (on pixels whose coordinates add up to an
+// even number).
+void qvDrawFocusRect(const QvCanvas &c, int x, int y, int w, int h) {
+    if (w <= 0 || h <= 0) return;
+    auto dot = [&c](int px, int py) {
+        if (((c.originX + px + c.originY + py) & 1) == 0) qvFill(c, px, py, 1, 1, qvColorText);
+    };
+    for (int i = 0; i < w; i++) {
+        dot(x + i, y);
+        dot(x + i, y + h - 1);
+    }
+    for (int j = 1; j + 1 < h; j++) {
+        dot(x, y + j);
+        dot(x + w - 1, y + j);
     }
 }
 
@@ -136,57 +169,6 @@ QvCanvas qvClippedTo(const QvCanvas &c, int x, int y, int w, int h) {
     SDL_Rect area = {c.originX + x, c.originY + y, std::max(0, w), std::max(0, h)};
     if (!SDL_IntersectRect(&area, &c.clip, &inner.clip)) inner.clip = SDL_Rect{0, 0, 0, 0};
     return inner;
-}
-
-// ===========================================================================
-// Text layout
-// ===========================================================================
-
-std::vector<std::string> qvWrapText(const QvFont *font, const std::string &text, int width) {
-    std::vector<std::string> lines;
-    std::string line;    // the line being built
-    std::string blanks;  // blanks after its last word, kept unless the line breaks there
-    bool lineHasWord = false;
-    size_t i = 0;
-    auto breakLine = [&]() {
-        lines.push_back(line);
-        line.clear();
-        blanks.clear();
-        lineHasWord = false;
-    };
-    while (i < text.size()) {
-        char c = text[i];
-        if (c == '\n' || c == '\r') {
-            breakLine();
-            i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
-            continue;
-        }
-        if (c == ' ' || c == '\t') {
-            blanks += ' ';
-            i++;
-            continue;
-        }
-        size_t end = i;
-        while (end < text.size() && text[end] != ' ' && text[end] != '\t' && text[end] != '\n' && text[end] != '\r')
-            end++;
-        std::string word = text.substr(i, end - i);
-        std::string candidate = lineHasWord ? line + blanks + word : word;
-        if (lineHasWord && qvDisplayWidth(font, candidate) > width) {
-            // The word goes to the next line; the blanks before it vanish.
-            breakLine();
-            candidate = word;
-        } else if (!lineHasWord && !lines.empty()) {
-            candidate = word;  // blanks at the start of a wrapped line vanish too
-        } else if (!lineHasWord) {
-            candidate = blanks + word;  // the text's own leading blanks stay
-        }
-        line = candidate;
-        blanks.clear();
-        lineHasWord = true;
-        i = end;
-    }
-    if (lineHasWord || !line.empty()) lines.push_back(line);
-    return lines;
 }
 
 // ===========================================================================

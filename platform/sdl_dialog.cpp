@@ -9,21 +9,27 @@
 //   CreateDialogParamA: the template found by name (or number) in the
 //   program's script whatever the instance; dialog units turned into pixels
 //   from the template font's average character width and height, as
-//   MapDialogRect does; the window created hidden with its client area of the
-//   template's size, placed relative to the owner's client area (or to the
-//   screen without an owner); every control created in template order;
-//   WM_INITDIALOG (first tab stop, the init parameter) to the dialog procedure
-//   before the dialog shows, then shown when the template says WS_VISIBLE.
-//   The dialog manager's default handling around the procedure: what the
-//   procedure returns 0 for falls to it; WM_CLOSE becomes the IDCANCEL
-//   command (posted, as Windows does); WM_PAINT draws the dialog and all its
-//   visible controls. EndDialog (records the result and hides the dialog, as
-//   for a modeless dialog on Windows: DestroyWindow frees it), GetDlgItem.
-//   Without WS_SYSMENU the window manager is told the window has no close
-//   box (X11 Motif hints); a close request that still comes becomes IDCANCEL.
+//   MapDialogRect does; the window created hidden, its client area the
+//   template's rectangle counted from the owner's client area (or from the
+//   screen without an owner), the window manager's frame around it; the
+//   styles Windows adds (WS_CLIPSIBLINGS, DS_3DLOOK, WS_EX_WINDOWEDGE,
+//   WS_EX_CONTROLPARENT); every control created in template order, with
+//   WS_EX_NOPARENTNOTIFY, and a WS_BORDER turned into the 3-D
+//   WS_EX_CLIENTEDGE of Windows' dialogs; WM_INITDIALOG (first tab stop, the
+//   init parameter) to the dialog procedure before the dialog shows, the
+//   focus to the first tab stop when it returns nonzero, then shown when the
+//   template says WS_VISIBLE. The dialog manager's default handling around
+//   the procedure: what the procedure returns 0 for falls to it; WM_CLOSE
+//   becomes the IDCANCEL command (posted, as Windows does); WM_PAINT draws the
+//   dialog and all its visible controls with their edges; WM_GETFONT gives
+//   the template's font. EndDialog (records the result and hides the dialog,
+//   as for a modeless dialog on Windows: DestroyWindow frees it), GetDlgItem,
+//   GetDlgCtrlID, MapDialogRect. Without WS_SYSMENU the window manager is
+//   told the window has no close box (X11 Motif hints); a close request that
+//   still comes becomes IDCANCEL.
 // Left out: modal dialogs (DialogBoxParamA), DLGTEMPLATE in memory, the
 //   dialog manager's keyboard interface (IsDialogMessageA, Tab, Enter, Esc,
-//   default-button handling, focus), DWLP_MSGRESULT, WM_SETFONT/WM_GETFONT,
+//   the default button following the focus), DWLP_MSGRESULT, WM_SETFONT,
 //   DS_CENTER and DS_ABSALIGN, WM_PARENTNOTIFY.
 #include "sdl_dialog_internal.h"
 
@@ -61,9 +67,17 @@ void paintChildren(QvWindow *parent, const QvCanvas &canvas) {
     for (auto it = children.rbegin(); it != children.rend(); ++it) {
         QvWindow *child = qvWindowFromHandle(*it);
         if (!child || !child->visible) continue;
-        QvCanvas inner = canvas;
-        inner.originX = canvas.originX + child->rect.left;
-        inner.originY = canvas.originY + child->rect.top;
+        // The edges are drawn around the client area, which the control draws.
+        int edge = qvChildEdge(child);
+        QvCanvas outer = qvClippedTo(canvas, child->rect.left, child->rect.top, child->rect.right - child->rect.left,
+                                     child->rect.bottom - child->rect.top);
+        outer.originX = canvas.originX + child->rect.left;
+        outer.originY = canvas.originY + child->rect.top;
+        qvDrawChildEdges(outer, child->exStyle, child->rect.right - child->rect.left,
+                         child->rect.bottom - child->rect.top);
+        QvCanvas inner = outer;
+        inner.originX += edge;
+        inner.originY += edge;
         qvPaintControl(child, inner);
         paintChildren(child, inner);
     }
@@ -103,6 +117,10 @@ LRESULT defaultDialogHandling(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_PAINT:
         paintDialog(hwnd);
         return 0;
+    case WM_GETFONT: {
+        QvDialog *dialog = qvDialogOf(qvWindowFromHandle(hwnd));
+        return reinterpret_cast<LRESULT>(dialog ? qvFontHandle(dialog->font) : nullptr);
+    }
     default:
         return DefWindowProcA(hwnd, msg, wParam, lParam);
     }
@@ -155,9 +173,13 @@ bool createControls(HWND hwnd, const QvDialogTemplate &tmpl, const QvDialog &dia
         std::string text = item.textResource ? "#" + std::to_string(item.textResource) : item.text;
         // Control ids are 16 bits in a template: -1 becomes 0xFFFF.
         HMENU id = qvHandle<HMENU>((WORD)item.id);
+        // Windows' dialogs are 3-D: a control's black border becomes a sunken edge.
+        DWORD style = item.style | WS_CHILD;
+        DWORD exStyle = item.exStyle | WS_EX_NOPARENTNOTIFY | ((style & WS_BORDER) ? WS_EX_CLIENTEDGE : 0);
+        style &= ~WS_BORDER;
         HWND control =
-            qvCreateWindow(item.exStyle, item.className.c_str(), text.c_str(), item.style | WS_CHILD, r.left, r.top,
-                           r.right - r.left, r.bottom - r.top, hwnd, id, instance, nullptr, QV_CREATE_DEFAULT);
+            qvCreateWindow(exStyle, item.className.c_str(), text.c_str(), style, r.left, r.top, r.right - r.left,
+                           r.bottom - r.top, hwnd, id, instance, nullptr, QV_CREATE_DEFAULT);
         if (!control) {
             qvError("dialog \"%s\": cannot create its %s control %d", tmpl.name.c_str(), item.className.c_str(),
                     item.id);
@@ -248,10 +270,12 @@ HWND WINAPI CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND own
     // The position counts from the owner's client area, or from the screen.
     POINT origin = {frame.left, frame.top};
     if (owner) ClientToScreen(owner, &origin);
-    DWORD exStyle = tmpl->exStyle | ((tmpl->style & DS_MODALFRAME) ? WS_EX_DLGMODALFRAME : 0);
-    HWND hwnd = qvCreateWindow(exStyle, qvDialogClassName, tmpl->caption.c_str(), tmpl->style & ~WS_VISIBLE, origin.x,
-                               origin.y, frame.right - frame.left, frame.bottom - frame.top, owner, nullptr, instance,
-                               nullptr, QV_CREATE_CLIENT_SIZE);
+    DWORD exStyle = tmpl->exStyle | WS_EX_WINDOWEDGE | WS_EX_CONTROLPARENT |
+                    ((tmpl->style & DS_MODALFRAME) ? WS_EX_DLGMODALFRAME : 0);
+    DWORD style = (tmpl->style | WS_CLIPSIBLINGS | DS_3DLOOK) & ~WS_VISIBLE;
+    HWND hwnd = qvCreateWindow(exStyle, qvDialogClassName, tmpl->caption.c_str(), style, origin.x, origin.y,
+                               frame.right - frame.left, frame.bottom - frame.top, owner, nullptr, instance, nullptr,
+                               QV_CREATE_CLIENT_RECT);
     QvWindow *win = qvWindowFromHandle(hwnd);
     if (!win) return nullptr;
     win->classData = dialog.release();
@@ -264,7 +288,10 @@ HWND WINAPI CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND own
     }
     // The dialog procedure takes over from here: WM_INITDIALOG is its first message.
     record->proc = dialogFunc;
-    SendMessageA(hwnd, WM_INITDIALOG, reinterpret_cast<WPARAM>(firstTabStop(hwnd)), initParam);
+    HWND first = firstTabStop(hwnd);
+    // Nonzero: the dialog manager sets the focus; zero: the procedure did.
+    if (SendMessageA(hwnd, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), initParam) && IsWindow(first))
+        SetFocus(first);
     if (!IsWindow(hwnd)) return nullptr;
     if ((tmpl->style & WS_VISIBLE) && !IsWindowVisible(hwnd)) ShowWindow(hwnd, SW_SHOWNORMAL);
     return IsWindow(hwnd) ? hwnd : nullptr;
@@ -275,6 +302,22 @@ BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {
     if (!record) return FALSE;
     record->result = result;
     ShowWindow(dialog, SW_HIDE);
+    return TRUE;
+}
+
+int WINAPI GetDlgCtrlID(HWND hwnd) {
+    QvWindow *win = qvWindowFromHandle(hwnd);
+    return win && (win->style & WS_CHILD) ? (int)win->id : 0;
+}
+
+BOOL WINAPI MapDialogRect(HWND dialog, LPRECT rect) {
+    QvDialog *record = qvDialogOf(qvWindowFromHandle(dialog));
+    if (!record || !rect) return FALSE;
+    // Each coordinate on its own, as Windows maps them.
+    rect->left = mulDiv(rect->left, record->baseX, dialogUnitsPerBaseX);
+    rect->right = mulDiv(rect->right, record->baseX, dialogUnitsPerBaseX);
+    rect->top = mulDiv(rect->top, record->baseY, dialogUnitsPerBaseY);
+    rect->bottom = mulDiv(rect->bottom, record->baseY, dialogUnitsPerBaseY);
     return TRUE;
 }
 

@@ -88,7 +88,11 @@ void qvPrefetchFonts(std::vector<std::pair<std::string, int>> faces);
 bool qvResolveFontFace(const char *faceName, std::string *family, std::string *file, int *index);
 
 // Width in pixels of a text in a font (no kerning, as GDI measures).
+// Width in pixels of a Latin-1 text as GDI's GetTextExtentPoint32 measures
+// it: the sum of its characters' whole-pixel (hinted) advances, no kerning.
 int qvTextWidth(const QvFont *font, const char *text, size_t length);
+// The whole-pixel advance of one Latin-1 character.
+int qvCharAdvance(const QvFont *font, unsigned char c);
 
 // Closes every open font (the layer's shut-down and tests).
 void qvCloseFonts();
@@ -96,10 +100,6 @@ void qvCloseFonts();
 // ===========================================================================
 // Text as GDI measures and breaks it (sdl_gdi_text.cpp)
 // ===========================================================================
-
-// Width of a Latin-1 text: the sum of its characters' whole-pixel advances,
-// as GetTextExtentPoint32 measures.
-int qvTextAdvances(const QvFont *font, const char *text, size_t length);
 
 // The lines of a text broken within width as DrawText with DT_WORDBREAK
 // breaks it (blanks that end a line stay with it).
@@ -147,8 +147,9 @@ const Uint32 qvColorFace = 0xD4D0C8;        // button face, dialog background
 const Uint32 qvColorHighlight = 0xFFFFFF;   // lit edges
 const Uint32 qvColorShadow = 0x808080;      // shaded edges, disabled text
 const Uint32 qvColorDarkShadow = 0x404040;  // outer shaded edge
+const Uint32 qvColorLight = 0xD4D0C8;       // inner lit edges (the face colour in the classic look)
 const Uint32 qvColorText = 0x000000;
-const Uint32 qvColorFrame = 0x000000;  // WS_BORDER, default-button frame
+const Uint32 qvColorFrame = 0x000000;  // default-button frame
 
 // Where drawing lands: a surface, the surface position of the client origin
 // of the window being drawn, and the part of the surface it may touch.
@@ -171,6 +172,8 @@ int qvDisplayWidth(const QvFont *font, const std::string &text);
 // Copies an image onto the canvas with its top-left corner at (x, y), within
 // the canvas's clip.
 void qvBlitClipped(const QvCanvas &canvas, SDL_Surface *image, int x, int y);
+// The same, the image stretched or shrunk to w x h.
+void qvBlitScaled(const QvCanvas &canvas, SDL_Surface *image, int x, int y, int w, int h);
 // A one-pixel frame: top and left in one colour, bottom and right in another.
 void qvDrawFrame(const QvCanvas &c, int x, int y, int w, int h, Uint32 topLeft, Uint32 bottomRight);
 // A raised button edge, two pixels deep.
@@ -179,16 +182,13 @@ void qvDrawRaisedEdge(const QvCanvas &c, int x, int y, int w, int h);
 void qvDrawEtchedFrame(const QvCanvas &c, int x, int y, int w, int h);
 // Shrinks a rectangle by n pixels on every side.
 void qvInset(int *x, int *y, int *w, int *h, int n);
-// Draws the frames WS_BORDER and SS_SUNKEN ask for and shrinks the rectangle
-// to what is left inside them.
-void qvDrawControlFrames(const QvCanvas &c, DWORD style, int *x, int *y, int *w, int *h);
+// The 3-D edges WS_EX_STATICEDGE and WS_EX_CLIENTEDGE give a child window of
+// w x h pixels, drawn on a canvas whose origin is the window's top-left corner.
+void qvDrawChildEdges(const QvCanvas &c, DWORD exStyle, int w, int h);
+// Windows' dotted focus rectangle.
+void qvDrawFocusRect(const QvCanvas &c, int x, int y, int w, int h);
 // A canvas clipped further to a rectangle of the window's client area.
 QvCanvas qvClippedTo(const QvCanvas &c, int x, int y, int w, int h);
-
-// Breaks a text into lines no wider than width, at blanks, as a word-wrapped
-// static text does: blanks where a line breaks are dropped, a word wider than
-// the line stands alone on its line, line feeds always break.
-std::vector<std::string> qvWrapText(const QvFont *font, const std::string &text, int width);
 
 // True when the point packed in lParam lies in the window's client area.
 bool qvPointInClient(const QvWindow *win, LPARAM lParam);
@@ -238,7 +238,7 @@ struct QvScrollLayout {
     int thumbTop = 0;
     int thumbSize = 0;
 };
-QvScrollLayout qvScrollBarLayout(int width, int height, int minPos, int maxPos, int pos);
+QvScrollLayout qvScrollBarLayout(int height, int minPos, int maxPos, int pos);
 QvScrollPart qvScrollBarHitTest(const QvScrollLayout &layout, int height, int y);
 // The position a thumb whose top is at thumbTop stands for.
 int qvScrollBarValueAt(const QvScrollLayout &layout, int height, int minPos, int maxPos, int thumbTop);

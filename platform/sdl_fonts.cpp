@@ -204,11 +204,15 @@ bool qvResolveFontFace(const char *faceName, std::string *family, std::string *f
     return true;
 }
 
+int qvCharAdvance(const QvFont *font, unsigned char c) {
+    int minX = 0, maxX = 0, minY = 0, maxY = 0, advance = 0;
+    if (!font || TTF_GlyphMetrics32(font->font, c, &minX, &maxX, &minY, &maxY, &advance) != 0) return 0;
+    return advance;
+}
+
 int qvTextWidth(const QvFont *font, const char *text, size_t length) {
-    if (!font || length == 0) return 0;
-    std::string piece(text, length);
-    int width = 0, height = 0;
-    if (TTF_SizeUTF8(font->font, piece.c_str(), &width, &height) != 0) return 0;
+    int width = 0;
+    for (size_t i = 0; i < length; i++) width += qvCharAdvance(font, (unsigned char)text[i]);
     return width;
 }
 

@@ -1,14 +1,14 @@
-// sdl_gdi_text.cpp: text as GDI measures and breaks it, for the fonts of the
-// program's dialogs (sdl_fonts.cpp opens them).
+// sdl_gdi_text.cpp: text as GDI breaks it, and GDI's text calls, for the
+// fonts of the program's dialogs (sdl_fonts.cpp opens and measures them: a
+// width is the sum of whole-pixel advances, as GetTextExtentPoint32 gives).
 //
 // Implemented:
-//   - Widths as GetTextExtentPoint32 gives them: the sum of each character's
-//     whole-pixel (hinted) advance, no kerning.
 //   - Word breaking as DrawText with DT_WORDBREAK does it: as many characters
-//     as fit go on a line; when the next one is a blank, the line ends with
-//     it and the blanks after it begin the next line; otherwise the line
-//     ends after its last blank or hyphen, and a line with neither is cut
-//     where it is full. Blanks count in the width. Line feeds always break.
+//     as fit go on a line; when the next one is a blank, the line ends before
+//     it, that blank goes and the blanks after it begin the next line;
+//     otherwise the line ends after its last blank or hyphen, and a line with
+//     neither is cut where it is full. Blanks count in a line's width. Line
+//     feeds always break.
 //   - Font handles (HFONT) for the dialog fonts, WM_GETFONT's answer; a DC
 //     remembers the font selected into it (SelectObject).
 //   - GetTextExtentPoint32A, GetTextMetricsA (height, ascent, descent,
@@ -26,13 +26,6 @@
 
 namespace {
 
-// The advance of one character of a Latin-1 text, in whole pixels.
-int advanceOf(const QvFont *font, unsigned char c) {
-    int minX = 0, maxX = 0, minY = 0, maxY = 0, advance = 0;
-    if (!font || TTF_GlyphMetrics32(font->font, c, &minX, &maxX, &minY, &maxY, &advance) != 0) return 0;
-    return advance;
-}
-
 bool isBlank(char c) {
     return c == ' ';
 }
@@ -47,7 +40,7 @@ void nextBreak(const QvFont *font, const std::string &text, size_t start, int wi
     size_t i = start;
     int used = 0;
     while (i < text.size() && !isLineFeed(text[i])) {
-        int advance = advanceOf(font, (unsigned char)text[i]);
+        int advance = qvCharAdvance(font, (unsigned char)text[i]);
         if (used + advance > width) break;
         used += advance;
         i++;
@@ -59,9 +52,10 @@ void nextBreak(const QvFont *font, const std::string &text, size_t start, int wi
         return;
     }
     if (isBlank(text[i])) {
-        // The blank that does not fit ends the line; the blanks after it
-        // begin the next one.
-        *end = *next = i + 1;
+        // The line ends before the blank that does not fit, which goes; the
+        // blanks after it begin the next line.
+        *end = i;
+        *next = i + 1;
         return;
     }
     // Back to just after the last blank or hyphen of the line.
@@ -76,12 +70,6 @@ void nextBreak(const QvFont *font, const std::string &text, size_t start, int wi
 // ===========================================================================
 // Internal calls
 // ===========================================================================
-
-int qvTextAdvances(const QvFont *font, const char *text, size_t length) {
-    int width = 0;
-    for (size_t i = 0; i < length; i++) width += advanceOf(font, (unsigned char)text[i]);
-    return width;
-}
 
 std::vector<std::string> qvBreakText(const QvFont *font, const std::string &text, int width) {
     std::vector<std::string> lines;
@@ -145,7 +133,7 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ object) {
 BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR text, int count, LPSIZE size) {
     const QvFont *font = fontOfDc(hdc);
     if (!font || !size || count < 0 || (count > 0 && !text)) return FALSE;
-    size->cx = qvTextAdvances(font, text, (size_t)count);
+    size->cx = qvTextWidth(font, text, (size_t)count);
     size->cy = font->height;
     return TRUE;
 }
@@ -159,7 +147,7 @@ BOOL WINAPI GetTextMetricsA(HDC hdc, LPTEXTMETRICA metrics) {
     metrics->tmDescent = font->height - metrics->tmAscent;
     metrics->tmAveCharWidth = font->averageWidth;
     int widest = 0;
-    for (int c = 0x20; c < 0x100; c++) widest = std::max(widest, advanceOf(font, (unsigned char)c));
+    for (int c = 0x20; c < 0x100; c++) widest = std::max(widest, qvCharAdvance(font, (unsigned char)c));
     metrics->tmMaxCharWidth = widest;
     metrics->tmFirstChar = 0x20;
     metrics->tmLastChar = (char)0xFF;
@@ -179,13 +167,9 @@ int WINAPI DrawTextA(HDC hdc, LPCSTR text, int count, LPRECT rect, UINT format) 
         lines = qvBreakText(font, s, rect->right - rect->left);
     else
         lines = qvBreakText(font, s, 0x7FFFFFFF);
+    // A line's blanks count in its width, as they did in breaking it.
     int widest = 0;
-    for (const std::string &line : lines) {
-        // Blanks that end a line are not part of its width.
-        size_t shown = line.find_last_not_of(' ');
-        shown = shown == std::string::npos ? 0 : shown + 1;
-        widest = std::max(widest, qvTextAdvances(font, line.c_str(), shown));
-    }
+    for (const std::string &line : lines) widest = std::max(widest, qvTextWidth(font, line.c_str(), line.size()));
     int height = (int)std::max<size_t>(lines.size(), 1) * font->height;
     rect->right = rect->left + widest;
     rect->bottom = rect->top + height;

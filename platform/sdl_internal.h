@@ -67,10 +67,11 @@ struct QvClass {
 // Creation options for qvCreateWindow beyond what CreateWindowExA takes.
 enum QvCreateFlags : unsigned {
     QV_CREATE_DEFAULT = 0,
-    // width and height are the CLIENT size of a top-level window: the window
-    // manager's frame is added around it (dialogs, whose templates give the
-    // client size). Without it they are the outer size, frame included.
-    QV_CREATE_CLIENT_SIZE = 1u << 0,
+    // x, y, width and height are the CLIENT rectangle of a top-level window:
+    // the window manager's frame goes around it (dialogs, whose templates
+    // give the client rectangle). Without it they are the outer rectangle,
+    // frame included.
+    QV_CREATE_CLIENT_RECT = 1u << 0,
 };
 
 // The window manager's frame around a top-level window's client area, in
@@ -117,13 +118,13 @@ struct QvWindow {
     HINSTANCE instance = nullptr;
 
     // Geometry. For a child: its rectangle in the parent's client coordinates
-    // (the client area of a child is the whole of it). For a top-level window:
-    // the outer rectangle (frame included) in screen coordinates.
+    // (its client area is that less its edges, qvChildEdge). For a top-level
+    // window: the outer rectangle (frame included) in screen coordinates.
     RECT rect = {0, 0, 0, 0};
     int clientWidth = 0;  // last size reported by WM_SIZE (0 x 0 minimised)
     int clientHeight = 0;
     bool sizeSent = false;         // a WM_SIZE has been sent at least once
-    bool clientSizeFixed = false;  // QV_CREATE_CLIENT_SIZE: frame grows around it
+    bool clientSizeFixed = false;  // QV_CREATE_CLIENT_RECT: frame grows around it
 
     bool visible = false;  // WS_VISIBLE mirrors this
     bool enabled = true;   // WS_DISABLED mirrors its negation
@@ -151,6 +152,9 @@ struct QvWindow {
     HDC ownDc = nullptr;  // the private DC of a CS_OWNDC window
 
     std::vector<HWND> children;  // creation order = top of the z-order first
+    // Top-level windows: the focus inside them while the window system has
+    // given the input focus to another window.
+    HWND focusAside = nullptr;
 
     // The class's private data (dialog state, scroll-bar range and position,
     // a software renderer...). Set and freed by the class's own procedure:
@@ -310,6 +314,7 @@ struct QvLayer {
 
     // ---- Mouse ------------------------------------------------------------
     HWND capture = nullptr;
+    HWND focus = nullptr;            // the window with the keyboard focus (GetFocus)
     unsigned buttons = 0;            // MK_LBUTTON | MK_RBUTTON | MK_MBUTTON held
     POINT lastScreenPoint = {0, 0};  // where the last mouse event happened
 
@@ -381,6 +386,9 @@ HWND qvCreateWindow(DWORD exStyle, const char *className, const char *title, DWO
 QvWindow *qvTopLevelOf(QvWindow *win);
 // Offset of win's client origin inside its top-level window's client area.
 POINT qvClientOffsetInTopLevel(QvWindow *win);
+// The width of a child window's 3-D edges on each side, outside its client
+// area: 2 for WS_EX_CLIENTEDGE, 1 for WS_EX_STATICEDGE; 0 for top-level windows.
+int qvChildEdge(const QvWindow *win);
 // Client coordinates of win to screen coordinates, and back.
 POINT qvClientToScreen(QvWindow *win, POINT p);
 POINT qvScreenToClient(QvWindow *win, POINT p);

@@ -11,7 +11,10 @@
 //   SDL_WaitEventTimeout until input or the next timer; -1 for a bad window
 //   filter), TranslateMessage, DispatchMessageA (timer procedures too),
 //   PostQuitMessage, SetTimer/KillTimer, SetCapture/ReleaseCapture/GetCapture
-//   (WM_CAPTURECHANGED). Order of retrieval as on Windows: posted and input
+//   (WM_CAPTURECHANGED), SetFocus/GetFocus (WM_KILLFOCUS, WM_SETFOCUS). When
+//   the window system takes the input focus away from a top-level window, the
+//   focus inside it is put aside (WM_KILLFOCUS) and given back when the
+//   window gets it again, as a dialog keeps its focused control. Order of retrieval as on Windows: posted and input
 //   messages, then WM_QUIT, then WM_PAINT, then WM_TIMER. Mouse messages go to
 //   the deepest visible enabled child under the pointer or to the capture
 //   window, in its client coordinates packed as signed 16-bit halves, with the
@@ -20,6 +23,8 @@
 //   (SDL_QUIT) post WM_CLOSE to every top-level window, and a second one, or
 //   a program that has not ended a few seconds later, ends the process.
 // Left out: keyboard messages (TranslateMessage has nothing to translate),
+//   WM_ACTIVATE and the focus of a window activated by itself (only a focus
+//   put aside comes back),
 //   the mouse wheel, WM_MOUSEACTIVATE/WM_SETCURSOR/WM_NCHITTEST, sent-message
 //   queues between threads, WM_SYSCOMMAND.
 #include "sdl_internal.h"
@@ -151,6 +156,29 @@ void inputMouseButton(Uint32 sdlId, Uint8 button, bool down, int clicks, int x, 
     postMouseMessage(target->handle, message, qvMouseKeyFlags(), clientPoint);
 }
 
+// True when hwnd is top or one of its descendants.
+bool isWithin(HWND hwnd, const QvWindow *top) {
+    for (QvWindow *win = qvWindowFromHandle(hwnd); win; win = qvWindowFromHandle(win->parent))
+        if (win == top) return true;
+    return false;
+}
+
+// The window system took the input focus from a top-level window: the focus
+// inside it loses it, and is kept to be given back.
+void putFocusAside(QvWindow *top) {
+    if (!qv.focus || !isWithin(qv.focus, top)) return;
+    top->focusAside = qv.focus;
+    SetFocus(nullptr);
+}
+
+// The window system gave a top-level window the input focus: what it had
+// gets it back, unless a click inside has already placed it.
+void giveFocusBack(QvWindow *top) {
+    HWND aside = top->focusAside;
+    top->focusAside = nullptr;
+    if (aside && isWithin(aside, top) && !(qv.focus && isWithin(qv.focus, top))) SetFocus(aside);
+}
+
 // Something happened to an SDL window: exposure, size, state, close box.
 void inputWindowEvent(const SDL_WindowEvent &event) {
     QvWindow *win = qvWindowFromSdlId(event.windowID);
@@ -186,6 +214,12 @@ void inputWindowEvent(const SDL_WindowEvent &event) {
         win->rect.bottom = win->rect.top + frameHeight;
         break;
     }
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        putFocusAside(win);
+        break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        giveFocusBack(win);
+        break;
     case SDL_WINDOWEVENT_CLOSE:
         // The close box, or the window manager's close request.
         qvPostMessage(win->handle, WM_CLOSE, 0, 0);
@@ -302,6 +336,7 @@ void qvForgetWindow(HWND hwnd) {
     for (auto it = qv.posted.begin(); it != qv.posted.end();) it = it->hwnd == hwnd ? qv.posted.erase(it) : it + 1;
     for (auto it = qv.timers.begin(); it != qv.timers.end();) it = it->window == hwnd ? qv.timers.erase(it) : it + 1;
     if (qv.capture == hwnd) qv.capture = nullptr;
+    if (qv.focus == hwnd) qv.focus = nullptr;
 }
 
 LPARAM qvPackPoint(int x, int y) {
@@ -428,6 +463,22 @@ BOOL WINAPI ReleaseCapture(void) {
 
 HWND WINAPI GetCapture(void) {
     return qvWindowFromHandle(qv.capture) ? qv.capture : nullptr;
+}
+
+HWND WINAPI SetFocus(HWND hwnd) {
+    HWND previous = qvWindowFromHandle(qv.focus) ? qv.focus : nullptr;
+    if (hwnd && !qvWindowFromHandle(hwnd)) return nullptr;
+    if (hwnd == previous) return previous;
+    qv.focus = hwnd;
+    if (previous) SendMessageA(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
+    // The window that lost the focus may have moved it elsewhere meanwhile.
+    if (hwnd && qv.focus == hwnd && qvWindowFromHandle(hwnd))
+        SendMessageA(hwnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
+    return previous;
+}
+
+HWND WINAPI GetFocus(void) {
+    return qvWindowFromHandle(qv.focus) ? qv.focus : nullptr;
 }
 
 }  // extern "C"

@@ -9,10 +9,13 @@
 //   thumb snaps back when the pointer strays far from the bar),
 //   SB_THUMBPOSITION at the drop, then SB_ENDSCROLL. The thumb moves only
 //   through SetScrollPos. SetScrollRange, SetScrollPos, GetScrollRange,
-//   GetScrollPos on SB_CTL. A disabled bar draws its arrows greyed.
+//   GetScrollPos on SB_CTL, GetScrollBarInfo (OBJID_CLIENT: the arrow and
+//   thumb geometry; no part states). Arrows and thumb are as tall as the
+//   system metrics SM_CYVSCROLL and SM_CYVTHUMB say, as wide as the bar. A
+//   disabled bar draws its arrows greyed.
 // Left out: keyboard, horizontal scroll bars, the scroll bars of ordinary
-//   windows (SB_HORZ, SB_VERT), SCROLLINFO and page sizes (the thumb is
-//   square), SBM_* messages, EnableScrollBar, WM_CTLCOLORSCROLLBAR.
+//   windows (SB_HORZ, SB_VERT), SCROLLINFO and page sizes (the thumb keeps
+//   its size), SBM_* messages, EnableScrollBar, WM_CTLCOLORSCROLLBAR.
 #include "sdl_dialog_internal.h"
 
 #include <strings.h>
@@ -55,7 +58,7 @@ QvScrollBar *scrollBarOf(QvWindow *win) {
 }
 
 QvScrollLayout layoutOf(const QvWindow *win, const QvScrollBar *bar) {
-    return qvScrollBarLayout(win->clientWidth, win->clientHeight, bar->minPos, bar->maxPos, bar->pos);
+    return qvScrollBarLayout(win->clientHeight, bar->minPos, bar->maxPos, bar->pos);
 }
 
 // Tells the parent about a scroll: WM_VSCROLL (code, position) from this bar.
@@ -273,15 +276,16 @@ void qvPaintScrollBar(QvWindow *win, const QvCanvas &c) {
 // Scroll-bar geometry
 // ===========================================================================
 
-QvScrollLayout qvScrollBarLayout(int width, int height, int minPos, int maxPos, int pos) {
+QvScrollLayout qvScrollBarLayout(int height, int minPos, int maxPos, int pos) {
     QvScrollLayout layout;
-    width = std::max(0, width);
     height = std::max(0, height);
-    // Square arrow buttons, squeezed when the bar is too short for two.
-    layout.arrowSize = std::min(width, height / 2);
+    // Arrow buttons and thumb as tall as the system says, whatever the bar's
+    // width; the arrows squeezed when the bar is too short for two.
+    layout.arrowSize = std::min(GetSystemMetrics(SM_CYVSCROLL), height / 2);
     int trough = height - 2 * layout.arrowSize;
-    // A square thumb, shown only when it fits and there is a range to move in.
-    layout.thumbSize = (width <= trough && minPos < maxPos) ? width : 0;
+    // The thumb shows only when it fits and there is a range to move in.
+    int thumb = GetSystemMetrics(SM_CYVTHUMB);
+    layout.thumbSize = (thumb <= trough && minPos < maxPos) ? thumb : 0;
     layout.thumbTop = layout.arrowSize;
     if (layout.thumbSize > 0) {
         int room = trough - layout.thumbSize;
@@ -305,15 +309,15 @@ QvScrollPart qvScrollBarHitTest(const QvScrollLayout &layout, int height, int y)
 // The thumb and the position each round to their nearest, in opposite
 // directions, so a position does not always come back from its own thumb.
 // When there are more positions than pixels, several positions share one
-// thumb place and the place reads back as the one nearest to it: on a bar 23
-// wide and 140 high over 0..255 (71 pixels of room), position 128 puts the
-// thumb's top at y = 59 (36.1 pixels down the room), and y = 59 stands for
-// 36 * 255 / 71 = 129.3, so it reads back 129. The other way round, from a
+// thumb place and the place reads back as the one nearest to it: on a bar
+// 140 high over 0..255 (17-pixel arrows and thumb leave 89 pixels of room),
+// position 128 puts the thumb's top at y = 62 (44.7 pixels down the room),
+// and y = 62 stands for 45 * 255 / 89 = 128.9, so it reads back 129. The other way round, from a
 // thumb place to a position and back, is exact while positions outnumber
 // pixels: a thumb dropped where it was dragged stays there.
 int qvScrollBarValueAt(const QvScrollLayout &layout, int height, int minPos, int maxPos, int thumbTop) {
     int room = height - 2 * layout.arrowSize - layout.thumbSize;
-    if (room <= 0 || maxPos <= minPos) return minPos;
+    if (layout.thumbSize == 0 || room <= 0 || maxPos <= minPos) return minPos;
     int along = std::max(0, std::min(thumbTop - layout.arrowSize, room));
     long long span = (long long)maxPos - minPos;
     return minPos + (int)(((long long)along * span + room / 2) / room);
@@ -347,6 +351,20 @@ BOOL WINAPI SetScrollRange(HWND hwnd, int barKind, int minPos, int maxPos, BOOL 
     bar->maxPos = std::max(minPos, maxPos);
     bar->pos = std::max(bar->minPos, std::min(bar->pos, bar->maxPos));
     if (redrawNow) qvRedrawControl(hwnd);
+    return TRUE;
+}
+
+BOOL WINAPI GetScrollBarInfo(HWND hwnd, LONG object, PSCROLLBARINFO info) {
+    QvWindow *win = qvWindowFromHandle(hwnd);
+    QvScrollBar *bar = scrollBarOf(win);
+    if (!bar || object != OBJID_CLIENT || !info || info->cbSize != sizeof *info) return FALSE;
+    QvScrollLayout layout = layoutOf(win, bar);
+    GetWindowRect(hwnd, &info->rcScrollBar);
+    info->dxyLineButton = layout.arrowSize;
+    info->xyThumbTop = layout.thumbSize ? layout.thumbTop : 0;
+    info->xyThumbBottom = layout.thumbSize ? layout.thumbTop + layout.thumbSize : 0;
+    info->reserved = 0;
+    for (DWORD &state : info->rgstate) state = 0;
     return TRUE;
 }
 

@@ -15,12 +15,15 @@
 //   Get/SetWindowLong(Ptr)A, Get/SetWindowTextA, GetClientRect, GetWindowRect,
 //   GetParent, EnableWindow, IsWindowEnabled, MoveWindow, ClientToScreen,
 //   ScreenToClient, LoadCursorA (stock cursors), GetSystemMetrics
-//   (SM_CXSCREEN, SM_CYSCREEN), GetModuleHandleA.
+//   (SM_CXSCREEN, SM_CYSCREEN, and the scroll-bar, border and edge sizes at
+//   96 dpi), GetModuleHandleA, GetWindow, GetClassNameA, OffsetRect.
 //   Top-level windows get an SDL window; sizes passed in are outer sizes, and
 //   the window manager's frame (sdl_x11_frame.cpp) is taken off to give the
-//   client area.
+//   client area. A child's WS_EX_CLIENTEDGE (2 pixels) and WS_EX_STATICEDGE
+//   (1 pixel) lie outside its client area, as on Windows.
 // Left out: non-client messages (WM_NCCALCSIZE, WM_NCPAINT, WM_NCHITTEST),
-//   WM_MOVE, WM_WINDOWPOS*, activation and focus messages, class extra bytes,
+//   edges changed after creation, WM_MOVE, WM_WINDOWPOS*, activation messages
+//   (focus is in sdl_message.cpp), class extra bytes,
 //   class background brushes, cursor shapes (cursor handles are tokens),
 //   menus. LoadIconA is in sdl_resources.cpp; a class's icon becomes its SDL
 //   windows' icon.
@@ -47,6 +50,17 @@ const int defaultWindowHeight = 480;
 // also keeps the sums of a window's position, size and frame within an int
 // whatever size the window system reports.
 const int maxClientExtent = 0x7FFF;
+
+// System metrics that do not depend on the display: Windows' values at 96
+// dpi. Scroll-bar arrows and thumbs take their size from these.
+struct SystemMetric {
+    int index;
+    int value;
+};
+const SystemMetric fixedMetrics[] = {
+    {SM_CXVSCROLL, 17}, {SM_CYVSCROLL, 17}, {SM_CYVTHUMB, 17}, {SM_CXBORDER, 1},
+    {SM_CYBORDER, 1},   {SM_CXEDGE, 2},     {SM_CYEDGE, 2},
+};
 
 // True when hwnd is root or one of its descendants.
 bool isInTree(HWND root, HWND hwnd) {
@@ -186,11 +200,16 @@ QvWindow *qvTopLevelOf(QvWindow *win) {
     return win;
 }
 
+int qvChildEdge(const QvWindow *win) {
+    if (!win || !(win->style & WS_CHILD)) return 0;
+    return ((win->exStyle & WS_EX_CLIENTEDGE) ? 2 : 0) + ((win->exStyle & WS_EX_STATICEDGE) ? 1 : 0);
+}
+
 POINT qvClientOffsetInTopLevel(QvWindow *win) {
     POINT offset = {0, 0};
     while (win && (win->style & WS_CHILD)) {
-        offset.x += win->rect.left;
-        offset.y += win->rect.top;
+        offset.x += win->rect.left + qvChildEdge(win);
+        offset.y += win->rect.top + qvChildEdge(win);
         win = qvWindowFromHandle(win->parent);
     }
     return offset;
@@ -238,7 +257,8 @@ QvWindow *qvChildAtPoint(QvWindow *top, POINT p) {
         QvWindow *child = qvWindowFromHandle(hwnd);
         if (!child || !child->visible || !child->enabled || child->mouseTransparent) continue;
         if (p.x >= child->rect.left && p.x < child->rect.right && p.y >= child->rect.top && p.y < child->rect.bottom)
-            return qvChildAtPoint(child, POINT{p.x - child->rect.left, p.y - child->rect.top});
+            return qvChildAtPoint(
+                child, POINT{p.x - child->rect.left - qvChildEdge(child), p.y - child->rect.top - qvChildEdge(child)});
     }
     return top;
 }
@@ -294,8 +314,8 @@ void qvClientSizeChanged(QvWindow *win, int width, int height, bool minimized) {
     win->sizeSent = true;
     if (!minimized) {
         if (win->style & WS_CHILD) {
-            win->rect.right = win->rect.left + width;
-            win->rect.bottom = win->rect.top + height;
+            win->rect.right = win->rect.left + width + 2 * qvChildEdge(win);
+            win->rect.bottom = win->rect.top + height + 2 * qvChildEdge(win);
         } else {
             QvFrame frame = qvFrameOf(win);
             win->rect.right = win->rect.left + width + frame.left + frame.right;
@@ -384,16 +404,16 @@ HWND qvCreateWindow(DWORD exStyle, const char *className, const char *title, DWO
     if (child) {
         win->parent = parent->handle;
         win->rect = RECT{x, y, x + width, y + height};
-        win->clientWidth = width;
-        win->clientHeight = height;
+        win->clientWidth = std::max(0, width - 2 * qvChildEdge(win));
+        win->clientHeight = std::max(0, height - 2 * qvChildEdge(win));
     } else {
         win->owner = parent ? qvTopLevelOf(parent)->handle : nullptr;
         QvFrame frame = qvFrameOf(win);
-        if (createFlags & QV_CREATE_CLIENT_SIZE) {
+        if (createFlags & QV_CREATE_CLIENT_RECT) {
             win->clientSizeFixed = true;
             win->clientWidth = width;
             win->clientHeight = height;
-            win->rect = RECT{x, y, x + width + frame.left + frame.right, y + height + frame.top + frame.bottom};
+            win->rect = RECT{x - frame.left, y - frame.top, x + width + frame.right, y + height + frame.bottom};
         } else {
             win->rect = RECT{x, y, x + width, y + height};
             win->clientWidth = std::max(0, width - frame.left - frame.right);
@@ -432,8 +452,14 @@ HWND qvCreateWindow(DWORD exStyle, const char *className, const char *title, DWO
     }
     win = qvWindowFromHandle(hwnd);
     if (!win) return nullptr;
-    // Children learn their size at once; top-level windows when first shown.
-    if (child) qvClientSizeChanged(win, win->clientWidth, win->clientHeight, false);
+    // Children learn their size at once (edges taken off as their creation
+    // left them); top-level windows when first shown.
+    if (child) {
+        int edge = qvChildEdge(win);
+        int clientWidth = win->rect.right - win->rect.left - 2 * edge;
+        int clientHeight = win->rect.bottom - win->rect.top - 2 * edge;
+        qvClientSizeChanged(win, clientWidth, clientHeight, false);
+    }
     if ((style & WS_VISIBLE) && qvWindowFromHandle(hwnd)) ShowWindow(hwnd, SW_SHOW);
     return qvWindowFromHandle(hwnd) ? hwnd : nullptr;
 }
@@ -686,8 +712,10 @@ BOOL WINAPI GetWindowRect(HWND hwnd, LPRECT rect) {
     QvWindow *win = qvWindowFromHandle(hwnd);
     if (!win || !rect) return FALSE;
     if (win->style & WS_CHILD) {
-        POINT origin = qvClientToScreen(win, POINT{0, 0});
-        *rect = RECT{origin.x, origin.y, origin.x + win->clientWidth, origin.y + win->clientHeight};
+        int edge = qvChildEdge(win);
+        POINT origin = qvClientToScreen(win, POINT{-edge, -edge});
+        *rect =
+            RECT{origin.x, origin.y, origin.x + win->clientWidth + 2 * edge, origin.y + win->clientHeight + 2 * edge};
         return TRUE;
     }
     QvFrame frame = qvFrameOf(win);
@@ -741,7 +769,7 @@ BOOL WINAPI MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repa
             qvInvalidate(parent, &old, true);
             qvInvalidate(parent, &win->rect, true);
         }
-        qvClientSizeChanged(win, width, height, false);
+        qvClientSizeChanged(win, width - 2 * qvChildEdge(win), height - 2 * qvChildEdge(win), false);
         return TRUE;
     }
     QvFrame frame = qvFrameOf(win);
@@ -784,6 +812,8 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) {
 }
 
 int WINAPI GetSystemMetrics(int index) {
+    for (const SystemMetric &metric : fixedMetrics)
+        if (metric.index == index) return metric.value;
     if (index != SM_CXSCREEN && index != SM_CYSCREEN) return 0;
     if (!qvEnsureVideo()) return 0;
     SDL_DisplayMode mode;
@@ -797,6 +827,48 @@ int WINAPI GetSystemMetrics(int index) {
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
     // The program is the only module.
     return moduleName ? nullptr : qvHandle<HMODULE>(moduleHandleValue);
+}
+
+HWND WINAPI GetWindow(HWND hwnd, UINT relation) {
+    QvWindow *win = qvWindowFromHandle(hwnd);
+    if (!win) return nullptr;
+    if (relation == GW_CHILD) return win->children.empty() ? nullptr : win->children.front();
+    if (relation == GW_OWNER) return (win->style & WS_CHILD) ? nullptr : win->owner;
+    // Siblings: the children of one parent, or the top-level windows.
+    QvWindow *parent = qvWindowFromHandle(win->parent);
+    const std::vector<HWND> &siblings = (win->style & WS_CHILD) && parent ? parent->children : qv.topLevels;
+    auto at = std::find(siblings.begin(), siblings.end(), hwnd);
+    if (at == siblings.end()) return nullptr;
+    switch (relation) {
+    case GW_HWNDFIRST:
+        return siblings.front();
+    case GW_HWNDLAST:
+        return siblings.back();
+    case GW_HWNDNEXT:
+        return at + 1 == siblings.end() ? nullptr : *(at + 1);
+    case GW_HWNDPREV:
+        return at == siblings.begin() ? nullptr : *(at - 1);
+    default:
+        return nullptr;
+    }
+}
+
+int WINAPI GetClassNameA(HWND hwnd, LPSTR className, int maxCount) {
+    QvWindow *win = qvWindowFromHandle(hwnd);
+    if (!win || !className || maxCount <= 0) return 0;
+    size_t length = std::min(win->cls->name.size(), (size_t)maxCount - 1);
+    memcpy(className, win->cls->name.data(), length);
+    className[length] = 0;
+    return (int)length;
+}
+
+BOOL WINAPI OffsetRect(LPRECT rect, int dx, int dy) {
+    if (!rect) return FALSE;
+    rect->left += dx;
+    rect->right += dx;
+    rect->top += dy;
+    rect->bottom += dy;
+    return TRUE;
 }
 
 }  // extern "C"

@@ -149,6 +149,9 @@ void qvLearnFrame(QvWindow *win) {
 }
 
 void qvTakeFrame(QvWindow *win, QvFrame frame) {
+    // Where the client area was put, with the frame guessed until now.
+    QvFrame guessed = qvFrameOf(win);
+    POINT client = {win->rect.left + guessed.left, win->rect.top + guessed.top};
     qv.frames.known = true;
     qv.frames.seen[frameKind(win->style)] = true;
     qv.frames.seenFor[frameKind(win->style)] = frame;
@@ -166,7 +169,13 @@ void qvTakeFrame(QvWindow *win, QvFrame frame) {
             return;
         }
     }
-    // The client area keeps its size: the frame goes around it.
+    // The client area keeps its size (and a dialog's its place): the frame
+    // goes around it.
+    if (first && win->clientSizeFixed && (guessed.left != frame.left || guessed.top != frame.top)) {
+        win->rect.left = client.x - frame.left;
+        win->rect.top = client.y - frame.top;
+        if (win->sdlWindow && win->mapped) SDL_SetWindowPosition(win->sdlWindow, client.x, client.y);
+    }
     win->rect.right = win->rect.left + win->clientWidth + frame.left + frame.right;
     win->rect.bottom = win->rect.top + win->clientHeight + frame.top + frame.bottom;
 }

@@ -353,11 +353,8 @@ typedef struct tagSCROLLBARINFO {
 #define SM_CXSCREEN 0
 #define SM_CYSCREEN 1
 #define SM_CXVSCROLL 2
-#define SM_CYCAPTION 4
 #define SM_CXBORDER 5
 #define SM_CYBORDER 6
-#define SM_CXDLGFRAME 7
-#define SM_CYDLGFRAME 8
 #define SM_CYVTHUMB 9
 #define SM_CXEDGE 45
 #define SM_CYEDGE 46
@@ -518,7 +515,6 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
 HWND WINAPI GetWindow(HWND hwnd, UINT relation);
 int WINAPI GetClassNameA(HWND hwnd, LPSTR className, int maxCount);
 BOOL WINAPI OffsetRect(LPRECT rect, int dx, int dy);
-BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle);
 HWND WINAPI SetFocus(HWND hwnd);
 HWND WINAPI GetFocus(void);
 

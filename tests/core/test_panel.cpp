@@ -330,18 +330,21 @@ TEST_F(PanelTemplate, ShowsOnlyThreeOfItsTwelveButtons) {
 TEST_F(PanelTemplate, ShowsTheGroupBoxTwoFramedTextsAndTheIconAroundTheButtons) {
     // The four controls without an id of their own, in template order. Each
     // is found as the first child with id -1, then taken away to reach the next.
+    // The template's WS_BORDER becomes the 3-D client edge of Windows' dialogs.
     const LONG frame = SS_SUNKEN | WS_BORDER;
+    const LONG edges = WS_EX_CLIENTEDGE | WS_EX_STATICEDGE;
     const struct {
         const char *what;
         const char *text;  // null: not compared (the icon)
         LONG styleMask;
         LONG style;
+        LONG exStyle;  // of the edges
     } idless[] = {
-        {"group box", "options", 0xf, BS_GROUPBOX},
+        {"group box", "options", 0xf, BS_GROUPBOX, 0},
         {"mouse help", "LEFT-MOUSE- TRACK- BALL  ROTATION               RIGHT-MOUSE  MOBILE LIGHT", 0x1f | frame,
-         SS_LEFT | frame},
-        {"icon", nullptr, 0x1f | frame, SS_ICON | frame},
-        {"title", "MOBILE WAVES  BY   ILUMINATION NORMAL MAP", 0x1f | frame, SS_LEFT | frame},
+         SS_LEFT | SS_SUNKEN, edges},
+        {"icon", nullptr, 0x1f | frame, SS_ICON | SS_SUNKEN, edges},
+        {"title", "MOBILE WAVES  BY   ILUMINATION NORMAL MAP", 0x1f | frame, SS_LEFT | SS_SUNKEN, edges},
     };
     RECT rects[4] = {};
     for (int i = 0; i < 4; i++) {
@@ -351,6 +354,7 @@ TEST_F(PanelTemplate, ShowsTheGroupBoxTwoFramedTextsAndTheIconAroundTheButtons) 
         EXPECT_TRUE(IsWindowVisible(control));
         if (idless[i].text) EXPECT_EQ(windowText(control), idless[i].text);
         EXPECT_EQ(styleOf(control) & idless[i].styleMask, idless[i].style);
+        EXPECT_EQ(GetWindowLongA(control, GWL_EXSTYLE) & edges, idless[i].exStyle);
         rects[i] = rectOf(control);
         DestroyWindow(control);
     }

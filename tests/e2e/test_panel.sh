@@ -15,7 +15,6 @@ client=$(e2e_client_geometry "$main")
 read -r mx my mw mh <<<"$client"
 read -r px py pw ph <<<"$(e2e_client_geometry "$panel")"
 panel_frame=$(e2e_frame_geometry "$panel")
-read -r pfx pfy pfw pfh <<<"$panel_frame"
 # The panel's client size gives the size of a dialog unit in pixels.
 read -r dux duy <<<"$(awk -v w="$pw" -v h="$ph" -v dw=$PANEL_DU_W -v dh=$PANEL_DU_H \
     'BEGIN { printf "%.4f %.4f", w / dw, h / dh }')"
@@ -23,13 +22,14 @@ note "panel client ${pw}x${ph} at ($px, $py): a dialog unit is $dux x $duy pixel
 awk -v x="$dux" -v y="$duy" 'BEGIN { exit !(x >= 1 && x <= 4 && y >= 1 && y <= 4) }' ||
     fail "implausible dialog unit $dux x $duy (Arial 9 pt should give about 1.75 x 1.9)"
 
-# Beside the main window: its frame stands at (350, 16) dialog units from the
-# main window's client origin, within the rounding of a pixel or two.
+# Beside the main window: its client area (not its frame) stands at (350, 16)
+# dialog units from the main window's client origin, as on Windows, within
+# the rounding of a pixel.
 want_x=$(awk -v o="$mx" -v u="$dux" -v d=$PANEL_DU_X 'BEGIN { printf "%d", o + d * u + 0.5 }')
 want_y=$(awk -v o="$my" -v u="$duy" -v d=$PANEL_DU_Y 'BEGIN { printf "%d", o + d * u + 0.5 }')
-((pfx >= want_x - 2 && pfx <= want_x + 2 && pfy >= want_y - 2 && pfy <= want_y + 2)) ||
-    fail "panel frame at ($pfx, $pfy), expected about ($want_x, $want_y)"
-check "the panel stands at ($pfx, $pfy), (350, 16) dialog units from the main window's client area"
+((px >= want_x - 1 && px <= want_x + 1 && py >= want_y - 1 && py <= want_y + 1)) ||
+    fail "panel client area at ($px, $py), expected about ($want_x, $want_y)"
+check "the panel's client area stands at ($px, $py), (350, 16) dialog units from the main window's client area"
 
 e2e_wait_drawn "$client" 10
 e2e_shot "$E2E_TMP/start.ppm"

@@ -125,7 +125,7 @@ POINT spotOnBar(HWND bar, BarSpot spot) {
     int w = r.right - r.left, h = r.bottom - r.top;
     int minPos, maxPos;
     GetScrollRange(bar, SB_CTL, &minPos, &maxPos);
-    QvScrollLayout layout = qvScrollBarLayout(w, h, minPos, maxPos, GetScrollPos(bar, SB_CTL));
+    QvScrollLayout layout = qvScrollBarLayout(h, minPos, maxPos, GetScrollPos(bar, SB_CTL));
     int y = 0, x = w / 2;
     switch (spot) {
     case upArrow:
@@ -332,47 +332,53 @@ TEST_F(Controls, ScrollRangeAndPositionCallsKeepThePositionInRange) {
 }
 
 TEST(ScrollBarGeometry, ArrowsThumbAndTroughShareTheBar) {
+    // Arrows and thumb are 17 pixels tall (SM_CYVSCROLL, SM_CYVTHUMB at 96
+    // dpi) whatever the bar's width; Windows puts the thumbs of the colours
+    // dialog's bars where these rows do.
     struct Case {
-        int width, height, minPos, maxPos, pos;
+        int height, minPos, maxPos, pos;
         int arrowSize, thumbTop, thumbSize;
     } cases[] = {
-        {23, 140, 0, 255, 0, 23, 23, 23},   {23, 140, 0, 255, 255, 23, 94, 23},
-        {23, 140, 0, 255, 128, 23, 59, 23},  // 71 pixels of travel * 128 / 255, rounded
-        {23, 140, 0, 255, 999, 23, 94, 23},  // positions beyond the range stand at its end
-        {23, 140, 10, 20, 5, 23, 23, 23},   {23, 140, 0, 0, 0, 23, 23, 0},  // an empty range shows no thumb
-        {23, 60, 0, 255, 0, 23, 23, 0},                                     // no room for the thumb
-        {23, 30, 0, 255, 0, 15, 15, 0},                                     // arrows squeezed to half the bar each
-        {0, 0, 0, 255, 0, 0, 0, 0},                                         // a bar of no size
-        {-5, -5, 0, 255, 0, 0, 0, 0},
+        {140, 0, 255, 0, 17, 17, 17},    {140, 0, 255, 255, 17, 106, 17},
+        {140, 0, 255, 128, 17, 62, 17},  // 89 pixels of travel * 128 / 255, rounded
+        {138, 0, 255, 128, 17, 61, 17},  {132, 0, 255, 128, 17, 58, 17},
+        {210, 0, 255, 128, 17, 97, 17},  {210, 0, 255, 255, 17, 176, 17},
+        {140, 0, 255, 999, 17, 106, 17},                             // positions beyond the range stand at its end
+        {140, 10, 20, 5, 17, 17, 17},    {140, 0, 0, 0, 17, 17, 0},  // an empty range shows no thumb
+        {50, 0, 255, 0, 17, 17, 0},                                  // no room for the thumb
+        {30, 0, 255, 0, 15, 15, 0},                                  // arrows squeezed to half the bar each
+        {0, 0, 255, 0, 0, 0, 0},                                     // a bar of no size
+        {-5, 0, 255, 0, 0, 0, 0},
     };
     for (const Case &c : cases) {
-        QvScrollLayout l = qvScrollBarLayout(c.width, c.height, c.minPos, c.maxPos, c.pos);
-        EXPECT_EQ(l.arrowSize, c.arrowSize) << c.width << "x" << c.height << " pos " << c.pos;
-        EXPECT_EQ(l.thumbTop, c.thumbTop) << c.width << "x" << c.height << " pos " << c.pos;
-        EXPECT_EQ(l.thumbSize, c.thumbSize) << c.width << "x" << c.height << " pos " << c.pos;
+        QvScrollLayout l = qvScrollBarLayout(c.height, c.minPos, c.maxPos, c.pos);
+        EXPECT_EQ(l.arrowSize, c.arrowSize) << c.height << " pos " << c.pos;
+        EXPECT_EQ(l.thumbTop, c.thumbTop) << c.height << " pos " << c.pos;
+        EXPECT_EQ(l.thumbSize, c.thumbSize) << c.height << " pos " << c.pos;
     }
 }
 
 TEST(ScrollBarGeometry, HitTestsAndThumbValues) {
-    QvScrollLayout l = qvScrollBarLayout(23, 140, 0, 255, 128);  // thumb at 59..81
+    QvScrollLayout l = qvScrollBarLayout(140, 0, 255, 128);  // thumb at 62..78
     struct Hit {
         int y;
         QvScrollPart part;
     } hits[] = {
-        {-1, QV_SCROLL_NONE},       {0, QV_SCROLL_LINE_UP},     {22, QV_SCROLL_LINE_UP},    {23, QV_SCROLL_PAGE_UP},
-        {58, QV_SCROLL_PAGE_UP},    {59, QV_SCROLL_THUMB},      {81, QV_SCROLL_THUMB},      {82, QV_SCROLL_PAGE_DOWN},
-        {116, QV_SCROLL_PAGE_DOWN}, {117, QV_SCROLL_LINE_DOWN}, {139, QV_SCROLL_LINE_DOWN}, {140, QV_SCROLL_NONE},
+        {-1, QV_SCROLL_NONE},       {0, QV_SCROLL_LINE_UP},     {16, QV_SCROLL_LINE_UP},    {17, QV_SCROLL_PAGE_UP},
+        {61, QV_SCROLL_PAGE_UP},    {62, QV_SCROLL_THUMB},      {78, QV_SCROLL_THUMB},      {79, QV_SCROLL_PAGE_DOWN},
+        {122, QV_SCROLL_PAGE_DOWN}, {123, QV_SCROLL_LINE_DOWN}, {139, QV_SCROLL_LINE_DOWN}, {140, QV_SCROLL_NONE},
     };
     for (const Hit &h : hits) EXPECT_EQ(qvScrollBarHitTest(l, 140, h.y), h.part) << "y " << h.y;
 
     struct Value {
         int thumbTop, value;
-    } values[] = {{23, 0}, {0, 0}, {94, 255}, {500, 255}, {59, 129}, {58, 126}, {24, 4}};
+    } values[] = {{17, 0}, {0, 0}, {106, 255}, {500, 255}, {62, 129}, {61, 126}, {18, 3}};
     for (const Value &v : values)
         EXPECT_EQ(qvScrollBarValueAt(l, 140, 0, 255, v.thumbTop), v.value) << "thumb at " << v.thumbTop;
-    QvScrollLayout noThumb = qvScrollBarLayout(23, 40, 0, 255, 0);
+    QvScrollLayout noThumb = qvScrollBarLayout(40, 0, 255, 0);
     EXPECT_EQ(qvScrollBarValueAt(noThumb, 40, 7, 255, 30), 7) << "no travel: the minimum";
-    EXPECT_EQ(qvScrollBarHitTest(noThumb, 40, 20), QV_SCROLL_LINE_DOWN);
+    EXPECT_EQ(qvScrollBarHitTest(noThumb, 40, 25), QV_SCROLL_LINE_DOWN);
+    EXPECT_EQ(qvScrollBarHitTest(noThumb, 40, 20), QV_SCROLL_NONE) << "the trough with no thumb";
 }
 
 // ---- Static text -----------------------------------------------------------
@@ -393,13 +399,13 @@ TEST(StaticText, MeasuresAsGetTextExtentPoint32Does) {
         {"smooth->flat", 67},
         {"", 0},
     };
-    for (const Case &c : cases) EXPECT_EQ(qvTextAdvances(font, c.text, strlen(c.text)), c.width) << c.text;
+    for (const Case &c : cases) EXPECT_EQ(qvTextWidth(font, c.text, strlen(c.text)), c.width) << c.text;
 }
 
 TEST(StaticText, BreaksAsDrawTextBreaksWords) {
     const QvFont *font = qvOpenFont("Arial", 9);
     ASSERT_NE(font, nullptr);
-    auto width = [font](const char *text) { return qvTextAdvances(font, text, strlen(text)); };
+    auto width = [font](const char *text) { return qvTextWidth(font, text, strlen(text)); };
     struct Case {
         const char *text;
         int width;
@@ -409,8 +415,8 @@ TEST(StaticText, BreaksAsDrawTextBreaksWords) {
         {"one two", width("one two") - 1, {"one ", "two"}},  // the blank stays with its line
         {"first\nsecond", 1000, {"first", "second"}},
         {"a-b c", width("a-b") - 1, {"a-", "b c"}},  // a hyphen ends a line too
-        // The blank that does not fit ends the line, the blanks after it begin the next.
-        {"ab  cd", width("ab ") - 1, {"ab ", " cd"}},
+        // The blank that does not fit goes, the blanks after it begin the next line.
+        {"ab  cd", width("ab ") - 1, {"ab", " cd"}},
         {"longwordlongword", width("longword"), {"longword", "longword"}},  // no blank or hyphen: cut where full
         {"ab", 0, {"a", "b"}},
         {"", 1000, {}},
@@ -418,7 +424,7 @@ TEST(StaticText, BreaksAsDrawTextBreaksWords) {
         // for line as Windows' DrawText breaks them.
         {"LEFT-MOUSE- TRACK- BALL  ROTATION               RIGHT-MOUSE  MOBILE LIGHT",
          87,
-         {"LEFT-MOUSE- ", "TRACK- BALL  ", "ROTATION         ", "      RIGHT-", "MOUSE  ", "MOBILE LIGHT"}},
+         {"LEFT-MOUSE- ", "TRACK- BALL  ", "ROTATION        ", "      RIGHT-", "MOUSE  ", "MOBILE LIGHT"}},
         {"MOBILE WAVES  BY   ILUMINATION NORMAL MAP", 87, {"MOBILE ", "WAVES  BY   ", "ILUMINATION ", "NORMAL MAP"}},
     };
     for (const Case &c : cases) {

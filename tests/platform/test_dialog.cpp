@@ -110,19 +110,30 @@ TEST_F(DialogManager, ControlsStandWhereTheTemplatePutsThemAndHiddenOnesStayHidd
     EXPECT_EQ(visibleOthers, 4);
 }
 
-TEST_F(DialogManager, TheIconStaticTakesTheSizeOfTheIconAndItsFrames) {
+TEST_F(DialogManager, TheIconStaticTakesTheSizeOfTheIconEdgesIncluded) {
     HWND panel = CreateDialogParamA(nullptr, "ColorScrDlg", nullptr, recordingDlgProc, 0);
     ASSERT_NE(panel, nullptr);
     HWND icon = nullptr;
     for (HWND child : qvWindowFromHandle(panel)->children)
         if ((qvWindowFromHandle(child)->style & 0x1F) == SS_ICON) icon = child;
     ASSERT_NE(icon, nullptr);
-    RECT r = rectInDialog(icon);
-    // 22, 86 dialog units; 32 pixels of icon, a black border and a sunken edge on each side.
-    EXPECT_EQ(r.left, 39);
-    EXPECT_EQ(r.top, 151);
-    EXPECT_EQ(r.right - r.left, 36);
-    EXPECT_EQ(r.bottom - r.top, 36);
+    // 22, 86 dialog units; the window is the icon's 32 pixels, and the client
+    // area what the 2-pixel client edge and 1-pixel static edge leave.
+    RECT window;
+    GetWindowRect(icon, &window);
+    POINT corner = {window.left, window.top};
+    ScreenToClient(panel, &corner);
+    EXPECT_EQ(corner.x, 39);
+    EXPECT_EQ(corner.y, 151);
+    EXPECT_EQ(window.right - window.left, 32);
+    EXPECT_EQ(window.bottom - window.top, 32);
+    RECT client = rectInDialog(icon);
+    EXPECT_EQ(client.left, 42);
+    EXPECT_EQ(client.top, 154);
+    EXPECT_EQ(client.right - client.left, 26);
+    EXPECT_EQ(client.bottom - client.top, 26);
+    EXPECT_EQ(GetWindowLongA(icon, GWL_EXSTYLE), WS_EX_NOPARENTNOTIFY | WS_EX_CLIENTEDGE | WS_EX_STATICEDGE);
+    EXPECT_EQ(GetWindowLongA(icon, GWL_STYLE) & WS_BORDER, 0) << "the border became the client edge";
 }
 
 TEST_F(DialogManager, InitDialogComesFirstAndBeforeTheDialogShows) {
