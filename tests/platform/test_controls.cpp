@@ -18,6 +18,7 @@ struct ButtonCase {
     Anchor anchor;
     std::vector<MouseStep> steps;
     std::vector<int> commands;  // ids of the WM_COMMAND (BN_CLICKED) the panel gets
+    int focus;                  // the button with the focus afterwards (the first one at the start)
 };
 
 TEST_F(Controls, PushButtonsClickWhenReleasedOverThemselves) {
@@ -28,36 +29,41 @@ TEST_F(Controls, PushButtonsClickWhenReleasedOverThemselves) {
          1047,
          onControl,
          {{press, 20, 10}, {release, 20, 10}},
-         {1047}},
-        {"a click on plane-wave z", 1034, onControl, {{press, 20, 10}, {release, 20, 10}}, {1034}},
-        {"a click on efecto cortinado", 1020, onControl, {{press, 20, 10}, {release, 20, 10}}, {1020}},
+         {1047},
+         1047},
+        {"a click on plane-wave z", 1034, onControl, {{press, 20, 10}, {release, 20, 10}}, {1034}, 1034},
+        {"a click on efecto cortinado", 1020, onControl, {{press, 20, 10}, {release, 20, 10}}, {1020}, 1020},
         {"two clicks",
          1047,
          onControl,
          {{press, 20, 10}, {release, 20, 10}, {press, 30, 12}, {release, 30, 12}},
-         {1047, 1047}},
-        {"released beside the button", 1047, onControl, {{press, 20, 10}, {release, 20, -8}}, {}},
-        {"released outside the dialog", 1047, onControl, {{press, 20, 10}, {release, -300, -40}}, {}},
+         {1047, 1047},
+         1047},
+        {"released beside the button", 1047, onControl, {{press, 20, 10}, {release, 20, -8}}, {}, 1047},
+        {"released outside the dialog", 1047, onControl, {{press, 20, 10}, {release, -300, -40}}, {}, 1047},
         {"dragged off and back",
          1047,
          onControl,
          {{press, 20, 10}, {moveTo, 200, 10}, {moveTo, 21, 11}, {release, 21, 11}},
-         {1047}},
+         {1047},
+         1047},
         {"dragged off and released there",
          1047,
          onControl,
          {{press, 20, 10}, {moveTo, 200, 10}, {release, 200, 10}},
-         {}},
+         {},
+         1047},
         {"pressed on the dialog, released on a button",
          1047,
          onControl,
          {{press, -10, 100}, {moveTo, 20, 10}, {release, 20, 10}},
-         {}},
-        {"the right button", 1047, onControl, {{rightPress, 20, 10}, {rightRelease, 20, 10}}, {}},
-        {"bare dialog", 0, onDialog, {{press, 150, 100}, {release, 150, 100}}, {}},
-        {"where the hidden COLORS button lies", 0, onDialog, {{press, 60, 135}, {release, 60, 135}}, {}},
-        {"the group box's frame", 0, onDialog, {{press, 5, 60}, {release, 5, 60}}, {}},
-        {"a framed text", 0, onDialog, {{press, 180, 40}, {release, 180, 40}}, {}},
+         {},
+         1020},
+        {"the right button", 1047, onControl, {{rightPress, 20, 10}, {rightRelease, 20, 10}}, {}, 1020},
+        {"bare dialog", 0, onDialog, {{press, 150, 100}, {release, 150, 100}}, {}, 1020},
+        {"where the hidden COLORS button lies", 0, onDialog, {{press, 60, 135}, {release, 60, 135}}, {}, 1020},
+        {"the group box's frame", 0, onDialog, {{press, 5, 60}, {release, 5, 60}}, {}, 1020},
+        {"a framed text", 0, onDialog, {{press, 180, 40}, {release, 180, 40}}, {}, 1020},
     };
     for (const ButtonCase &c : cases) {
         SCOPED_TRACE(c.what);
@@ -73,6 +79,7 @@ TEST_F(Controls, PushButtonsClickWhenReleasedOverThemselves) {
             expected.push_back({WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(panel, id), 0});
         EXPECT_TRUE(matchesSequence(expected.data(), expected.size(), loggedOfKind(WM_COMMAND)));
         EXPECT_EQ(GetCapture(), nullptr) << "the capture ends with the press";
+        EXPECT_EQ(GetFocus(), GetDlgItem(panel, c.focus)) << "a pressed button takes the focus";
         DestroyWindow(panel);
     }
 }

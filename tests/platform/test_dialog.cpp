@@ -32,16 +32,26 @@ TEST(DialogUnits, TurnIntoPixelsAsMapDialogRectDoes) {
     }
 }
 
-TEST_F(DialogManager, EachTemplateGetsItsFontsUnitsAndClientSize) {
+TEST_F(DialogManager, EachTemplateGetsItsFontsUnitsClientSizeAndFocus) {
     struct Case {
         const char *name;
         int baseX, baseY;  // the font's average width and height
         int clientWidth, clientHeight;
         size_t controls;
+        int focus;  // the first tab stop, which the dialog manager gives the focus
     } cases[] = {
-        {"ColorScrDlg", 7, 14, 236, 194, 16},
-        {"ColorScrDlg1", 7, 14, 196, 156, 8},
-        {"ColorScrDlg3", 9, 17, 194, 370, 10},
+        {"ColorScrDlg", 7, 14, 236, 194, 16, 1020},
+        {"ColorScrDlg1", 7, 14, 196, 156, 8, IDOK},
+        {"ColorScrDlg3", 9, 17, 194, 370, 10, IDOK},
+    };
+    // The window system takes the input focus from the dialog and gives it back.
+    auto windowFocus = [](HWND dialog, Uint8 kind) {
+        SDL_Event event = {};
+        event.type = SDL_WINDOWEVENT;
+        event.window.windowID = qvWindowFromHandle(dialog)->sdlWindowId;
+        event.window.event = kind;
+        SDL_PushEvent(&event);
+        pumpMessages();
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -60,7 +70,13 @@ TEST_F(DialogManager, EachTemplateGetsItsFontsUnitsAndClientSize) {
         char caption[64] = {};
         GetWindowTextA(dialog, caption, sizeof caption);
         EXPECT_EQ(std::string(caption), qvFindDialogTemplate(c.name)->caption);
+        EXPECT_EQ(GetFocus(), GetDlgItem(dialog, c.focus));
+        windowFocus(dialog, SDL_WINDOWEVENT_FOCUS_LOST);
+        EXPECT_EQ(GetFocus(), nullptr) << "another window has the input focus";
+        windowFocus(dialog, SDL_WINDOWEVENT_FOCUS_GAINED);
+        EXPECT_EQ(GetFocus(), GetDlgItem(dialog, c.focus)) << "the dialog's focus comes back";
         DestroyWindow(dialog);
+        EXPECT_EQ(GetFocus(), nullptr) << "a destroyed control has no focus";
     }
 }
 
