@@ -102,7 +102,7 @@ void qvCloseFonts();
 // ===========================================================================
 
 // The lines of a text broken within width as DrawText with DT_WORDBREAK
-// breaks it (blanks that end a line stay with it).
+// breaks it: a line keeps its blanks but the one it broke at.
 std::vector<std::string> qvBreakText(const QvFont *font, const std::string &text, int width);
 
 // The handle of an open font (WM_GETFONT), and the font of a handle (null
