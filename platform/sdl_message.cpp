@@ -282,11 +282,14 @@ bool takeMessage(MSG *out, HWND filter, UINT first, UINT last, bool remove) {
     return false;
 }
 
-// Milliseconds until the next timer is due (longestWaitMs at most).
-Uint32 msUntilNextTimer() {
+// Milliseconds until the next timer that passes the filters is due
+// (longestWaitMs at most). A due timer the filters exclude cannot end the
+// wait, so it must not cut it short either.
+Uint32 msUntilNextTimer(HWND filter, UINT first, UINT last) {
     Uint64 now = qvNowMs();
     Uint64 wait = longestWaitMs;
     for (const QvTimer &timer : qv.timers) {
+        if (!passesFilter(timer.window, WM_TIMER, filter, first, last)) continue;
         if (timer.dueMs <= now) return 0;
         wait = std::min<Uint64>(wait, timer.dueMs - now);
     }
@@ -383,7 +386,7 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax) {
     for (;;) {
         if (hwnd && hwnd != reinterpret_cast<HWND>(-1) && !qvWindowFromHandle(hwnd)) return -1;
         if (takeMessage(msg, hwnd, filterMin, filterMax, true)) return msg->message == WM_QUIT ? 0 : 1;
-        Uint32 wait = msUntilNextTimer();
+        Uint32 wait = msUntilNextTimer(hwnd, filterMin, filterMax);
         if (wait == 0) continue;
         if (qv.videoReady)
             SDL_WaitEventTimeout(nullptr, static_cast<int>(wait));

@@ -142,16 +142,60 @@ TEST_F(MessageQueue, GetMessageFailsOnBadArguments) {
     EXPECT_FALSE(PeekMessageA(nullptr, nullptr, 0, 0, PM_REMOVE));
 }
 
-TEST_F(MessageQueue, GetMessageWaitsForTheNextTimer) {
+TEST_F(MessageQueue, GetMessageSleepsUntilATimerItMayTake) {
+    HWND a = makeWindow("RecordingA", 0, 100, 100);
+    HWND b = makeWindow("RecordingA", 0, 100, 100);
+    // The real clock this time, read through a counter: GetMessageA must sleep
+    // until the timer, and a loop that spins instead reads the clock thousands
+    // of times while it waits.
+    static int clockReads;
+    struct Local {
+        static Uint64 countingClock() {
+            clockReads++;
+            return SDL_GetTicks64();
+        }
+    };
+    const int mostReadsWhenSleeping = 100;
+    struct Case {
+        const char *what;
+        HWND filter;
+        HWND expectedWindow;
+        UINT_PTR expectedId;
+    };
+    const Case cases[] = {
+        {"no filter: the first timer due", nullptr, b, 8},
+        {"a filter that leaves out a timer falling due meanwhile", a, a, 9},
+    };
+    for (const Case &c : cases) {
+        qv.clockMs = Local::countingClock;
+        SetTimer(b, 8, 10, nullptr);
+        SetTimer(a, 9, 40, nullptr);
+        clockReads = 0;
+        MSG msg;
+        ASSERT_EQ(GetMessageA(&msg, c.filter, 0, 0), 1) << c.what;
+        EXPECT_EQ(msg.message, static_cast<UINT>(WM_TIMER)) << c.what;
+        EXPECT_EQ(msg.hwnd, c.expectedWindow) << c.what;
+        EXPECT_EQ(msg.wParam, c.expectedId) << c.what;
+        EXPECT_LT(clockReads, mostReadsWhenSleeping) << c.what;
+        KillTimer(a, 9);
+        KillTimer(b, 8);
+    }
+}
+
+TEST_F(MessageQueue, AWindowTimerIsNamedByTheIdGiven) {
+    // As on Windows: SetTimer on a window returns nonzero for any id, 0
+    // included, and the id given (not the value returned) names the timer.
     HWND hwnd = makeWindow("RecordingA", 0, 100, 100);
-    SetTimer(hwnd, 9, 20, nullptr);
-    // The layer's real clock this time: GetMessageA must sleep until the timer.
-    qv.clockMs = nullptr;
-    SetTimer(hwnd, 9, 20, nullptr);
-    MSG msg;
-    ASSERT_EQ(GetMessageA(&msg, nullptr, 0, 0), 1);
-    EXPECT_EQ(msg.message, static_cast<UINT>(WM_TIMER));
-    EXPECT_EQ(msg.wParam, 9u);
+    const UINT_PTR ids[] = {0, 1, 42};
+    for (UINT_PTR id : ids) {
+        EXPECT_NE(SetTimer(hwnd, id, 10, nullptr), 0u) << "id " << id;
+        now += 10;
+        int ticks = 0;
+        for (const MSG &msg : drainQueue())
+            if (msg.message == WM_TIMER && msg.hwnd == hwnd && msg.wParam == id) ticks++;
+        EXPECT_EQ(ticks, 1) << "id " << id;
+        EXPECT_TRUE(KillTimer(hwnd, id)) << "id " << id;
+    }
 }
 
 TEST_F(MessageQueue, FiltersByWindowAndRange) {
