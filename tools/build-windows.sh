@@ -21,8 +21,9 @@ case "$arch" in
   *) echo "windows build: unknown architecture $arch (i686 or x86_64)"; exit 2 ;;
 esac
 tools="$arch-w64-mingw32"
+# QUELVARO_WERROR=ON in the environment (./test.sh sets it) makes warnings errors.
 cmake -S "$src" -B "$out" -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-$arch.cmake" \
-  -DCMAKE_BUILD_TYPE=Release >/dev/null
+  -DCMAKE_BUILD_TYPE=Release -DQUELVARO_WERROR="${QUELVARO_WERROR:-OFF}" >/dev/null
 cmake --build "$out" -j "$(nproc)"
 out=$(cd "$out" && pwd)
 exe="$out/quelvaro.exe"

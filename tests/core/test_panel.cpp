@@ -352,7 +352,9 @@ TEST_F(PanelTemplate, ShowsTheGroupBoxTwoFramedTextsAndTheIconAroundTheButtons) 
         HWND control = GetDlgItem(panel, -1);
         ASSERT_NE(control, nullptr);
         EXPECT_TRUE(IsWindowVisible(control));
-        if (idless[i].text) EXPECT_EQ(windowText(control), idless[i].text);
+        if (idless[i].text) {
+            EXPECT_EQ(windowText(control), idless[i].text);
+        }
         EXPECT_EQ(styleOf(control) & idless[i].styleMask, idless[i].style);
         EXPECT_EQ(GetWindowLongA(control, GWL_EXSTYLE) & edges, idless[i].exStyle);
         rects[i] = rectOf(control);

@@ -317,7 +317,9 @@ TEST_F(Controls, ScrollRangeAndPositionCallsKeepThePositionInRange) {
     };
     for (const Step &s : steps) {
         SCOPED_TRACE(s.what);
-        if (s.minPos <= 1000) EXPECT_TRUE(SetScrollRange(bar, SB_CTL, s.minPos, s.maxPos, TRUE));
+        if (s.minPos <= 1000) {
+            EXPECT_TRUE(SetScrollRange(bar, SB_CTL, s.minPos, s.maxPos, TRUE));
+        }
         EXPECT_EQ(SetScrollPos(bar, SB_CTL, s.setPos, TRUE), s.returned);
         EXPECT_EQ(GetScrollPos(bar, SB_CTL), s.pos);
         int lo = -1, hi = -1;

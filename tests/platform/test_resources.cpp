@@ -547,7 +547,9 @@ TEST(Fonts, TemplateFacesResolveToTheirMetricTwins) {
         ASSERT_NE(font, nullptr);
         EXPECT_EQ(font->family, c.family);
         EXPECT_EQ(font->file.find("Bold") != std::string::npos, c.bold) << font->file;
-        if (c.averageWidth) EXPECT_EQ(font->averageWidth, c.averageWidth);
+        if (c.averageWidth) {
+            EXPECT_EQ(font->averageWidth, c.averageWidth);
+        }
         EXPECT_GT(font->height, c.points) << "a cell is taller than the point size at 96 dpi";
         EXPECT_EQ(qvOpenFont(c.face, c.points), font) << "opened once";
     }
