@@ -70,7 +70,9 @@ TEST_F(PixelFormats, ChooseFindsTheClosestFormat) {
         EXPECT_EQ((got.dwFlags & PFD_DOUBLEBUFFER) != 0, c.wantDouble)
             << "flags " << c.flags << " depth " << int(c.depth);
         EXPECT_GE(got.cDepthBits, c.minDepth) << "flags " << c.flags << " depth " << int(c.depth);
-        if (c.depth == 0) EXPECT_EQ(got.cDepthBits, 0) << "no depth asked, none given where one exists";
+        if (c.depth == 0) {
+            EXPECT_EQ(got.cDepthBits, 0) << "no depth asked, none given where one exists";
+        }
     }
     PIXELFORMATDESCRIPTOR colourIndex = request(PFD_DOUBLEBUFFER, 16);
     colourIndex.iPixelType = PFD_TYPE_COLORINDEX;
@@ -84,6 +86,8 @@ TEST_F(PixelFormats, AWindowsFormatIsSetOnce) {
     PIXELFORMATDESCRIPTOR want = request(PFD_DOUBLEBUFFER, 16);
     int format = ChoosePixelFormat(hdc, &want);
     int count = DescribePixelFormat(hdc, 1, 0, nullptr);
+    // Refusing a second format needs a second one in range to refuse.
+    ASSERT_GE(count, 2) << "the display offers a single pixel format";
     struct Step {
         int format;
         BOOL expected;
@@ -97,7 +101,6 @@ TEST_F(PixelFormats, AWindowsFormatIsSetOnce) {
     };
     EXPECT_EQ(GetPixelFormat(hdc), 0);
     for (const Step &s : steps) {
-        if (s.format > count && s.expected) continue;
         EXPECT_EQ(SetPixelFormat(hdc, s.format, &want), s.expected) << "format " << s.format;
     }
     EXPECT_EQ(GetPixelFormat(hdc), format);
