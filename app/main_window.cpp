@@ -6,6 +6,10 @@
 // empty.
 #include "app/main_window.h"
 
+#ifdef _WIN32
+#include <windowsx.h>  // GET_X_LPARAM, GET_Y_LPARAM
+#endif
+
 #include "app/pixel_format.h"
 #include "app/redraw.h"
 #include "render/camera.h"
@@ -16,37 +20,10 @@
 #include "ui/light_drag.h"
 #include "ui/trackball.h"
 
-// The scene starts tipped back by 130 degrees about x after a turn of -30
-// degrees about y, so the sheet is seen from above at an angle.
-static const float startTiltX = -130.0f;
-static const float startTurnY = -30.0f;
-
 // One frame per display refresh: the animation needs no more, and a driver
 // left to itself may draw hundreds of frames a second for nothing.
 static const int displayRefreshesPerFrame = 1;
 typedef BOOL(WINAPI *SwapIntervalProc)(int interval);
-
-// Client coordinates of a mouse message: signed 16-bit halves of lParam, so a
-// captured pointer left of or above the client area gives negative numbers.
-static int mouseX(LPARAM lParam) {
-    return (short)LOWORD(lParam);
-}
-static int mouseY(LPARAM lParam) {
-    return (short)HIWORD(lParam);
-}
-
-// rotationMatrix = Rx(-130) * Ry(-30), worked out on the modelview stack so
-// that the graphics library's own rotation arithmetic gives it.
-static void setStartOrientation(void) {
-    setIdentity(scene.rotationMatrix);
-    glPushMatrix();
-    glLoadIdentity();
-    glRotatef(startTiltX, 1.0f, 0.0f, 0.0f);
-    glRotatef(startTurnY, 0.0f, 1.0f, 0.0f);
-    glMultMatrixf(scene.rotationMatrix);
-    glGetFloatv(GL_MODELVIEW_MATRIX, scene.rotationMatrix);
-    glPopMatrix();
-}
 
 // The entry point belongs to the current context. Without the extension the
 // driver's own setting decides how often frames go out.
@@ -118,12 +95,12 @@ static void realizePalette(void) {
 
 static void onLeftButtonDown(HWND window, LPARAM lParam) {
     SetCapture(window);
-    trackballPress(mouseX(lParam), mouseY(lParam));
+    trackballPress(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
 }
 
 static void onLeftButtonUp(LPARAM lParam) {
     ReleaseCapture();
-    trackballRelease(mouseX(lParam), mouseY(lParam));
+    trackballRelease(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
 }
 
 // A press inside the client area never has negative coordinates, so the
@@ -139,8 +116,8 @@ static void onRightButtonUp(void) {
 }
 
 static void onMouseMove(LPARAM lParam) {
-    trackballMotion(mouseX(lParam), mouseY(lParam));
-    lightDragMotion(mouseX(lParam), mouseY(lParam));
+    trackballMotion(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+    lightDragMotion(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
 }
 
 // Messages that need a rendering context; without one they go to the default

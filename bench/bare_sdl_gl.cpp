@@ -21,6 +21,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "render/camera.h"  // the start orientation, nothing else
+
 namespace {
 
 struct Options {
@@ -125,8 +127,8 @@ void initScene(const Options &o, GLfloat rotation[16]) {
 
     glPushMatrix();
     glLoadIdentity();
-    glRotatef(-130, 1, 0, 0);
-    glRotatef(-30, 0, 1, 0);
+    glRotatef(startTiltXDegrees, 1, 0, 0);
+    glRotatef(startTurnYDegrees, 0, 1, 0);
     glGetFloatv(GL_MODELVIEW_MATRIX, rotation);
     glPopMatrix();
 }

@@ -9,6 +9,7 @@
 // with the centre 5 units in front of the eye whatever the distance says.
 #include "render/camera.h"
 
+#include "render/frame.h"
 #include "render/gl.h"
 #include "render/scene_state.h"
 
@@ -72,6 +73,19 @@ void resetModelView(void) {
     } else {
         glTranslatef(0.0f, 0.0f, -orthoCameraDistance);
     }
+}
+
+// Worked out on the modelview stack, so that the graphics library's own
+// rotation arithmetic gives the matrix.
+void setStartOrientation(void) {
+    setIdentity(scene.rotationMatrix);
+    glPushMatrix();
+    glLoadIdentity();
+    glRotatef(startTiltXDegrees, 1.0f, 0.0f, 0.0f);
+    glRotatef(startTurnYDegrees, 0.0f, 1.0f, 0.0f);
+    glMultMatrixf(scene.rotationMatrix);
+    glGetFloatv(GL_MODELVIEW_MATRIX, scene.rotationMatrix);
+    glPopMatrix();
 }
 
 // Rebuilds the projection for a new client size and makes the viewport cover

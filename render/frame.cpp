@@ -39,10 +39,6 @@ const double markerRadius = 0.1;
 const int markerSlices = 10;
 const int markerStacks = 10;
 
-// Lights 1 to 6 come from lightPos; 1 to 3 shine, 4 to 6 stay dark.
-const int tableLightCount = 6;
-const int tableLightsEnabled = 3;
-
 // Copies a 4x4 matrix.
 static void copyMatrix(float to[16], const float from[16]) {
     std::memcpy(to, from, 16 * sizeof(float));
@@ -100,10 +96,10 @@ static void positionLights(void) {
     const float light0[4] = {scene.mobileLight[0], scene.mobileLight[1], scene.mobileLight[2], 0.0f};
     glLightfv(GL_LIGHT0, GL_POSITION, light0);
     glEnable(GL_LIGHT0);
-    for (int i = 0; i < tableLightCount; i++) {
-        GLenum light = GL_LIGHT1 + i;
-        glLightfv(light, GL_POSITION, lightPos[i]);
-        if (i < tableLightsEnabled) glEnable(light);
+    for (int n = 1; n < lightCount; n++) {
+        GLenum light = GL_LIGHT0 + n;
+        glLightfv(light, GL_POSITION, lightPos[n - 1]);
+        if (n < enabledLightCount) glEnable(light);
     }
     glEnable(GL_LIGHTING);
 }

@@ -11,7 +11,7 @@
 #include "render/gl.h"
 #include "render/scene_state.h"
 
-const float lightPos[6][4] = {
+const float lightPos[lightCount - 1][4] = {
     {0.0f, -14.0f, -10.0f, 0.0f},  // light 1
     {15.0f, 6.0f, 12.0f, 0.0f},    // light 2
     {-8.0f, 8.0f, -10.0f, 0.0f},   // light 3
@@ -26,10 +26,6 @@ struct LightColours {
     float diffuse[4];
     float specular[4];
 };
-
-const int lightCount = 7;
-// Lights 0 to 3 light the scene; 4 to 6 are set up but stay dark.
-const int enabledLightCount = 4;
 
 static const LightColours lightColours[lightCount] = {
     {{0.1f, 0.051f, 0.1f, 1.0f}, {0.2f, 0.25f, 0.2f, 1.0f}, {0.2f, 0.2f, 0.2f, 1.0f}},

@@ -96,6 +96,10 @@ typedef uintptr_t DWORD_PTR;
     ((LONG)(((WORD)(((DWORD_PTR)(a)) & 0xffff)) | ((DWORD)((WORD)(((DWORD_PTR)(b)) & 0xffff))) << 16))
 #define MAKEWPARAM(l, h) ((WPARAM)(DWORD)MAKELONG(l, h))
 #define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
+// Windows has these two in windowsx.h: a mouse message's client coordinates,
+// signed, so a captured pointer left of or above the client area is negative.
+#define GET_X_LPARAM(lp) ((int)(short)LOWORD(lp))
+#define GET_Y_LPARAM(lp) ((int)(short)HIWORD(lp))
 #define MAKEINTRESOURCEA(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
 #define MAKEINTRESOURCE MAKEINTRESOURCEA
 #define IS_INTRESOURCE(r) ((((ULONG_PTR)(r)) >> 16) == 0)

@@ -117,8 +117,8 @@ TEST_F(MouseInput, CoordinatesPackAsSigned16BitHalves) {
         drainQueue();
         auto mouse = mouseMessages();
         ASSERT_EQ(mouse.size(), 1u) << c.x << "," << c.y;
-        EXPECT_EQ(static_cast<short>(LOWORD(mouse[0].lParam)), c.packedX) << c.x << "," << c.y;
-        EXPECT_EQ(static_cast<short>(HIWORD(mouse[0].lParam)), c.packedY) << c.x << "," << c.y;
+        EXPECT_EQ(GET_X_LPARAM(mouse[0].lParam), c.packedX) << c.x << "," << c.y;
+        EXPECT_EQ(GET_Y_LPARAM(mouse[0].lParam), c.packedY) << c.x << "," << c.y;
     }
 }
 

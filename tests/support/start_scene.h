@@ -4,6 +4,5 @@
 
 // Puts the program-wide state back to its initial values, then does what
 // window creation and the first resize do to GL for a client area of the given
-// size: lights, camera, the start orientation Rx(-130) times Ry(-30) worked
-// out on the matrix stack, viewport. Needs a current GL context.
+// size: lights, camera, the start orientation, viewport. Needs a current GL context.
 void openStartScene(int clientWidth, int clientHeight);
