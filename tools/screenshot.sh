@@ -17,7 +17,7 @@ source "$root/tests/e2e/lib.sh"
 e2e_start_display 24
 echo "No display: running $prog on a virtual one ($DISPLAY) for ${secs}s."
 e2e_start_program "$prog"
-main=$(e2e_wait_window '^ QUELVARO  by Ostrevan$' 15) || fail "the main window did not show"
+main=$(e2e_wait_window "^${MAIN_TITLE}\$" 15) || fail "the main window did not show"
 sleep "$secs"
 e2e_program_running || fail "the program ended on its own"
 
@@ -25,7 +25,7 @@ e2e_program_running || fail "the program ended on its own"
 e2e_shot "$E2E_TMP/screen.png"
 read -r x0 y0 w h <<<"$(e2e_frame_geometry "$main")"
 x1=$((x0 + w)) y1=$((y0 + h))
-panel=$(e2e_wait_window '^OPTIONS - SOFT BY OSTREVAN$' 1 2>/dev/null) && {
+panel=$(e2e_wait_window "^${PANEL_TITLE}\$" 1 2>/dev/null) && {
     read -r px py pw ph <<<"$(e2e_frame_geometry "$panel")"
     ((px < x0)) && x0=$px
     ((py < y0)) && y0=$py

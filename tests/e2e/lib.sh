@@ -21,6 +21,8 @@
 #                                 pick out and measure things in a picture
 #   e2e_click / e2e_drag          the pointer, in screen coordinates
 #   e2e_close WID                 a close request through the window manager
+#   e2e_wait_active WID           until the window manager made WID active
+#   e2e_wait_new_frames "x y w h" [N]  until the client area showed N new pictures
 #   e2e_wait_exit [SECS]          waits for the program; sets E2E_STATUS
 #   check / fail / note           report a result
 #
@@ -46,13 +48,24 @@ note() { printf '  %s\n' "$*"; }
 # Records one passed check.
 check() { printf 'ok: %s\n' "$*"; }
 
-# Reports a failed check, with what was seen, and ends the test.
+# The test's own shell and its output: a helper run inside $(...) is a
+# subshell whose output the caller reads, so fail reports to the saved output
+# and tells the test's shell to end too.
+E2E_MAIN_PID=$BASHPID
+exec {E2E_REPORT_FD}>&1
+trap 'exit 1' USR1
+
+# Reports a failed check, with what was seen, and ends the test, also when
+# called from a helper inside $(...).
 fail() {
-    printf 'FAIL: %s\n' "$*"
-    if [[ -s "$E2E_TMP/prog.err" ]]; then
-        printf '  program stderr:\n'
-        sed 's/^/    /' "$E2E_TMP/prog.err" | head -20
-    fi
+    {
+        printf 'FAIL: %s\n' "$*"
+        if [[ -s "$E2E_TMP/prog.err" ]]; then
+            printf '  program stderr:\n'
+            sed 's/^/    /' "$E2E_TMP/prog.err" | head -20
+        fi
+    } >&"$E2E_REPORT_FD"
+    [[ $BASHPID == "$E2E_MAIN_PID" ]] || kill -USR1 "$E2E_MAIN_PID"
     exit 1
 }
 
@@ -246,6 +259,37 @@ e2e_frame_geometry() {
 
 # Sends a close request the way the frame's close box does.
 e2e_close() { x wmctrl -i -c "$1"; }
+
+# Prints the id (decimal, as xdotool gives it) of the window the window manager made active.
+e2e_active_window() { x xprop -root _NET_ACTIVE_WINDOW | awk '{ printf "%d\n", $NF }'; }
+
+# Waits until WID is the active window: the window manager has handled every
+# request sent before the one that made it so.
+e2e_wait_active() {
+    E2E_WANT_ACTIVE=$1
+    e2e_retry "${2:-10}" eval '[[ "$(e2e_active_window)" == "$E2E_WANT_ACTIVE" ]]' ||
+        fail "window $1 did not become active (active: $(e2e_active_window))"
+}
+
+# Waits until the client "x y w h" shows N (1) pictures different from the
+# one before it: the program has gone round its loop, handling what had come
+# in, that many times since.
+e2e_wait_new_frames() {
+    local client=$1 n=${2:-1} secs=${3:-10} i deadline
+    deadline=$((SECONDS + secs))
+    e2e_shot "$E2E_TMP/frame.ppm"
+    e2e_view "$E2E_TMP/frame.ppm" "$client" "$E2E_TMP/frame_last.ppm"
+    for ((i = 0; i < n; i++)); do
+        while true; do
+            e2e_shot "$E2E_TMP/frame.ppm"
+            e2e_view "$E2E_TMP/frame.ppm" "$client" "$E2E_TMP/frame_now.ppm"
+            (($(e2e_diff "$E2E_TMP/frame_last.ppm" "$E2E_TMP/frame_now.ppm") > 0)) && break
+            ((SECONDS < deadline)) || fail "no new picture in the window within ${secs}s"
+            sleep 0.1
+        done
+        mv "$E2E_TMP/frame_now.ppm" "$E2E_TMP/frame_last.ppm"
+    done
+}
 
 # --- pictures ------------------------------------------------------------------
 

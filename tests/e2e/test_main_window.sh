@@ -3,14 +3,13 @@
 # the window manager that ends the program with status 0.
 source "$(dirname "$0")/lib.sh"
 prog=$1
-TITLE=' QUELVARO  by Ostrevan'
 
 e2e_start_display 24
 e2e_start_program "$prog"
-wid=$(e2e_wait_window "^${TITLE}\$" 15) || fail "main window: $(e2e_window_list)"
+wid=$(e2e_wait_window "^${MAIN_TITLE}\$" 15) || fail "main window: $(e2e_window_list)"
 
 title=$(e2e_title "$wid")
-[[ "$title" == "$TITLE" ]] || fail "title [$title], expected [$TITLE]"
+[[ "$title" == "$MAIN_TITLE" ]] || fail "title [$title], expected [$MAIN_TITLE]"
 check "title [$title]"
 
 # The outer window (frame included) is 0.9 times the screen height, truncated,

@@ -33,13 +33,28 @@ done
 read -r bid bx by bw bh <<<"$box"
 check "an error box captioned \"Error\" appeared (${bw}x${bh} at $bx,$by)"
 
-# The box is modal: the program waits for the person.
-sleep 1
+# The box is modal: the program waits for the person, and the box, live in
+# the program, answers the pointer: its button (the one light grey thing on
+# it) lights up under it.
+x xdotool mousemove --sync 0 0 || fail "pointer move failed"
+e2e_shot "$E2E_TMP/box.ppm"
+e2e_crop "$E2E_TMP/box.ppm" "$bx $by $bw $bh" "$E2E_TMP/box_before.ppm"
+button=$(e2e_white_box "$E2E_TMP/box_before.ppm" -channel B -separate +channel -threshold 80%)
+[[ -n "$button" ]] || fail "no button found on the error box"
+read -r tw th tx ty <<<"$button"
+x xdotool mousemove --sync $((bx + tx + tw / 2)) $((by + ty + th / 2)) || fail "pointer move failed"
+deadline=$((SECONDS + 5))
+while true; do
+    e2e_shot "$E2E_TMP/box.ppm"
+    e2e_crop "$E2E_TMP/box.ppm" "$bx $by $bw $bh" "$E2E_TMP/box_hover.ppm"
+    (($(e2e_diff "$E2E_TMP/box_before.ppm" "$E2E_TMP/box_hover.ppm") > 0)) && break
+    e2e_program_running || { e2e_wait_exit 1; fail "the program ended (status $E2E_STATUS) before the box was dismissed"; }
+    ((SECONDS < deadline)) || fail "the box's button did not answer the pointer within 5 s"
+    sleep 0.1
+done
 e2e_program_running || { e2e_wait_exit 1; fail "the program ended (status $E2E_STATUS) before the box was dismissed"; }
-check "the program waits while the box is up"
+check "the program waits while the box is up, and the box answers the pointer"
 
-x xdotool mousemove --sync $((bx + bw / 2)) $((by + bh / 2)) || fail "pointer move failed"
-sleep 0.2
 x xdotool key Return
 e2e_wait_exit 10 || fail "still running 10 s after Return on the box"
 [[ "$E2E_STATUS" == 1 ]] || fail "exit status $E2E_STATUS after the box, expected 1"

@@ -65,7 +65,13 @@ e2e_program_running || fail "the program ended during the clicks"
 # The panel has no close box of its own; a close request from the window
 # manager's frame leaves it open, and the program running.
 e2e_close "$panel"
-sleep 1
+# The window manager handles requests in order: once it has made the main
+# window active it has passed the close on, and two pictures later the program
+# has read it.
+x wmctrl -i -a "$main" || fail "the window manager did not activate the main window"
+e2e_wait_active "$main"
+E2E_EXCLUDE=("$panel_frame")
+e2e_wait_new_frames "$client" 2
 e2e_program_running || fail "a close request on the panel ended the program"
 x xwininfo -id "$panel" 2>/dev/null | grep -q 'IsViewable' || fail "a close request on the panel closed it"
 check "a close request on the panel leaves it open"

@@ -21,7 +21,10 @@ e2e_crop "$E2E_TMP/before.ppm" "$panel_area" "$E2E_TMP/panel_before.ppm"
 for spot in "$((cx + cw / 5)) $((cy + ch * 4 / 5))" "$((cx + cw / 2)) $((cy + ch / 2))"; do
     read -r x0 y0 <<<"$spot"
     e2e_click 1 "$x0" "$y0"
-    sleep 0.5
+    # The click has been handled once the window manager made the main window
+    # active and the program drew twice since.
+    e2e_wait_active "$main"
+    e2e_wait_new_frames "$client" 2
     e2e_shot "$E2E_TMP/after.ppm"
     e2e_crop "$E2E_TMP/after.ppm" "$panel_area" "$E2E_TMP/panel_after.ppm"
     d=$(e2e_diff "$E2E_TMP/panel_before.ppm" "$E2E_TMP/panel_after.ppm")

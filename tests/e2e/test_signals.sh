@@ -7,7 +7,7 @@ prog=$1
 e2e_start_display 24
 for signal in TERM INT; do
     e2e_start_program "$prog"
-    e2e_wait_window '^ QUELVARO  by Ostrevan$' 15 >/dev/null || fail "main window: $(e2e_window_list)"
+    e2e_wait_window "^${MAIN_TITLE}\$" 15 >/dev/null || fail "main window: $(e2e_window_list)"
     sleep 0.5
     kill -s "$signal" "$E2E_PROG_PID"
     e2e_wait_exit 10 || fail "SIG$signal: still running 10 s later"
