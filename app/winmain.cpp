@@ -5,13 +5,15 @@
 
 #include "app/main_window.h"
 #include "app/redraw.h"
+#include "app/winmain.h"
 #include "render/scene_state.h"
 #include "ui/dialogs.h"
 
-const char className[] = "OpenGL";
-const char windowTitle[] = " QUELVARO  by Ostrevan";
+static const char className[] = "OpenGL";
+static const char windowTitle[] = " QUELVARO  by Ostrevan";
+// The program's own icon; the same number as the stock IDI_APPLICATION.
+static const WORD appIconId = 32512;
 
-static const char panelTemplate[] = "ColorScrDlg";
 // The outer window is square: nine tenths of the screen height each way.
 static const double windowScreenShare = 0.9;
 static const int startFailedStatus = 1;

@@ -122,13 +122,14 @@ void drawTwoTriangleSquare(void) {
 
 void drawNothing(void) {}
 
+// In the order of the indices named in surfaces.h.
 const SurfaceProcedure surfaceTable[surfaceCount] = {
-    drawCurtainWave,        // 0 "efecto cortinado"
-    drawDiamondWave,        // 1 "rombos"
-    drawCheckerWave,        // 2 "ajedrezado"
-    drawTwoTriangleSquare,  // 3 "prom-asim1"
-    drawPlaneWaveX,         // 4 "plane-wave x"
-    drawPlaneWaveXZ,        // 5 "plano-wave x-z"
-    drawPlaneWaveZ,         // 6 "plane-wave z"
-    drawNothing,            // 7 chosen by no button
+    drawCurtainWave,        // curtainWaveSurface
+    drawDiamondWave,        // diamondWaveSurface
+    drawCheckerWave,        // checkerWaveSurface
+    drawTwoTriangleSquare,  // twoTriangleSquareSurface
+    drawPlaneWaveX,         // planeWaveXSurface
+    drawPlaneWaveXZ,        // planeWaveXZSurface
+    drawPlaneWaveZ,         // planeWaveZSurface
+    drawNothing,            // emptySurface
 };

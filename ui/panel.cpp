@@ -8,6 +8,7 @@
 #include "app/redraw.h"
 #include "render/camera.h"
 #include "render/scene_state.h"
+#include "surfaces/surfaces.h"
 #include "ui/dialogs.h"
 
 // Control ids of the panel template "ColorScrDlg" (res/quelvaro.rc).
@@ -27,16 +28,18 @@ const int idChessboard = 1048;      // "ajedrezado"
 // How far one press of a camera button moves the eye (32-bit float step).
 const float cameraStep = 0.4f;
 
-// Which surface-table entry each surface button selects. Entry 7, the empty
-// surface, has no button.
+// Which surface-table entry each surface button selects. The empty surface
+// has no button.
 struct SurfaceButton {
     int id;
     int surface;
 };
 
 static const SurfaceButton surfaceButtons[] = {
-    {idCurtainWave, 0}, {idDiamonds, 1},    {idChessboard, 2}, {idAsymmetricMean, 3},
-    {idPlaneWaveX, 4},  {idPlaneWaveXZ, 5}, {idPlaneWaveZ, 6},
+    {idCurtainWave, curtainWaveSurface}, {idDiamonds, diamondWaveSurface},
+    {idChessboard, checkerWaveSurface},  {idAsymmetricMean, twoTriangleSquareSurface},
+    {idPlaneWaveX, planeWaveXSurface},   {idPlaneWaveXZ, planeWaveXZSurface},
+    {idPlaneWaveZ, planeWaveZSurface},
 };
 
 // Returns the surface a button selects, or -1 when the id is no surface button.
@@ -64,13 +67,13 @@ static void moveCamera(float delta) {
 // so the next press tries again.
 static void openOptionsDialog(void) {
     if (scene.hOptionsDlg != 0) return;
-    scene.hOptionsDlg = CreateDialogParamA(0, "ColorScrDlg1", 0, OptionsDlgProc, 0);
+    scene.hOptionsDlg = CreateDialogParamA(0, optionsTemplate, 0, OptionsDlgProc, 0);
 }
 
 // The same for the colours dialog.
 static void openColorsDialog(void) {
     if (scene.hColorsDlg != 0) return;
-    scene.hColorsDlg = CreateDialogParamA(0, "ColorScrDlg3", 0, ColorsDlgProc, 0);
+    scene.hColorsDlg = CreateDialogParamA(0, colorsTemplate, 0, ColorsDlgProc, 0);
 }
 
 // Carries out one panel command; unknown ids do nothing.

@@ -1,6 +1,7 @@
 #include "main_window_fixture.h"
 
 #include "app/main_window.h"
+#include "app/winmain.h"
 #include "render/scene_state.h"
 #include "support/layer_spy.h"
 

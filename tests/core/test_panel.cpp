@@ -288,7 +288,7 @@ class PanelTemplate : public ::testing::Test {
   protected:
     void SetUp() override {
         scene = SceneState{};
-        panel = CreateDialogParamA(GetModuleHandleA(nullptr), "ColorScrDlg", nullptr, PanelDlgProc, 0);
+        panel = CreateDialogParamA(GetModuleHandleA(nullptr), panelTemplate, nullptr, PanelDlgProc, 0);
         ASSERT_NE(panel, nullptr);
     }
     void TearDown() override {

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "gl_recorder.h"
@@ -292,11 +293,19 @@ TEST(TwoTriangleSquare, NormalsAreUnitAndTheSameEveryCall) {
     }
 }
 
-TEST(SurfaceTable, HoldsTheEightSurfacesInPanelOrder) {
-    const SurfaceProcedure expected[surfaceCount] = {drawCurtainWave,       drawDiamondWave, drawCheckerWave,
-                                                     drawTwoTriangleSquare, drawPlaneWaveX,  drawPlaneWaveXZ,
-                                                     drawPlaneWaveZ,        drawNothing};
-    for (int i = 0; i < surfaceCount; i++) EXPECT_EQ(surfaceTable[i], expected[i]) << "entry " << i;
+TEST(SurfaceTable, HoldsEachSurfaceAtTheIndexNamedForIt) {
+    struct Entry {
+        int index;
+        SurfaceProcedure procedure;
+    };
+    const Entry entries[] = {
+        {curtainWaveSurface, drawCurtainWave}, {diamondWaveSurface, drawDiamondWave},
+        {checkerWaveSurface, drawCheckerWave}, {twoTriangleSquareSurface, drawTwoTriangleSquare},
+        {planeWaveXSurface, drawPlaneWaveX},   {planeWaveXZSurface, drawPlaneWaveXZ},
+        {planeWaveZSurface, drawPlaneWaveZ},   {emptySurface, drawNothing},
+    };
+    ASSERT_EQ(std::size(entries), static_cast<size_t>(surfaceCount));
+    for (const Entry &e : entries) EXPECT_EQ(surfaceTable[e.index], e.procedure) << "entry " << e.index;
 }
 
 TEST(SurfaceTable, TheLastEntrySendsNothing) {
