@@ -19,6 +19,8 @@
 //     main thread takes them over, fontconfig and FreeType belong to that
 //     thread; it reports nothing, and what it could not do is done again
 //     (and reported) when a dialog asks.
+//   - At exit the fonts are closed and fontconfig's configuration is handed
+//     back (FcFini), so the process ends holding none of them.
 // Left out: italic, underline, character sets, bitmap fonts, font handles
 // (WM_SETFONT / HFONT): each dialog draws with the font its template names.
 #include "sdl_dialog_internal.h"
@@ -26,6 +28,7 @@
 #include <fontconfig/fontconfig.h>
 
 #include <strings.h>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -179,6 +182,21 @@ void collectPrefetched() {
         if (!findResolved(face.face.c_str())) qv.resolvedFaces.push_back(std::move(face));
 }
 
+// Closes the fonts, then hands back fontconfig's configuration and caches.
+void closeFontsAndFontconfig() {
+    qvCloseFonts();
+    FcFini();
+}
+
+// The fonts and fontconfig's configuration live as long as the process and
+// are handed back by an exit handler: it runs before the layer's state is
+// destroyed and while FreeType is still up, where a font dropped with the
+// state would look lost to a leak checker.
+void closeFontsAtExit() {
+    static bool registered = false;
+    if (!registered) registered = std::atexit(closeFontsAndFontconfig) == 0;
+}
+
 }  // namespace
 
 void qvPrefetchFonts(std::vector<std::pair<std::string, int>> faces) {
@@ -187,6 +205,7 @@ void qvPrefetchFonts(std::vector<std::pair<std::string, int>> faces) {
         if (face.first.empty()) face.first = qvDefaultDialogFace;
         if (face.second <= 0) face.second = qvDefaultDialogPoints;
     }
+    closeFontsAtExit();
     try {
         qv.prefetched = std::async(std::launch::async, prefetch, std::move(faces));
     } catch (const std::system_error &) {
@@ -195,6 +214,7 @@ void qvPrefetchFonts(std::vector<std::pair<std::string, int>> faces) {
 }
 
 bool qvResolveFontFace(const char *faceName, std::string *family, std::string *file, int *index) {
+    closeFontsAtExit();
     collectPrefetched();
     const QvResolvedFace &resolved = resolveOnce(qv.resolvedFaces, faceName);
     if (!resolved.found) return false;
@@ -219,6 +239,7 @@ int qvTextWidth(const QvFont *font, const char *text, size_t length) {
 const QvFont *qvOpenFont(const char *faceName, int pointSize) {
     if (!faceName || !*faceName) faceName = qvDefaultDialogFace;
     if (pointSize <= 0) pointSize = qvDefaultDialogPoints;
+    closeFontsAtExit();
     collectPrefetched();
     const QvResolvedFace &resolved = resolveOnce(qv.resolvedFaces, faceName);
     if (!resolved.found) {

@@ -20,6 +20,7 @@
 #include "sdl_dialog_internal.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 
 // ===========================================================================
@@ -629,8 +630,18 @@ SDL_Surface *qvDecodeIcon(const unsigned char *bytes, size_t size, std::string *
     return surface;
 }
 
+// The icons live as long as the process; their images are freed by an exit
+// handler, before the layer's state is destroyed, where an image dropped with
+// the state would look lost to a leak checker.
+static void freeIconImages() {
+    for (const auto &icon : qv.icons) SDL_FreeSurface(icon->image);
+    qv.icons.clear();
+}
+
 // Registers a decoded image as an icon and returns its handle.
 static HICON addIcon(int id, SDL_Surface *image) {
+    static bool freedAtExit = false;
+    if (!freedAtExit) freedAtExit = std::atexit(freeIconImages) == 0;
     auto icon = std::make_unique<QvIcon>();
     icon->handle = qvHandle<HICON>(qvNewHandle());
     icon->id = id;
