@@ -1,5 +1,5 @@
 // bench_frame: one full frame of the start scene (drawScene with the default
-// scene state) at the 960 x 940 client area, drawn offscreen on a real Mesa
+// scene state) at the default 919 x 896 client area, drawn offscreen on a real Mesa
 // context and presented, reported as frames per second.
 #include <benchmark/benchmark.h>
 
@@ -10,8 +10,8 @@
 
 namespace {
 
-const int clientWidth = 960;
-const int clientHeight = 940;
+const int clientWidth = defaultClientWidth;
+const int clientHeight = defaultClientHeight;
 
 // A frame as the idle loop draws it, then presented and waited for, so that
 // each iteration pays for all of its own rendering.

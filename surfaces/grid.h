@@ -50,6 +50,6 @@ typedef void (*CornerRule)(const ColumnCorners *corners, ColumnTilts *tilts);
 void drawQuadGrid(CornerRule rule);
 
 // The sweep normalises 8, 4 or 2 corners at once where the processor can, with
-// the same bits as one at a time. Narrows that to at most most (1 = one at a
+// the same bits as one at a time. Narrows that to at most `most` (1 = one at a
 // time) and returns the width now in use; tests use it to check every width.
 int limitNormalLanes(int most);

@@ -3,7 +3,7 @@
 //
 // Usage: render_frame OUTPUT.png
 //
-// It sets up a hidden 960 x 940 OpenGL window on SDL's offscreen driver and
+// It sets up a hidden OpenGL window of the default client size (919 x 896) on SDL's offscreen driver and
 // does what the main window's creation and first resize do (lights, camera,
 // start orientation, viewport), then draws one frame from the initial scene
 // state and reads back the buffer it was drawn into.
@@ -19,8 +19,8 @@
 #include "support/offscreen_gl.h"
 #include "support/start_scene.h"
 
-const int frameWidth = 960;
-const int frameHeight = 940;
+const int frameWidth = defaultClientWidth;
+const int frameHeight = defaultClientHeight;
 
 // Reads the back buffer, top row first, and writes it as a PNG.
 static int savePicture(const char *path) {

@@ -88,7 +88,7 @@ struct ProjectionCase {
 
 const ProjectionCase projectionCases[] = {
     {"square, perspective", 1, 500, 500, 6.0f, {-1, 1, -1, 1, 2, 10}},
-    {"start window 960x940, perspective", 1, 960, 940, 6.0f, {-960.0 / 940, 960.0 / 940, -1, 1, 2, 10}},
+    {"start window 919x896, perspective", 1, 919, 896, 6.0f, {-919.0 / 896, 919.0 / 896, -1, 1, 2, 10}},
     {"wide, perspective keeps its height", 1, 960, 480, 6.0f, {-2, 2, -1, 1, 2, 10}},
     {"tall, perspective keeps its height", 1, 300, 600, 6.0f, {-0.5, 0.5, -1, 1, 2, 10}},
     {"closer camera, far plane follows", 1, 500, 500, 2.8f, {-1, 1, -1, 1, 2, 6.8}},

@@ -141,7 +141,7 @@ TEST_F(ColorsDialog, TheAlphaBarSetsOneAlphaForBothSides) {
     }
 }
 
-TEST_F(ColorsDialog, ThroughTheDialogManagerATrackFollowsTheThumbLive) {
+TEST_F(ColorsDialog, ThumbTrackMessagesSentToTheDialogMoveTheColourLive) {
     const int trail[] = {120, 90, 40, 3, 0};
     for (int pos : trail) {
         SendMessageA(dialog, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, pos), (LPARAM)bar(1039));

@@ -56,9 +56,8 @@ extern "C" void gluDeleteQuadric(GLUquadric *quadric) {
 
 namespace {
 
-// The client area of the window the program opens on a 1050-pixel screen.
-const int clientWidth = 960;
-const int clientHeight = 940;
+const int clientWidth = defaultClientWidth;
+const int clientHeight = defaultClientHeight;
 
 // ---- matrices --------------------------------------------------------------
 

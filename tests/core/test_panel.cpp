@@ -12,6 +12,7 @@
 #include "render/scene_state.h"
 #include "support/offscreen_gl.h"
 #include "support/window_helpers.h"
+#include "surfaces/surfaces.h"
 #include "ui/dialogs.h"
 
 namespace {
@@ -382,14 +383,14 @@ TEST_F(PanelTemplate, StaysOpenWhenAskedToClose) {
     EXPECT_EQ(scene.surfaceIndex, 0);
 }
 
-TEST_F(PanelTemplate, AClickOnAVisibleButtonReachesTheProcedureThroughTheDialogManager) {
+TEST_F(PanelTemplate, AVisibleButtonsCommandSentToThePanelWindowReachesItsProcedure) {
     const struct {
         int id;
         int surface;
-    } cases[] = {{1047, 4}, {1034, 6}, {1020, 0}};
+    } cases[] = {{1047, planeWaveXSurface}, {1034, planeWaveZSurface}, {1020, curtainWaveSurface}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.id);
-        scene.surfaceIndex = 7;
+        scene.surfaceIndex = emptySurface;
         scene.idleFunc = nullptr;
         clickButton(panel, c.id);
         EXPECT_EQ(scene.surfaceIndex, c.surface);
