@@ -1,7 +1,9 @@
 // The idle-driven main loop, run for real: messages through the layer, frames
 // drawn by the renderer into the main window's context and counted at
 // SwapBuffers. A small probe window asks for frames, records what it sees and
-// ends the loop; its timer only wakes the loop up and is never measured.
+// ends the loop; its timer only wakes the loop up and is never measured. Time
+// passes only while the loop waits or draws (useWaitingClock), so every run
+// ticks at the same points.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -96,8 +98,10 @@ class LoopTest : public MainWindowTest {
         stopAnimationClock();
         settleQueue();
         probe = Probe{};
+        useWaitingClock();
     }
     void TearDown() override {
+        useRealClock();
         if (probeWindow != nullptr && IsWindow(probeWindow)) DestroyWindow(probeWindow);
         MainWindowTest::TearDown();
     }
@@ -240,10 +244,12 @@ TEST(WinMainTest, RunsUntilTheMainWindowIsClosedAndReturns0) {
     HWND closer =
         CreateWindowExA(0, "Closer", "", WS_OVERLAPPEDWINDOW, 0, 0, 64, 64, nullptr, nullptr, instance, nullptr);
     ASSERT_NE(closer, nullptr);
+    useWaitingClock();
     SetTimer(closer, probeTimerId, probeWakeUpMs, nullptr);
     static char commandLine[] = "";
 
     EXPECT_EQ(WinMain(instance, nullptr, commandLine, SW_SHOWDEFAULT), 0);
+    useRealClock();
 
     EXPECT_GT(layerSpy.swapBuffersCalls, 0) << "the first frame comes without any input";
     EXPECT_EQ(scene.idleFunc, nullptr);

@@ -1,13 +1,50 @@
 // The wrapped calls of layer_spy.h: count, pass on, or fail when asked.
 #include "support/layer_spy.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+
+#include "platform/sdl_internal.h"
 
 LayerSpy layerSpy;
 
 void resetLayerSpy() {
     layerSpy = LayerSpy{};
+}
+
+namespace {
+
+const Uint64 frameMs = 16;  // a frame at 60 Hz
+bool waitingClockOn = false;
+Uint64 waitingClockMs = 0;
+
+Uint64 readWaitingClock() {
+    return waitingClockMs;
+}
+
+// When GetMessageA would sleep (nothing passing its filters is there now),
+// moves the waiting clock on to the earliest timer.
+void waitForNextTimer(HWND hwnd, UINT filterMin, UINT filterMax) {
+    if (!waitingClockOn || qv.timers.empty()) return;
+    MSG ready;
+    if (PeekMessageA(&ready, hwnd, filterMin, filterMax, PM_NOREMOVE)) return;
+    Uint64 next = qv.timers.front().dueMs;
+    for (const QvTimer &timer : qv.timers) next = std::min(next, timer.dueMs);
+    waitingClockMs = std::max(waitingClockMs, next);
+}
+
+}  // namespace
+
+void useWaitingClock() {
+    waitingClockMs = qvNowMs();
+    waitingClockOn = true;
+    qv.clockMs = readWaitingClock;
+}
+
+void useRealClock() {
+    waitingClockOn = false;
+    qv.clockMs = nullptr;
 }
 
 extern "C" {
@@ -42,6 +79,7 @@ PROC WINAPI __wrap_wglGetProcAddress(LPCSTR name) {
 
 BOOL WINAPI __wrap_SwapBuffers(HDC hdc) {
     layerSpy.swapBuffersCalls++;
+    if (waitingClockOn) waitingClockMs += frameMs;
     return __real_SwapBuffers(hdc);
 }
 
@@ -58,6 +96,7 @@ BOOL WINAPI __wrap_GetMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filter
         return -1;
     }
     if (layerSpy.getMessageCallsBeforeFailure > 0) layerSpy.getMessageCallsBeforeFailure--;
+    waitForNextTimer(hwnd, filterMin, filterMax);
     return __real_GetMessageA(msg, hwnd, filterMin, filterMax);
 }
 

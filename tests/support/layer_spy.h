@@ -62,3 +62,10 @@ extern LayerSpy layerSpy;
 
 // Back to counting and passing everything on.
 void resetLayerSpy();
+
+// A clock for the layer on which time passes only while the program waits:
+// a GetMessageA that would sleep moves it on to the next timer due, each
+// SwapBuffers by one frame at 60 Hz. Timers then fire at the same points of a run every time,
+// however busy the machine. useRealClock goes back to the layer's own clock.
+void useWaitingClock();
+void useRealClock();
