@@ -176,7 +176,7 @@ QvCanvas qvClippedTo(const QvCanvas &c, int x, int y, int w, int h) {
 // ===========================================================================
 
 bool qvPointInClient(const QvWindow *win, LPARAM lParam) {
-    int x = (SHORT)LOWORD(lParam), y = (SHORT)HIWORD(lParam);
+    int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
     return x >= 0 && y >= 0 && x < win->clientWidth && y < win->clientHeight;
 }
 

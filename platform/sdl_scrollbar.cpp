@@ -201,7 +201,7 @@ LRESULT CALLBACK qvScrollBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     QvWindow *win = qvWindowFromHandle(hwnd);
     if (!win) return 0;
     QvScrollBar *bar = static_cast<QvScrollBar *>(win->classData);
-    int x = (SHORT)LOWORD(lParam), y = (SHORT)HIWORD(lParam);
+    int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
     switch (msg) {
     case WM_CREATE:
         win->classData = new QvScrollBar;
