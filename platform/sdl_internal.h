@@ -39,6 +39,7 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 
+#include <csignal>
 #include <cstdint>
 #include <deque>
 #include <future>
@@ -327,9 +328,10 @@ struct QvLayer {
     double lastPresentMs = -1.0e9;  // target time of the last present
     int quickSwaps = 0;             // vsync'd swaps that came back too fast
 
-    // ---- Close requests (SIGINT/SIGTERM arrive as SDL_QUIT) ---------------
-    int quitRequests = 0;
-    bool quitDeadlineEnabled = false;  // the real program (not tests) is running
+    // ---- Signals ------------------------------------------------------------
+    // A modal message box is up: the event pump cannot take a close request,
+    // so SIGINT and SIGTERM end the process at once. Read by the signal handler.
+    volatile sig_atomic_t messageBoxUp = 0;
 
     // ---- Resources (sdl_resources.cpp) ------------------------------------
     bool resourcesParsed = false;

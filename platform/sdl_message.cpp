@@ -20,8 +20,8 @@
 //   window, in its client coordinates packed as signed 16-bit halves, with the
 //   MK_* flags; consecutive WM_MOUSEMOVEs to one window are merged.
 //   A window manager's close request posts WM_CLOSE; SIGINT and SIGTERM
-//   (SDL_QUIT) post WM_CLOSE to every top-level window, and a second one, or
-//   a program that has not ended a few seconds later, ends the process.
+//   (SDL_QUIT) post WM_CLOSE to every top-level window (the deadline and the
+//   second signal are sdl_startup.cpp's).
 // Left out: keyboard messages (TranslateMessage has nothing to translate),
 //   WM_ACTIVATE and the focus of a window activated by itself (only a focus
 //   put aside comes back),
@@ -29,9 +29,7 @@
 //   queues between threads, WM_SYSCOMMAND.
 #include "sdl_internal.h"
 
-#include <unistd.h>
 #include <algorithm>
-#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -40,8 +38,6 @@ namespace {
 const UINT minimumTimerMs = 10;
 // Longest sleep in GetMessageA before looking again (signals, odd drivers).
 const Uint32 longestWaitMs = 250;
-// After the first close request by signal, the program has this long to end.
-const unsigned quitDeadlineSeconds = 3;
 
 // True when the message passes GetMessageA/PeekMessageA's filters.
 bool passesFilter(HWND msgWindow, UINT message, HWND filter, UINT first, UINT last) {
@@ -55,14 +51,6 @@ bool passesFilter(HWND msgWindow, UINT message, HWND filter, UINT first, UINT la
         if (!(w->style & WS_CHILD)) break;
     }
     return false;
-}
-
-// Ends the process when a close request by signal has not ended it in time.
-void onQuitDeadline(int) {
-    static const char line[] = "quelvaro: the program did not close after the interrupt; ending it\n";
-    ssize_t ignored = write(STDERR_FILENO, line, sizeof line - 1);
-    (void)ignored;
-    _exit(1);
 }
 
 // Where a mouse event at client point p of top-level window top goes: the
@@ -231,16 +219,7 @@ void inputWindowEvent(const SDL_WindowEvent &event) {
 
 // SIGINT or SIGTERM (SDL_QUIT): a request to close, as a session end makes.
 void inputQuit() {
-    qv.quitRequests++;
-    if (qv.quitRequests > 1 && qv.quitDeadlineEnabled) {
-        std::fprintf(stderr, "quelvaro: interrupted again; ending at once\n");
-        _exit(1);
-    }
     for (HWND top : qv.topLevels) qvPostMessage(top, WM_CLOSE, 0, 0);
-    if (qv.quitDeadlineEnabled) {
-        std::signal(SIGALRM, onQuitDeadline);
-        alarm(quitDeadlineSeconds);
-    }
 }
 
 // Takes the next message that passes the filters, in Windows' order.

@@ -6,15 +6,40 @@
 //   the IDOK... value of the button pressed (the close box counts as Cancel
 //   where there is one). With no display to show it on (no video, the
 //   offscreen driver, or SDL failing to show it), the caption and the text go
-//   to standard error and the result is the first button's.
+//   to standard error and the result is the first button's. SIGINT or
+//   SIGTERM while the box is up ends the program with status 1 (see
+//   sdl_startup.cpp): nothing can take a close request until it is closed.
 // Left out: MB_DEFBUTTON*, MB_SYSTEMMODAL/MB_TASKMODAL (the box is modal for
 //   the whole program anyway), MB_HELP, owner disabling.
 #include "sdl_internal.h"
+
+#include <pthread.h>
+#include <sys/prctl.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 
 namespace {
+
+pid_t boxOwner = 0;
+
+// In a process forked while a box is up (SDL's X11 box runs in a child):
+// the child goes when the program goes, so a signal that ends the program
+// takes its box away too.
+void tieBoxChildToProgram() {
+    if (!qv.messageBoxUp) return;
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != boxOwner) _exit(1);  // the program ended before the prctl
+}
+
+// Marks the box as up for the signal handler and for a child SDL forks.
+void setMessageBoxUp(bool up) {
+    static bool forkWatched = false;
+    if (!forkWatched) forkWatched = pthread_atfork(nullptr, nullptr, tieBoxChildToProgram) == 0;
+    boxOwner = getpid();
+    qv.messageBoxUp = up ? 1 : 0;
+}
 
 struct ButtonSet {
     int count;
@@ -89,7 +114,10 @@ extern "C" int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT 
         // While the box is up, a drag in progress is over.
         if (qv.capture) ReleaseCapture();
         int pressed = -1;
-        if (SDL_ShowMessageBox(&box, &pressed) == 0) {
+        setMessageBoxUp(true);
+        int shown = SDL_ShowMessageBox(&box, &pressed);
+        setMessageBoxUp(false);
+        if (shown == 0) {
             if (pressed >= 0) return pressed;
             for (int i = 0; i < buttons.count; i++)
                 if (buttons.ids[i] == IDCANCEL) return IDCANCEL;
