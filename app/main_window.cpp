@@ -93,13 +93,23 @@ static void realizePalette(void) {
     RealizePalette(scene.hDC);
 }
 
+// Set while a button-up handler gives the mouse back itself: the
+// WM_CAPTURECHANGED that brings is the end of a drag already handled.
+static bool releasingOwnCapture = false;
+
+static void releaseOwnCapture(void) {
+    releasingOwnCapture = true;
+    ReleaseCapture();
+    releasingOwnCapture = false;
+}
+
 static void onLeftButtonDown(HWND window, LPARAM lParam) {
     SetCapture(window);
     trackballPress(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
 }
 
 static void onLeftButtonUp(LPARAM lParam) {
-    ReleaseCapture();
+    releaseOwnCapture();
     trackballRelease(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
 }
 
@@ -112,7 +122,15 @@ static void onRightButtonDown(HWND window, LPARAM lParam) {
 
 static void onRightButtonUp(void) {
     lightDragRelease();
-    ReleaseCapture();
+    releaseOwnCapture();
+}
+
+// The mouse was taken from the window by someone else with a button still
+// down: no button-up will come, so both drags end here.
+static void onCaptureChanged(void) {
+    if (releasingOwnCapture) return;
+    trackballCaptureLost();
+    lightDragRelease();
 }
 
 static void onMouseMove(LPARAM lParam) {
@@ -163,6 +181,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         // The motion always reaches the default handling as well.
         if (scene.hGLRC != nullptr) onMouseMove(lParam);
         break;
+    case WM_CAPTURECHANGED:
+        onCaptureChanged();
+        return 0;
     case WM_QUERYNEWPALETTE:
         if (scene.hPalette == nullptr) break;
         realizePalette();

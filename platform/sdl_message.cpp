@@ -11,10 +11,12 @@
 //   SDL_WaitEventTimeout until input or the next timer; -1 for a bad window
 //   filter), TranslateMessage, DispatchMessageA (timer procedures too),
 //   PostQuitMessage, SetTimer/KillTimer, SetCapture/ReleaseCapture/GetCapture
-//   (WM_CAPTURECHANGED), SetFocus/GetFocus (WM_KILLFOCUS, WM_SETFOCUS). When
-//   the window system takes the input focus away from a top-level window, the
-//   focus inside it is put aside (WM_KILLFOCUS) and given back when the
-//   window gets it again, as a dialog keeps its focused control. Order of retrieval as on Windows: posted and input
+//   (WM_CAPTURECHANGED, also when the window holding the capture is
+//   minimised, hidden or loses the focus), SetFocus/GetFocus (WM_KILLFOCUS,
+//   WM_SETFOCUS). When the window system takes the input focus away from a
+//   top-level window, the focus inside it is put aside (WM_KILLFOCUS) and
+//   given back when the window gets it again, as a dialog keeps its focused
+//   control. Order of retrieval as on Windows: posted and input
 //   messages, then WM_QUIT, then WM_PAINT, then WM_TIMER. Mouse messages go to
 //   the deepest visible enabled child under the pointer or to the capture
 //   window, in its client coordinates packed as signed 16-bit halves, with the
@@ -167,7 +169,15 @@ void giveFocusBack(QvWindow *top) {
     if (aside && isWithin(aside, top) && !(qv.focus && isWithin(qv.focus, top))) SetFocus(aside);
 }
 
-// Something happened to an SDL window: exposure, size, state, close box.
+// The window system took the mouse from top (minimised, hidden, another
+// window made active): a capture held in it ends as ReleaseCapture would end
+// it, so its owner hears that a drag's button-up may never come.
+void captureTakenFrom(QvWindow *top) {
+    QvWindow *captured = qvWindowFromHandle(qv.capture);
+    if (captured && qvTopLevelOf(captured) == top) ReleaseCapture();
+}
+
+// Something happened to an SDL window: exposure, size, state, focus, close box.
 void inputWindowEvent(const SDL_WindowEvent &event) {
     QvWindow *win = qvWindowFromSdlId(event.windowID);
     if (!win) return;
@@ -185,7 +195,11 @@ void inputWindowEvent(const SDL_WindowEvent &event) {
         if (!win->minimized) qvClientSizeChanged(win, event.data1, event.data2, false);
         break;
     case SDL_WINDOWEVENT_MINIMIZED:
-        qvClientSizeChanged(win, 0, 0, true);
+        captureTakenFrom(win);
+        if ((win = qvWindowFromSdlId(event.windowID))) qvClientSizeChanged(win, 0, 0, true);
+        break;
+    case SDL_WINDOWEVENT_HIDDEN:
+        captureTakenFrom(win);
         break;
     case SDL_WINDOWEVENT_RESTORED:
     case SDL_WINDOWEVENT_MAXIMIZED:
@@ -203,7 +217,8 @@ void inputWindowEvent(const SDL_WindowEvent &event) {
         break;
     }
     case SDL_WINDOWEVENT_FOCUS_LOST:
-        putFocusAside(win);
+        captureTakenFrom(win);
+        if ((win = qvWindowFromSdlId(event.windowID))) putFocusAside(win);
         break;
     case SDL_WINDOWEVENT_FOCUS_GAINED:
         giveFocusBack(win);

@@ -38,6 +38,7 @@ struct SceneState {
     int trackballState = 0;
     int trackballDragging = 0;
     ClientPoint pressPoint = {0, 0};
+    ClientPoint lastDragPoint = {0, 0};  // where the drag was last seen
     float lastTrackballVec[3] = {0.0f, 0.0f, 0.0f};
 
     // Light dragging

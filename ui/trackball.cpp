@@ -51,6 +51,7 @@ void trackballPress(int x, int y) {
     scene.keepSpinning = 0;
     scene.pressPoint.x = x;
     scene.pressPoint.y = y;
+    scene.lastDragPoint = scene.pressPoint;
     trackballVector(x, y, scene.windowWidth, scene.windowHeight, scene.lastTrackballVec);
 }
 
@@ -72,6 +73,8 @@ void trackballMotion(int x, int y) {
     scene.lastTrackballVec[0] = cur[0];
     scene.lastTrackballVec[1] = cur[1];
     scene.lastTrackballVec[2] = cur[2];
+    scene.lastDragPoint.x = x;
+    scene.lastDragPoint.y = y;
     requestRedraw();
 }
 
@@ -89,4 +92,12 @@ void trackballRelease(int x, int y) {
         scene.keepSpinning = 1;
     }
     requestRedraw();
+}
+
+// The mouse was taken away with the button still down (the window minimised
+// mid-drag, another window capturing it): the release will never come, so the
+// drag ends as a release where the pointer was last seen would end it.
+void trackballCaptureLost(void) {
+    if (scene.trackballDragging == 0) return;
+    trackballRelease(scene.lastDragPoint.x, scene.lastDragPoint.y);
 }

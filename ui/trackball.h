@@ -5,3 +5,4 @@ void trackballVector(int px, int py, int width, int height, float out[3]);
 void trackballPress(int x, int y);
 void trackballMotion(int x, int y);
 void trackballRelease(int x, int y);
+void trackballCaptureLost(void);

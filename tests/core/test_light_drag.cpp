@@ -135,4 +135,29 @@ TEST_F(LightDragWindowTest, BothButtonsFeedTrackballAndLightFromOneMotion) {
     SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(112, 100));
 }
 
+// The mouse taken away mid-drag ends it; the program's own release of the
+// left button, with the right one still held, does not.
+TEST_F(LightDragWindowTest, OnlyALostMouseEndsTheDragEarly) {
+    struct Case {
+        const char *name;
+        bool leftButtonToo;  // else the mouse is taken away
+        int dragging;
+    };
+    const Case cases[] = {{"the mouse taken away", false, 0}, {"the left button released", true, 1}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.leftButtonToo) SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
+        SendMessageA(window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(100, 100));
+        if (c.leftButtonToo)
+            SendMessageA(window, WM_LBUTTONUP, MK_RBUTTON, MAKELPARAM(100, 100));
+        else
+            ReleaseCapture();
+        EXPECT_EQ(scene.lightDragging, c.dragging);
+        float before = scene.mobileLight[0];
+        SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(160, 100));
+        EXPECT_EQ(scene.mobileLight[0] != before, c.dragging == 1);
+        SendMessageA(window, WM_RBUTTONUP, 0, MAKELPARAM(160, 100));
+    }
+}
+
 }  // namespace

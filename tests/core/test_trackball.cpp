@@ -73,7 +73,8 @@ TEST(TrackballVector, EveryPointIsAFiniteUnitVector) {
 
 // ---- The state machine -----------------------------------------------------
 
-enum EventKind { Press, Motion, Release };
+// CaptureLost: the mouse taken away with the button still down.
+enum EventKind { Press, Motion, Release, CaptureLost };
 
 struct MouseEvent {
     EventKind kind;
@@ -114,6 +115,18 @@ const std::vector<StateCase> stateCases = {
      {{Press, 100, 100}, {Motion, 150, 150}, {Release, 150, 150}, {Release, 100, 100}},
      {0, 0, 0, 0, true}},
     {"press again after a click", {{Press, 10, 10}, {Release, 10, 10}, {Press, 30, 30}}, {1, 1, 0, 0, false}},
+    {"capture lost after moving away", {{Press, 100, 100}, {Motion, 140, 100}, {CaptureLost}}, {1, 0, 1, 0, true}},
+    {"capture lost before any motion: a click", {{Press, 100, 100}, {CaptureLost}}, {0, 0, 0, 0, true}},
+    {"capture lost back at the press point",
+     {{Press, 100, 100}, {Motion, 140, 100}, {Motion, 100, 100}, {CaptureLost}},
+     {0, 0, 0, 0, true}},
+    {"motion after the capture was lost",
+     {{Press, 100, 100}, {Motion, 140, 100}, {CaptureLost}, {Motion, 300, 20}},
+     {1, 0, 1, 0, false}},
+    {"capture lost after the release",
+     {{Press, 100, 100}, {Motion, 140, 100}, {Release, 150, 100}, {CaptureLost}},
+     {1, 0, 1, 0, false}},
+    {"capture lost with the button up", {{CaptureLost}}, {0, 0, 1, 0.03f, false}},
 };
 
 // The start state on a 400 x 400 client area, the size the state and
@@ -134,6 +147,9 @@ void apply(const MouseEvent &event) {
         break;
     case Release:
         trackballRelease(event.x, event.y);
+        break;
+    case CaptureLost:
+        trackballCaptureLost();
         break;
     }
 }
@@ -274,6 +290,47 @@ TEST_F(TrackballWindowTest, ButtonsCaptureAndReleaseTheMouse) {
     SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(10, 20));
     EXPECT_EQ(GetCapture(), nullptr);
     EXPECT_EQ(scene.trackballDragging, 0);
+}
+
+// Whether the mouse is taken away before the button-up or the program's own
+// release at button-up gives it back, the drag ends once: a loss as a release
+// at the last point seen (here the press point: a click), a button-up at its
+// own point. Afterwards the bare pointer turns nothing.
+TEST_F(TrackballWindowTest, TheDragEndsWhenTheMouseIsTakenAway) {
+    struct Case {
+        const char *name;
+        bool lostBeforeRelease;
+        int trackballState, keepSpinning;
+    };
+    const Case cases[] = {
+        {"taken away, then the button-up", true, 0, 0},
+        {"the button-up, then taken away", false, 1, 1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        stopAnimationClock();
+        scene.trackballState = 0;
+        SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
+        SendMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(150, 150));
+        SendMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(100, 100));
+        if (c.lostBeforeRelease)
+            ReleaseCapture();
+        else
+            SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(120, 100));
+        EXPECT_EQ(scene.trackballDragging, 0);
+        drawScene();
+        float still[16];
+        std::memcpy(still, scene.rotationMatrix, sizeof still);
+        SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(300, 20));
+        drawScene();
+        EXPECT_EQ(0, std::memcmp(still, scene.rotationMatrix, sizeof still)) << "the bare pointer turns the scene";
+        if (c.lostBeforeRelease)
+            SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(120, 100));
+        else
+            SendMessageA(window, WM_CAPTURECHANGED, 0, 0);
+        EXPECT_EQ(scene.trackballState, c.trackballState);
+        EXPECT_EQ(scene.keepSpinning, c.keepSpinning);
+    }
 }
 
 TEST_F(TrackballWindowTest, CapturedMotionBeyondTheEdgesLandsOnTheEquator) {

@@ -201,6 +201,43 @@ TEST_F(MouseInput, CaptureChangesAreAnnounced) {
     EXPECT_EQ(GetCapture(), nullptr);
 }
 
+TEST_F(MouseInput, TheWindowSystemTakingTheMouseEndsTheCapture) {
+    struct Case {
+        const char *name;
+        Uint8 event;
+        bool toCaptureWindow;  // else to another top-level window
+        bool captureEnds;
+    };
+    const Case cases[] = {
+        {"minimised", SDL_WINDOWEVENT_MINIMIZED, true, true},
+        {"hidden", SDL_WINDOWEVENT_HIDDEN, true, true},
+        {"lost the focus", SDL_WINDOWEVENT_FOCUS_LOST, true, true},
+        {"another window minimised", SDL_WINDOWEVENT_MINIMIZED, false, false},
+        {"another window lost the focus", SDL_WINDOWEVENT_FOCUS_LOST, false, false},
+        {"moved", SDL_WINDOWEVENT_MOVED, true, false},
+    };
+    HWND a = shownWindow(this, makeWindow("RecordingA", 0, 200, 100));
+    HWND b = shownWindow(this, makeWindow("RecordingA", 0, 200, 100));
+    const ExpectedMessage ended[] = {{WM_CAPTURECHANGED, 0, 0, 0}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        pushButton(a, SDL_BUTTON_LEFT, true, 50, 40);
+        drainQueue();
+        SetCapture(a);
+        clearMessageLog();
+        pushWindowEvent(c.toCaptureWindow ? a : b, c.event, 3, 4);
+        drainQueue();
+        EXPECT_EQ(GetCapture(), c.captureEnds ? nullptr : a);
+        if (c.captureEnds)
+            EXPECT_TRUE(matchesSequence(ended, mouseMessages()));
+        else
+            EXPECT_TRUE(mouseMessages().empty());
+        ReleaseCapture();
+        pushButton(a, SDL_BUTTON_LEFT, false, 50, 40);
+        drainQueue();
+    }
+}
+
 using WindowEvents = LayerTest;
 
 TEST_F(WindowEvents, ResizeSendsSizeAndRepaintsWithRedrawStyles) {
