@@ -6,7 +6,10 @@
 //     family is the one asked for; otherwise the alias table's metric twin
 //     (Arial -> Liberation Sans; Arial Black, which fontconfig would hand to
 //     DejaVu Sans, -> Liberation Sans at weight 900, i.e. Liberation Sans
-//     Bold); otherwise whatever fontconfig found.
+//     Bold); otherwise whatever fontconfig found. When fontconfig has no
+//     fonts at all (an empty or broken configuration), the packaged
+//     Liberation (or DejaVu) file stands in, and stderr says so once: the
+//     controls' labels are always drawn.
 //   - Sizes in Windows points: SDL2_ttf counts 72 dots an inch, Windows 96,
 //     so fonts are opened with TTF_OpenFontIndexDPI at 96 dpi.
 //   - The metrics dialog units come from: the average character width by
@@ -28,6 +31,9 @@
 #include <fontconfig/fontconfig.h>
 
 #include <strings.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -47,6 +53,22 @@ const FontAlias fontAliases[] = {
     {"MS Shell Dlg", "Liberation Sans", FC_WEIGHT_REGULAR},
     {"Times New Roman", "Liberation Serif", FC_WEIGHT_REGULAR},
     {"Courier New", "Liberation Mono", FC_WEIGHT_REGULAR},
+};
+
+// Files that stand in when fontconfig has no fonts at all, by the family
+// and weight they give; the first that can be read is taken when none fits.
+struct FallbackFont {
+    const char *family;
+    int weight;
+    const char *file;
+};
+
+const FallbackFont fallbackFonts[] = {
+    {"Liberation Sans", FC_WEIGHT_REGULAR, "/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf"},
+    {"Liberation Sans", FC_WEIGHT_BLACK, "/usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf"},
+    {"Liberation Serif", FC_WEIGHT_REGULAR, "/usr/share/fonts/truetype/liberation/LiberationSerif-Regular.ttf"},
+    {"Liberation Mono", FC_WEIGHT_REGULAR, "/usr/share/fonts/truetype/liberation/LiberationMono-Regular.ttf"},
+    {"DejaVu Sans", FC_WEIGHT_REGULAR, "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"},
 };
 
 // Windows' dialog fonts are sized for 96 dots an inch.
@@ -87,8 +109,27 @@ const FontAlias *findAlias(const char *face) {
     return nullptr;
 }
 
-// The font fontconfig and the alias table give for a face; false when
-// fontconfig has nothing at all.
+// The fallback file for a face: the alias's family and weight when it is
+// there, else the first file that can be read; false when none can.
+bool fallbackFace(const char *faceName, QvFontMatch *out) {
+    const FontAlias *alias = findAlias(faceName);
+    const FallbackFont *chosen = nullptr;
+    for (const FallbackFont &f : fallbackFonts) {
+        if (access(f.file, R_OK) != 0) continue;
+        bool fits = alias && strcasecmp(f.family, alias->family) == 0 && f.weight == alias->weight;
+        if (fits || !chosen) chosen = &f;
+        if (fits) break;
+    }
+    if (!chosen) return false;
+    out->family = chosen->family;
+    out->file = chosen->file;
+    out->index = 0;
+    out->substitute = true;
+    return true;
+}
+
+// The font fontconfig and the alias table give for a face, or the fallback
+// file when fontconfig has nothing at all; false when there is no font.
 bool resolveFace(const char *faceName, QvFontMatch *out) {
     QvFontMatch direct, twin;
     bool found = matchFont(faceName, FC_WEIGHT_REGULAR, &direct);
@@ -103,7 +144,15 @@ bool resolveFace(const char *faceName, QvFontMatch *out) {
         }
     }
     if (found) *out = direct;
-    return found;
+    return found || fallbackFace(faceName, out);
+}
+
+// Says once on stderr that a fallback file stands in for fontconfig's fonts.
+void noteSubstitute(const QvFontMatch &match) {
+    static bool said = false;
+    if (!match.substitute || said) return;
+    said = true;
+    std::fprintf(stderr, "quelvaro: fontconfig found no fonts; the dialogs use %s instead\n", match.file.c_str());
 }
 
 // The face among those resolved, or null.
@@ -218,6 +267,7 @@ bool qvResolveFontFace(const char *faceName, std::string *family, std::string *f
     collectPrefetched();
     const QvResolvedFace &resolved = resolveOnce(qv.resolvedFaces, faceName);
     if (!resolved.found) return false;
+    noteSubstitute(resolved.match);
     *family = resolved.match.family;
     *file = resolved.match.file;
     *index = resolved.match.index;
@@ -247,6 +297,7 @@ const QvFont *qvOpenFont(const char *faceName, int pointSize) {
         qvError("no font found for \"%s\"", faceName);
         return nullptr;
     }
+    noteSubstitute(resolved.match);
     if (const QvFont *open = findOpen(qv.fonts, resolved.match.file, pointSize)) return open;
     if (!qv.ttfReady) {
         if (TTF_Init() != 0) {

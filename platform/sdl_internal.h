@@ -264,6 +264,7 @@ struct QvFontMatch {
     std::string family;
     std::string file;
     int index = 0;
+    bool substitute = false;  // a fallback file, fontconfig having none
 };
 
 // A face and what it resolved to.
