@@ -198,11 +198,16 @@ void qvStartup() {
     // cannot be opened gives one line, not every other driver's complaints.
     if (!(asked && *asked) && x11 && *x11 && !(wayland && *wayland)) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     if (!startVideo()) {
-        std::fprintf(stderr, "quelvaro: cannot open the display \"%s\": %s\n",
-                     x11 && *x11           ? x11
-                     : wayland && *wayland ? wayland
-                                           : "",
-                     SDL_GetError());
+        // A driver asked for by name is what failed, whatever DISPLAY says.
+        if (asked && *asked)
+            std::fprintf(stderr, "quelvaro: cannot start the video driver \"%s\" (SDL_VIDEODRIVER): %s\n", asked,
+                         SDL_GetError());
+        else
+            std::fprintf(stderr, "quelvaro: cannot open the display \"%s\": %s\n",
+                         x11 && *x11           ? x11
+                         : wayland && *wayland ? wayland
+                                               : "",
+                         SDL_GetError());
         std::exit(1);
     }
     const char *driver = SDL_GetCurrentVideoDriver();

@@ -1,6 +1,8 @@
 # Without a display to show the window on, the program says so in one line on
 # stderr and exits 1: no window, no hang, no crash. Two ways to have none: no
-# DISPLAY at all, and a DISPLAY naming an X server that is not there.
+# DISPLAY at all, and a DISPLAY naming an X server that is not there. A video
+# driver asked for by name (SDL_VIDEODRIVER) that cannot start is named, with
+# the reason, rather than the X display.
 source "$(dirname "$0")/lib.sh"
 prog=$1
 
@@ -12,11 +14,12 @@ free_display() {
     done
 }
 
-# Runs the program without a usable display; CASE names the situation, the
-# rest is the environment change given to env.
+# Runs the program without a usable display; CASE names the situation, WORD
+# is what the line must speak of, the rest is the environment change given to
+# env.
 run_without_display() {
-    local case=$1
-    shift
+    local case=$1 word=$2
+    shift 2
     env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER "$@" timeout -k 2 10 "$prog" \
         >"$E2E_TMP/prog.out" 2>"$E2E_TMP/prog.err"
     local status=$?
@@ -25,10 +28,12 @@ run_without_display() {
     local lines
     lines=$(wc -l <"$E2E_TMP/prog.err")
     [[ $lines == 1 ]] || fail "$case: stderr has $lines lines, expected 1: $(cat "$E2E_TMP/prog.err")"
-    grep -qi 'display' "$E2E_TMP/prog.err" || fail "$case: the line does not speak of the display: $(cat "$E2E_TMP/prog.err")"
+    grep -qi "$word" "$E2E_TMP/prog.err" || fail "$case: the line does not speak of $word: $(cat "$E2E_TMP/prog.err")"
     [[ ! -s "$E2E_TMP/prog.out" ]] || fail "$case: stdout not empty: $(head -3 "$E2E_TMP/prog.out")"
     check "$case: exit status 1, nothing on stdout, one line on stderr: $(cat "$E2E_TMP/prog.err")"
 }
 
-run_without_display "DISPLAY unset" -u DISPLAY
-run_without_display "DISPLAY=$(free_display), where no server runs" DISPLAY="$(free_display)"
+run_without_display "DISPLAY unset" display -u DISPLAY
+run_without_display "DISPLAY=$(free_display), where no server runs" display DISPLAY="$(free_display)"
+run_without_display "SDL_VIDEODRIVER=wayland with no compositor" 'driver "wayland".*: .*wayland' \
+    DISPLAY="$(free_display)" SDL_VIDEODRIVER=wayland XDG_RUNTIME_DIR="$E2E_TMP"
