@@ -6,8 +6,9 @@
 //
 // Implemented: ChoosePixelFormat, DescribePixelFormat, SetPixelFormat,
 //   GetPixelFormat over a list built once from what the display's OpenGL
-//   offers (each candidate is tried on a hidden window; no OpenGL at all gives
-//   an empty list, and ChoosePixelFormat returns 0); CreatePalette,
+//   offers (each candidate is tried on a hidden window; no OpenGL at all, or
+//   a driver that answers with X errors, gives an empty list, and
+//   ChoosePixelFormat returns 0); CreatePalette,
 //   SelectPalette, RealizePalette, UnrealizeObject, DeleteObject as real
 //   objects with the stock default palette; wglCreateContext (compatibility
 //   profile, so the fixed-function pipeline runs; the current context is left
@@ -103,8 +104,9 @@ bool displayOffers(const PIXELFORMATDESCRIPTOR &pfd) {
     qv.pixelFormats.pop_back();
     SDL_Window *probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
     if (!probe) return false;
+    bool answered = qvNoXErrorSoFar(probe);
     SDL_DestroyWindow(probe);
-    return true;
+    return answered;
 }
 
 // How far a format is from a request; lower is better.
@@ -259,7 +261,7 @@ void qvForgetWindowGdi(HWND hwnd) {
         QvGlContext *context = entry.second.get();
         if (context->currentDc && !qvDcFromHandle(context->currentDc)) {
             // Its window is going: nothing stays current on it.
-            SDL_GL_MakeCurrent(nullptr, nullptr);
+            if (qv.videoReady) SDL_GL_MakeCurrent(nullptr, nullptr);
             context->currentDc = nullptr;
             if (qv.currentContext == context->handle) qv.currentContext = nullptr;
         }
@@ -271,7 +273,10 @@ void qvBuildPixelFormats() {
     qv.formatsBuilt = true;
     qv.pixelFormats.clear();
     if (!qvEnsureVideo()) return;
+    // A broken driver answers with X errors: the display then offers nothing.
+    qvCatchXErrors();
     if (SDL_GL_LoadLibrary(nullptr) != 0) {
+        qvStopCatchingXErrors("loading OpenGL");
         qvError("this display offers no OpenGL");
         return;
     }
@@ -285,6 +290,10 @@ void qvBuildPixelFormats() {
         pfd.cDepthBits = static_cast<BYTE>(layout.depthBits);
         pfd.cStencilBits = static_cast<BYTE>(layout.stencilBits);
         if (displayOffers(pfd)) qv.pixelFormats.push_back(pfd);
+    }
+    if (!qvStopCatchingXErrors("looking for OpenGL pixel formats")) {
+        qv.pixelFormats.clear();
+        return;
     }
     SDL_ClearError();
 }
@@ -427,9 +436,17 @@ HGLRC WINAPI wglCreateContext(HDC hdc) {
     SDL_Window *previousWindow = SDL_GL_GetCurrentWindow();
     SDL_GLContext previousContext = SDL_GL_GetCurrentContext();
     qvSetGlAttributes(win->pixelFormat);
+    qvCatchXErrors();
     SDL_GLContext created = SDL_GL_CreateContext(win->sdlWindow);
-    if (!created) {
+    qvNoXErrorSoFar(win->sdlWindow);
+    if (!qvStopCatchingXErrors("wglCreateContext")) {
+        if (created) SDL_GL_DeleteContext(created);
+        created = nullptr;
+    } else if (!created) {
         qvError("wglCreateContext failed");
+    }
+    if (!created) {
+        SDL_GL_MakeCurrent(previousContext ? previousWindow : nullptr, previousContext);
         return nullptr;
     }
     SDL_GL_MakeCurrent(previousContext ? previousWindow : nullptr, previousContext);

@@ -438,6 +438,18 @@ QvFrame qvFrameOf(const QvWindow *win);
 // Tells the window manager what a dialog's frame offers: moving, and closing
 // only when closable; no minimise, maximise or resize.
 void qvSetDialogFrameFunctions(SDL_Window *window, bool closable);
+// Starts catching X errors, which a broken OpenGL driver answers GLX requests
+// with (Xlib's default handler would end the program on the spot).
+void qvCatchXErrors();
+// Waits until every request sent on window's display has been answered, so
+// that their errors are caught; true when none has come so far.
+bool qvNoXErrorSoFar(SDL_Window *window);
+// Stops catching X errors; false, reported through qvError as met during
+// what is named, when one came.
+bool qvStopCatchingXErrors(const char *during);
+// From now on, a lost connection to the X display (the server ended) is one
+// line on stderr, every window destroyed as on a close, and status 1.
+void qvWatchDisplayLoss();
 
 // ---- Messages (sdl_message.cpp) -------------------------------------------
 // The choke point: turns one SDL event into the Win32 messages it means.

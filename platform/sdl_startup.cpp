@@ -219,4 +219,5 @@ void qvStartup() {
     // From here on, SIGINT and SIGTERM (SDL_QUIT) close the windows, and the
     // program is ended if it does not go by itself.
     installSignalHandlers();
+    qvWatchDisplayLoss();
 }

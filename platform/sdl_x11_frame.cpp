@@ -13,6 +13,10 @@
 //   window waits a moment for the window manager's answer; when none comes
 //   there is no window manager and windows have no frame. Dialogs get Motif
 //   hints (move, and close only with a system menu) and the dialog window type.
+//   X errors while OpenGL is set up are caught and reported instead of ending
+//   the program (a broken driver then offers no pixel format); a lost
+//   connection to the display destroys every window as a close would, says so
+//   in one line and ends the program with status 1.
 // Left out: frames on drivers other than X11 (SDL reports none), window
 //   manager hints beyond these, frame changes after a window is first framed
 //   (a theme change), the Windows frame metrics (SM_CXFRAME...).
@@ -22,7 +26,11 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -204,4 +212,62 @@ void qvSetDialogFrameFunctions(SDL_Window *window, bool closable) {
     XChangeProperty(display, info.info.x11.window, windowType, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<unsigned char *>(&dialogType), 1);
     XFlush(display);
+}
+
+// ===========================================================================
+// X errors and the loss of the display
+// ===========================================================================
+
+namespace {
+
+XErrorHandler errorHandlerBefore = nullptr;
+int caughtErrors = 0;
+char firstCaughtError[128] = "";
+
+// Keeps the first error's text instead of ending the program.
+int catchXError(Display *display, XErrorEvent *error) {
+    if (caughtErrors++ == 0) XGetErrorText(display, error->error_code, firstCaughtError, sizeof firstCaughtError);
+    return 0;
+}
+
+// Xlib's answer to a lost connection: this function, then exit(1) if it
+// returns, with no window told. So it never returns: the windows are
+// destroyed as a close destroys them (their procedures free what they hold),
+// with nothing more sent to the display, and the program ends with status 1.
+int onDisplayLost(Display *display) {
+    static bool lost = false;
+    if (lost) _exit(1);  // the clean-up itself reached the display
+    lost = true;
+    std::fprintf(stderr, "quelvaro: lost the connection to the display \"%s\"\n", DisplayString(display));
+    for (auto &entry : qv.windows) entry.second->sdlWindow = nullptr;
+    for (auto &entry : qv.glContexts) entry.second->sdlContext = nullptr;
+    qv.videoReady = false;
+    qvDestroyAllWindows();
+    std::exit(1);
+}
+
+}  // namespace
+
+void qvCatchXErrors() {
+    caughtErrors = 0;
+    errorHandlerBefore = XSetErrorHandler(catchXError);
+}
+
+bool qvNoXErrorSoFar(SDL_Window *window) {
+    SDL_SysWMinfo info;
+    if (onX11(window, &info)) XSync(info.info.x11.display, False);
+    return caughtErrors == 0;
+}
+
+bool qvStopCatchingXErrors(const char *during) {
+    XSetErrorHandler(errorHandlerBefore);
+    if (caughtErrors == 0) return true;
+    SDL_ClearError();
+    qvError("%s: the display answered with an X error (%s)", during, firstCaughtError);
+    return false;
+}
+
+void qvWatchDisplayLoss() {
+    const char *driver = SDL_GetCurrentVideoDriver();
+    if (driver && std::strcmp(driver, "x11") == 0) XSetIOErrorHandler(onDisplayLost);
 }
