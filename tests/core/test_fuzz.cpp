@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/winmain.h"
 #include "main_window_fixture.h"
 #include "render/frame.h"
 #include "render/gl.h"

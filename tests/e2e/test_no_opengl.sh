@@ -41,14 +41,17 @@ error_box_case() {
     check "$case: an error box captioned \"Error\" appeared (${bw}x${bh} at $bx,$by)"
 
     # The box is modal: the program waits for the person, and the box, live in
-    # the program, answers the pointer: its button (the one light grey thing on
-    # it) lights up under it.
+    # the program, answers the pointer: its button lights up under it. The
+    # button is the one light thing in the box's lower half (the message
+    # takes the upper half; the colours depend on the display's depth).
     x xdotool mousemove --sync 0 0 || fail "$case: pointer move failed"
     e2e_shot "$E2E_TMP/box.ppm"
     e2e_crop "$E2E_TMP/box.ppm" "$bx $by $bw $bh" "$E2E_TMP/box_before.ppm"
-    button=$(e2e_white_box "$E2E_TMP/box_before.ppm" -channel B -separate +channel -threshold 80%)
+    e2e_crop "$E2E_TMP/box.ppm" "$bx $((by + bh / 2)) $bw $((bh - bh / 2))" "$E2E_TMP/box_lower.ppm"
+    button=$(e2e_white_box "$E2E_TMP/box_lower.ppm" -channel B -separate +channel -threshold 80%)
     [[ -n "$button" ]] || fail "$case: no button found on the error box"
     read -r tw th tx ty <<<"$button"
+    ty=$((ty + bh / 2))
     x xdotool mousemove --sync $((bx + tx + tw / 2)) $((by + ty + th / 2)) || fail "$case: pointer move failed"
     deadline=$((SECONDS + 5))
     while true; do
