@@ -27,16 +27,7 @@ e2e_click 1 $((cx + cw / 4)) $((cy + ch * 3 / 4))
 sleep 1
 
 # The region: the main window and the panel, frames included.
-read -r x0 y0 w h <<<"$(e2e_frame_geometry "$main")"
-x1=$((x0 + w)) y1=$((y0 + h))
-read -r px py pw ph <<<"$(e2e_frame_geometry "$panel")"
-((px < x0)) && x0=$px
-((py < y0)) && y0=$py
-((px + pw > x1)) && x1=$((px + pw))
-((py + ph > y1)) && y1=$((py + ph))
-((x0 < 0)) && x0=0
-((y0 < 0)) && y0=0
-w=$((x1 - x0)) h=$((y1 - y0))
+read -r x0 y0 w h <<<"$(e2e_union_geometry "$(e2e_frame_geometry "$main")" "$(e2e_frame_geometry "$panel")")"
 
 frames="$E2E_TMP/frames"
 python3 "$root/tools/grab_frames.py" "$x0" "$y0" "$w" "$h" "$fps" "$secs" "$frames" || fail "grabbing frames failed"

@@ -23,20 +23,12 @@ e2e_program_running || fail "the program ended on its own"
 
 # The picture covers the main window and the panel, frames included.
 e2e_shot "$E2E_TMP/screen.png"
-read -r x0 y0 w h <<<"$(e2e_frame_geometry "$main")"
-x1=$((x0 + w)) y1=$((y0 + h))
-panel=$(e2e_wait_window "^${PANEL_TITLE}\$" 1 2>/dev/null) && {
-    read -r px py pw ph <<<"$(e2e_frame_geometry "$panel")"
-    ((px < x0)) && x0=$px
-    ((py < y0)) && y0=$py
-    ((px + pw > x1)) && x1=$((px + pw))
-    ((py + ph > y1)) && y1=$((py + ph))
-}
-((x0 < 0)) && x0=0
-((y0 < 0)) && y0=0
+frames=("$(e2e_frame_geometry "$main")")
+panel=$(e2e_wait_window "^${PANEL_TITLE}\$" 1 2>/dev/null) && frames+=("$(e2e_frame_geometry "$panel")")
+read -r x0 y0 w h <<<"$(e2e_union_geometry "${frames[@]}")"
 mkdir -p "$(dirname "$out")"
-e2e_crop "$E2E_TMP/screen.png" "$x0 $y0 $((x1 - x0)) $((y1 - y0))" "$out"
-echo "Saved $out ($((x1 - x0))x$((y1 - y0)))."
+e2e_crop "$E2E_TMP/screen.png" "$x0 $y0 $w $h" "$out"
+echo "Saved $out (${w}x${h})."
 
 e2e_close "$main" || fail "could not ask the window manager to close the window"
 e2e_wait_exit 10 || fail "the program did not end within 10 s of the close request"

@@ -8,10 +8,12 @@
 #   e2e_start_display [DEPTH]     Xvfb 1280x1024 at DEPTH (24), then openbox
 #   e2e_start_program PROGRAM     the program, its output kept in $E2E_TMP
 #   e2e_start_quelvaro PROGRAM    display and program; sets main and panel
+#   e2e_start_watched PROGRAM     the same, drawn; sets client, leaves the panel out of views
 #   e2e_wait_window REGEX [SECS]  the visible window whose title matches
 #   e2e_client_geometry WID       "x y w h" of a client area, screen coordinates
 #   e2e_settled_geometry WID      the same, once the window stopped moving
 #   e2e_frame_geometry WID        "x y w h" of the window manager's frame
+#   e2e_union_geometry "x y w h"...  the rectangle that holds them all
 #   e2e_wait_drawn "x y w h"      until the client area shows its first picture
 #   e2e_shot FILE                 screenshot of the whole screen
 #   e2e_crop SRC "x y w h" DEST   a region of a screenshot, written to a file
@@ -217,6 +219,16 @@ e2e_start_quelvaro() {
     panel=$(e2e_wait_window "^${PANEL_TITLE}\$" 10) || fail "panel: $(e2e_window_list)"
 }
 
+# Starts PROGRAM as e2e_start_quelvaro does and waits for its first picture;
+# sets client to the main window's client area "x y w h" and leaves the
+# panel's frame out of every view (E2E_EXCLUDE).
+e2e_start_watched() {
+    e2e_start_quelvaro "$1"
+    client=$(e2e_client_geometry "$main")
+    E2E_EXCLUDE=("$(e2e_frame_geometry "$panel")")
+    e2e_wait_drawn "$client" 10
+}
+
 # Every top-level window and its title, on one line, for failure reports.
 e2e_window_list() { x xwininfo -root -tree 2>/dev/null | grep -E '^ +0x[0-9a-f]+ "' | sed -E 's/^ +//; s/:.*//' | tr '\n' ';'; }
 
@@ -358,6 +370,25 @@ e2e_white_box() {
     shift
     convert "$src" "$@" -format '%[fx:maxima] %@' info: 2>/dev/null |
         awk '$1 > 0 { split($2, g, /[x+]/); print g[1], g[2], g[3], g[4] }'
+}
+
+# Prints the smallest "x y w h" that holds every rectangle given, each as
+# "x y w h", cut at the screen's top and left edges.
+e2e_union_geometry() {
+    local x y w h x0 y0 x1 y1 r
+    read -r x0 y0 w h <<<"$1"
+    x1=$((x0 + w)) y1=$((y0 + h))
+    shift
+    for r in "$@"; do
+        read -r x y w h <<<"$r"
+        ((x < x0)) && x0=$x
+        ((y < y0)) && y0=$y
+        ((x + w > x1)) && x1=$((x + w))
+        ((y + h > y1)) && y1=$((y + h))
+    done
+    ((x0 < 0)) && x0=0
+    ((y0 < 0)) && y0=0
+    echo "$x0 $y0 $((x1 - x0)) $((y1 - y0))"
 }
 
 # Prints the colour "r g b" (0..255) of each listed pixel "x,y" of an image, one line each.

@@ -5,11 +5,8 @@ source "$(dirname "$0")/lib.sh"
 prog=$1
 BOX_BLUE='rgb(0,0,230)'   # the wire box is drawn unlit in (0, 0, 0.9)
 
-e2e_start_quelvaro "$prog"
-client=$(e2e_client_geometry "$main")
+e2e_start_watched "$prog"
 read -r cx cy cw ch <<<"$client"
-E2E_EXCLUDE=("$(e2e_frame_geometry "$panel")")
-e2e_wait_drawn "$client" 10
 
 # Saves the main window's own pixels (the panel blacked out) as NAME.ppm and
 # the wire box's pixels, white on black, as NAME_box.pgm.

@@ -28,10 +28,7 @@ still_moving() {
     (($(e2e_diff "$E2E_TMP/c1.ppm" "$E2E_TMP/c2.ppm") > 0))
 }
 
-e2e_start_quelvaro "$prog"
-E2E_EXCLUDE=("$(e2e_frame_geometry "$panel")")
-client=$(e2e_client_geometry "$main")
-e2e_wait_drawn "$client" 10
+e2e_start_watched "$prog"
 read -r _ _ mw0 mh0 <<<"$(marker "$client")"
 read -r _ _ cw0 ch0 <<<"$client"
 
