@@ -8,7 +8,7 @@ packages=(
   libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libfontconfig-dev libx11-dev fonts-liberation
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri libglx-mesa0
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool openbox wmctrl imagemagick x11-utils
+  xvfb xauth xdotool openbox wmctrl imagemagick x11-utils python3
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   dpkg-dev file desktop-file-utils appstream
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64
