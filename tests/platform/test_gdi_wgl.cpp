@@ -109,13 +109,19 @@ TEST_F(PixelFormats, AWindowsFormatIsSetOnce) {
     ReleaseDC(nullptr, screen);
 }
 
-using GlContexts = LayerTest;
+class GlContexts : public LayerTest {
+  protected:
+    // The own DC of a 64 x 64 window, carrying the program's pixel format.
+    HDC formattedDc() {
+        HDC hdc = GetDC(makeWindow("RecordingOwnDc", CS_OWNDC, 64, 64));
+        PIXELFORMATDESCRIPTOR want = request(PFD_DOUBLEBUFFER, 16);
+        EXPECT_TRUE(SetPixelFormat(hdc, ChoosePixelFormat(hdc, &want), &want));
+        return hdc;
+    }
+};
 
 TEST_F(GlContexts, ContextRunsTheFixedFunctionPipeline) {
-    HWND hwnd = makeWindow("RecordingOwnDc", CS_OWNDC, 64, 64);
-    HDC hdc = GetDC(hwnd);
-    PIXELFORMATDESCRIPTOR want = request(PFD_DOUBLEBUFFER, 16);
-    ASSERT_TRUE(SetPixelFormat(hdc, ChoosePixelFormat(hdc, &want), &want));
+    HDC hdc = formattedDc();
     HGLRC before = wglGetCurrentContext();
     HGLRC context = wglCreateContext(hdc);
     ASSERT_NE(context, nullptr);
@@ -148,10 +154,7 @@ TEST_F(GlContexts, NoContextWithoutPixelFormat) {
 }
 
 TEST_F(GlContexts, DeletingTheCurrentContextLeavesNoneCurrent) {
-    HWND hwnd = makeWindow("RecordingOwnDc", CS_OWNDC, 64, 64);
-    HDC hdc = GetDC(hwnd);
-    PIXELFORMATDESCRIPTOR want = request(PFD_DOUBLEBUFFER, 16);
-    ASSERT_TRUE(SetPixelFormat(hdc, ChoosePixelFormat(hdc, &want), &want));
+    HDC hdc = formattedDc();
     HGLRC context = wglCreateContext(hdc);
     ASSERT_TRUE(wglMakeCurrent(hdc, context));
     EXPECT_TRUE(wglDeleteContext(context));
@@ -168,10 +171,7 @@ F entryPoint(const char *name) {
 }
 
 TEST_F(GlContexts, SwapControlComesWithTheCurrentContext) {
-    HWND hwnd = makeWindow("RecordingOwnDc", CS_OWNDC, 64, 64);
-    HDC hdc = GetDC(hwnd);
-    PIXELFORMATDESCRIPTOR want = request(PFD_DOUBLEBUFFER, 16);
-    ASSERT_TRUE(SetPixelFormat(hdc, ChoosePixelFormat(hdc, &want), &want));
+    HDC hdc = formattedDc();
     HGLRC context = wglCreateContext(hdc);
     EXPECT_EQ(wglGetProcAddress("wglSwapIntervalEXT"), nullptr) << "no context is current yet";
     ASSERT_TRUE(wglMakeCurrent(hdc, context));
@@ -221,10 +221,7 @@ TEST_F(GlContexts, SwapControlComesWithTheCurrentContext) {
 }
 
 TEST_F(GlContexts, PacedSwapsWaitOutTheirRefreshes) {
-    HWND hwnd = makeWindow("RecordingOwnDc", CS_OWNDC, 64, 64);
-    HDC hdc = GetDC(hwnd);
-    PIXELFORMATDESCRIPTOR want = request(PFD_DOUBLEBUFFER, 16);
-    ASSERT_TRUE(SetPixelFormat(hdc, ChoosePixelFormat(hdc, &want), &want));
+    HDC hdc = formattedDc();
     HGLRC context = wglCreateContext(hdc);
     ASSERT_TRUE(wglMakeCurrent(hdc, context));
     auto setInterval = entryPoint<SwapIntervalProc>("wglSwapIntervalEXT");
