@@ -209,6 +209,8 @@ e2e_wait_window() {
 # The titles of quelvaro's main window and of its panel.
 MAIN_TITLE=' QUELVARO  by Ostrevan'
 PANEL_TITLE='OPTIONS - SOFT BY OSTREVAN'
+# The wire box is drawn unlit in (0, 0, 0.9).
+BOX_BLUE='rgb(0,0,230)'
 
 # Starts PROGRAM on a fresh 24-bit display and waits for its main window and
 # its panel; sets main and panel to their window ids.

@@ -4,7 +4,6 @@
 # box (left button) nor moves the light (right button).
 source "$(dirname "$0")/lib.sh"
 prog=$1
-BOX_BLUE='rgb(0,0,230)' # the wire box is drawn unlit in (0, 0, 0.9)
 
 e2e_start_watched "$prog"
 read -r cx cy cw ch <<<"$client"
