@@ -385,6 +385,8 @@ ATOM qvRegisterClass(const WNDCLASSA *wndClass);
 // CreateWindowExA with the layer's extra creation flags.
 HWND qvCreateWindow(DWORD exStyle, const char *className, const char *title, DWORD style, int x, int y, int width,
                     int height, HWND parentOrOwner, HMENU menu, HINSTANCE instance, LPVOID param, unsigned createFlags);
+// True when hwnd is root or one of its descendants (a stale handle is in no tree).
+bool qvIsInTree(HWND root, HWND hwnd);
 // The top-level window that holds hwnd (hwnd itself when it is top-level).
 QvWindow *qvTopLevelOf(QvWindow *win);
 // Offset of win's client origin inside its top-level window's client area.

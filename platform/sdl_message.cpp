@@ -146,17 +146,10 @@ void inputMouseButton(Uint32 sdlId, Uint8 button, bool down, int clicks, int x, 
     postMouseMessage(target->handle, message, qvMouseKeyFlags(), clientPoint);
 }
 
-// True when hwnd is top or one of its descendants.
-bool isWithin(HWND hwnd, const QvWindow *top) {
-    for (QvWindow *win = qvWindowFromHandle(hwnd); win; win = qvWindowFromHandle(win->parent))
-        if (win == top) return true;
-    return false;
-}
-
 // The window system took the input focus from a top-level window: the focus
 // inside it loses it, and is kept to be given back.
 void putFocusAside(QvWindow *top) {
-    if (!qv.focus || !isWithin(qv.focus, top)) return;
+    if (!qv.focus || !qvIsInTree(top->handle, qv.focus)) return;
     top->focusAside = qv.focus;
     SetFocus(nullptr);
 }
@@ -166,15 +159,14 @@ void putFocusAside(QvWindow *top) {
 void giveFocusBack(QvWindow *top) {
     HWND aside = top->focusAside;
     top->focusAside = nullptr;
-    if (aside && isWithin(aside, top) && !(qv.focus && isWithin(qv.focus, top))) SetFocus(aside);
+    if (aside && qvIsInTree(top->handle, aside) && !(qv.focus && qvIsInTree(top->handle, qv.focus))) SetFocus(aside);
 }
 
 // The window system took the mouse from top (minimised, hidden, another
 // window made active): a capture held in it ends as ReleaseCapture would end
 // it, so its owner hears that a drag's button-up may never come.
 void captureTakenFrom(QvWindow *top) {
-    QvWindow *captured = qvWindowFromHandle(qv.capture);
-    if (captured && qvTopLevelOf(captured) == top) ReleaseCapture();
+    if (qv.capture && qvIsInTree(top->handle, qv.capture)) ReleaseCapture();
 }
 
 // Something happened to an SDL window: exposure, size, state, focus, close box.

@@ -62,13 +62,6 @@ const SystemMetric fixedMetrics[] = {
     {SM_CYBORDER, 1},   {SM_CXEDGE, 2},     {SM_CYEDGE, 2},
 };
 
-// True when hwnd is root or one of its descendants.
-bool isInTree(HWND root, HWND hwnd) {
-    for (QvWindow *w = qvWindowFromHandle(hwnd); w; w = qvWindowFromHandle(w->parent))
-        if (w->handle == root) return true;
-    return false;
-}
-
 // Removes win from the list it is kept in (its parent's children or the
 // top-level list).
 void unlinkWindow(QvWindow *win) {
@@ -189,6 +182,12 @@ ATOM qvRegisterClass(const WNDCLASSA *wndClass) {
     cls->icon = wndClass->hIcon;
     qv.classes.push_back(std::move(cls));
     return static_cast<ATOM>(firstClassAtom + qv.classes.size() - 1);
+}
+
+bool qvIsInTree(HWND root, HWND hwnd) {
+    for (QvWindow *w = qvWindowFromHandle(hwnd); w; w = qvWindowFromHandle(w->parent))
+        if (w->handle == root) return true;
+    return false;
 }
 
 QvWindow *qvTopLevelOf(QvWindow *win) {
@@ -497,7 +496,7 @@ BOOL WINAPI DestroyWindow(HWND hwnd) {
         RECT under = win->rect;
         qvInvalidate(parent, &under, true);
     }
-    if (qv.capture && isInTree(hwnd, qv.capture)) ReleaseCapture();
+    if (qv.capture && qvIsInTree(hwnd, qv.capture)) ReleaseCapture();
     win = qvWindowFromHandle(hwnd);
     if (!win) return TRUE;
     markDestroying(win);
