@@ -1,6 +1,6 @@
 # SIGTERM (as a session's end sends) and SIGINT (Ctrl+C in a terminal) ask the
 # program to close, as the window manager's close box does: it ends promptly
-# and cleanly, with status 0. Wherever the program is waiting it still ends:
+# and cleanly, with status 0; a second one before that ends it at once. Wherever the program is waiting it still ends:
 # with the "Error" box up (a display without OpenGL) at once with status 1,
 # the start having failed, and the box goes with it; inside an X call on a
 # stalled server (a stopped Xvfb) a few seconds later, with status 1.
@@ -21,6 +21,19 @@ for signal in TERM INT; do
     [[ "$E2E_STATUS" == 0 ]] || fail "SIG$signal: exit status $E2E_STATUS, expected 0 (a close request)"
     check "SIG$signal closes the program: exit status 0"
 done
+
+# A second signal before the first has closed the program ends it at once.
+# Both come while it is stopped, so the second is handled before the close.
+e2e_start_program "$prog"
+e2e_wait_window "^${MAIN_TITLE}\$" 15 >/dev/null || fail "main window: $(e2e_window_list)"
+kill -STOP "$E2E_PROG_PID"
+kill -TERM "$E2E_PROG_PID"
+kill -INT "$E2E_PROG_PID"
+kill -CONT "$E2E_PROG_PID"
+e2e_wait_exit 10 || fail "two signals: still running 10 s later"
+[[ "$E2E_STATUS" == 1 ]] || fail "two signals: exit status $E2E_STATUS, expected 1"
+grep -q 'interrupted again; ending at once' "$E2E_TMP/prog.err" || fail "two signals: no line saying so on stderr"
+check "a second signal ends the program at once: exit status 1, $(cat "$E2E_TMP/prog.err")"
 
 for signal in TERM INT; do
     e2e_start_program "$prog"
