@@ -33,6 +33,6 @@ display_loss() {
 display_loss "$1" "plain build" 15
 if [[ $# -ge 2 ]]; then
     [[ -x "$2" ]] || fail "no sanitizer-built program at $2"
-    ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$supp:print_suppressions=0 \
+    ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$supp:print_suppressions=0 UBSAN_OPTIONS=print_stacktrace=1 \
         display_loss "$2" "sanitizer build" 60
 fi
