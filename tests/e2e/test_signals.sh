@@ -1,6 +1,6 @@
 # SIGTERM (as a session's end sends) and SIGINT (Ctrl+C in a terminal) ask the
 # program to close, as the window manager's close box does: it ends promptly
-# and cleanly, with status 0; a second one before that ends it at once. Wherever the program is waiting it still ends:
+# and cleanly, with status 0. Wherever the program is waiting it still ends:
 # with the "Error" box up (a display without OpenGL) at once with status 1,
 # the start having failed, and the box goes with it; inside an X call on a
 # stalled server (a stopped Xvfb) a few seconds later, with status 1.
