@@ -10,10 +10,11 @@ jobs=$(nproc)
 # Every build made here treats a compiler warning as an error, the Windows one
 # (built by a test through tools/build-windows.sh) included.
 export QUELVARO_WERROR=ON
-# The suites once more under AddressSanitizer and UndefinedBehaviorSanitizer;
-# the plain tree's ctest runs them, so one summary covers everything.
+# The suites once more under AddressSanitizer and UndefinedBehaviorSanitizer,
+# and the program, which the display-loss test runs too; the plain tree's
+# ctest runs them, so one summary covers everything.
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQUELVARO_SANITIZE=ON -DQUELVARO_BENCH=OFF -DQUELVARO_WERROR=ON >/dev/null
-cmake --build build-asan -j "$jobs" --target core_tests platform_tests planted_leak
+cmake --build build-asan -j "$jobs" --target core_tests platform_tests planted_leak quelvaro
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELVARO_ASAN_TREE="$PWD/build-asan" -DQUELVARO_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"

@@ -18,7 +18,7 @@
 #   e2e_shot FILE                 screenshot of the whole screen
 #   e2e_crop SRC "x y w h" DEST   a region of a screenshot, written to a file
 #   e2e_view SRC "x y w h" DEST   a client area, with E2E_EXCLUDE blacked out
-#   e2e_diff A B                  how many pixels of two images differ
+#   e2e_diff A B                  how many pixels of two images differ (fails unless both read, one size)
 #   e2e_mask, e2e_count_white, e2e_count_common, e2e_white_box, e2e_pixels
 #                                 pick out and measure things in a picture
 #   e2e_click / e2e_drag          the pointer, in screen coordinates
@@ -344,9 +344,18 @@ e2e_view() {
     fi
 }
 
-# Prints the number of pixels in which two images of one size differ.
+# Prints the number of pixels in which two images of one size differ. Ends
+# the test when an image cannot be read or the sizes differ: compare would say
+# 0 for two sizes (it matches the overlap), and only an error otherwise.
 e2e_diff() {
-    compare -metric AE "$1" "$2" null: 2>&1 | awk '{ printf "%d\n", $1 }'
+    local sizes out
+    sizes=$(identify -ping -format '%wx%h ' "$1" "$2" 2>&1) || fail "cannot read $1 or $2: $sizes"
+    read -r -a sizes <<<"$sizes"
+    [[ ${#sizes[@]} == 2 && ${sizes[0]} == "${sizes[1]}" ]] ||
+        fail "cannot compare $1 with $2: sizes ${sizes[*]}"
+    out=$(compare -metric AE "$1" "$2" null: 2>&1)
+    [[ $? -le 1 && $out =~ ^[0-9][0-9.e+]*$ ]] || fail "cannot compare $1 with $2: $out"
+    awk -v n="$out" 'BEGIN { printf "%d\n", n }'
 }
 
 # Keeps only the pixels close to COLOUR (white), all others black: a mask

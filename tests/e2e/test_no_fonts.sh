@@ -6,14 +6,20 @@ source "$(dirname "$0")/lib.sh"
 prog=$1
 
 # Starts the program, saves its panel's client area as NAME.ppm, closes it.
+# The panel is painted before the main window's next frame (frames wait for an
+# empty queue): two new frames after it showed, its face is complete.
 panel_view() {
-    local name=$1
+    local name=$1 main client
     e2e_start_program "$prog"
     panel=$(e2e_wait_window "^${PANEL_TITLE}\$" 15) || fail "$name: panel: $(e2e_window_list)"
-    sleep 1
+    main=$(e2e_wait_window "^${MAIN_TITLE}\$" 5) || fail "$name: main window: $(e2e_window_list)"
+    client=$(e2e_client_geometry "$main")
+    E2E_EXCLUDE=("$(e2e_frame_geometry "$panel")")
+    e2e_wait_drawn "$client" 10
+    e2e_wait_new_frames "$client" 2
     e2e_shot "$E2E_TMP/screen.ppm"
     e2e_crop "$E2E_TMP/screen.ppm" "$(e2e_client_geometry "$panel")" "$E2E_TMP/$name.ppm"
-    e2e_close "$(e2e_wait_window "^${MAIN_TITLE}\$" 5)"
+    e2e_close "$main"
     e2e_wait_exit 10 || fail "$name: still running 10 s after the close request"
 }
 

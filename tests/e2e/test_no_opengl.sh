@@ -1,7 +1,7 @@
 # On a display without OpenGL (an 8-bit Xvfb screen has no GLX), or with a
 # broken OpenGL driver that answers with X errors, the program cannot get a
 # pixel format: it shows an error box captioned "Error" and, once a person
-# dismisses it, ends with status 1.
+# dismisses it, ends with status 1, having said on stderr what went wrong.
 source "$(dirname "$0")/lib.sh"
 prog=$1
 
@@ -20,10 +20,11 @@ error_box() {
 }
 
 # Runs the program on a display of DEPTH bits with the environment changes
-# given to env, and dismisses the box it must show.
+# given to env, dismisses the box it must show, and looks on stderr for LINE,
+# what it must have said.
 error_box_case() {
-    local case=$1 depth=$2
-    shift 2
+    local case=$1 depth=$2 line=$3
+    shift 3
     e2e_start_display "$depth"
     env "$@" env --default-signal=INT,QUIT "$prog" >"$E2E_TMP/prog.out" 2>"$E2E_TMP/prog.err" &
     E2E_PROG_PID=$!
@@ -69,9 +70,12 @@ error_box_case() {
     e2e_wait_exit 10 || fail "$case: still running 10 s after Return on the box"
     [[ "$E2E_STATUS" == 1 ]] || fail "$case: exit status $E2E_STATUS after the box, expected 1"
     check "$case: dismissed with Return: exit status 1"
+    grep -qF "$line" "$E2E_TMP/prog.err" || fail "$case: stderr does not say \"$line\""
+    check "$case: stderr says \"$line\""
     e2e_stop_pid "$E2E_WM_PID"
     e2e_stop_pid "$E2E_XVFB_PID"
 }
 
-error_box_case "no GLX" 8
-error_box_case "a broken driver" 24 LIBGL_DRIVERS_PATH=/nonexistent __GLX_VENDOR_LIBRARY_NAME=bogus
+error_box_case "no GLX" 8 "quelvaro: this display offers no OpenGL"
+error_box_case "a broken driver" 24 "quelvaro: looking for OpenGL pixel formats: the display answered with an X error" \
+    LIBGL_DRIVERS_PATH=/nonexistent __GLX_VENDOR_LIBRARY_NAME=bogus

@@ -13,9 +13,11 @@ e2e_wait_drawn "$client" 10
 # The panel's face never changes by itself, so its pixels on the screen stay
 # the same as long as nothing covers it. The first click on the main window
 # takes the focus from the panel, whose button then draws no focus rectangle
-# (as on Windows): the picture to keep is the one after it.
+# (as on Windows): the picture to keep is the one after it, once the window
+# manager made the main window active and the program drew twice since.
 e2e_click 1 "$((cx + cw / 2))" "$((cy + ch / 5))"
-sleep 0.5
+e2e_wait_active "$main"
+e2e_wait_new_frames "$client" 2
 e2e_shot "$E2E_TMP/before.ppm"
 e2e_crop "$E2E_TMP/before.ppm" "$panel_area" "$E2E_TMP/panel_before.ppm"
 for spot in "$((cx + cw / 5)) $((cy + ch * 4 / 5))" "$((cx + cw / 2)) $((cy + ch / 2))"; do

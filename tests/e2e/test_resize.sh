@@ -56,7 +56,8 @@ e2e_retry 10 eval '[[ "$(e2e_client_geometry "$main" | cut -d" " -f4)" == $((ch0
     fail "the client area is $(e2e_client_geometry "$main"), expected ${cw0}x$((ch0 / 2))"
 client=$(e2e_client_geometry "$main")
 read -r _ _ cw ch <<<"$client"
-sleep 0.5
+# Two new frames: the program has seen the new size and drawn with it.
+e2e_wait_new_frames "$client" 2
 read -r _ _ mw mh <<<"$(marker "$client")"
 awk -v w="$mw" -v h="$mh" 'BEGIN { exit !(w >= 0.75 * h && w <= 1.33 * h) }' ||
     fail "in a ${cw}x${ch} window the marker is ${mw}x${mh}: stretched"

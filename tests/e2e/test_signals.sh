@@ -22,6 +22,19 @@ for signal in TERM INT; do
     check "SIG$signal closes the program: exit status 0"
 done
 
+# A second signal before the first has closed the program ends it at once.
+# Both come while it is stopped, so the second is handled before the close.
+e2e_start_program "$prog"
+e2e_wait_window "^${MAIN_TITLE}\$" 15 >/dev/null || fail "main window: $(e2e_window_list)"
+kill -STOP "$E2E_PROG_PID"
+kill -TERM "$E2E_PROG_PID"
+kill -INT "$E2E_PROG_PID"
+kill -CONT "$E2E_PROG_PID"
+e2e_wait_exit 10 || fail "two signals: still running 10 s later"
+[[ "$E2E_STATUS" == 1 ]] || fail "two signals: exit status $E2E_STATUS, expected 1"
+grep -q 'interrupted again; ending at once' "$E2E_TMP/prog.err" || fail "two signals: no line saying so on stderr"
+check "a second signal ends the program at once: exit status 1, $(cat "$E2E_TMP/prog.err")"
+
 for signal in TERM INT; do
     e2e_start_program "$prog"
     e2e_wait_window '^ QUELVARO  by Ostrevan$' 15 >/dev/null || fail "main window: $(e2e_window_list)"
