@@ -4,7 +4,7 @@
 # the hicolor theme and its AppStream metainfo under the prefix, and
 # `cpack -G DEB` packs the same files as quelvaro_<version>_<arch>.deb.
 # Windows (the mingw-w64 tree): `cpack -G ZIP` packs quelvaro.exe with a short
-# read-me as quelvaro-<version>-win32.zip.
+# read-me and the licence as quelvaro-<version>-win32.zip.
 #
 # Installing copies what is built and builds nothing (CMAKE_SKIP_INSTALL_ALL_DEPENDENCY):
 # building the program is enough, the test suites and benchmarks need not be.
@@ -33,11 +33,13 @@ lighting runs across it in travelling waves. The left mouse button turns the
 scene like a trackball, the right one moves the main light, and a control
 panel picks the wave.")
 set(CPACK_STRIP_FILES TRUE)
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 
 if(WIN32)
   install(TARGETS quelvaro RUNTIME DESTINATION .)
   configure_file(${CMAKE_SOURCE_DIR}/res/windows/README.txt.in ${CMAKE_BINARY_DIR}/README.txt NEWLINE_STYLE DOS)
-  install(FILES ${CMAKE_BINARY_DIR}/README.txt DESTINATION .)
+  configure_file(${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_BINARY_DIR}/LICENSE.txt @ONLY NEWLINE_STYLE DOS)
+  install(FILES ${CMAKE_BINARY_DIR}/README.txt ${CMAKE_BINARY_DIR}/LICENSE.txt DESTINATION .)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME quelvaro-${PROJECT_VERSION}-win32)
 else()
