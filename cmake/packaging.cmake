@@ -1,10 +1,11 @@
 # Installing and packing quelvaro.
 #
 # Linux: `cmake --install` puts the program, its desktop entry, its icon in
-# the hicolor theme and its AppStream metainfo under the prefix, and
-# `cpack -G DEB` packs the same files as quelvaro_<version>_<arch>.deb.
+# the hicolor theme, its AppStream metainfo, its manual page and its copyright
+# and changelog under the prefix, and `cpack -G DEB` packs the same files, with
+# lintian's overrides, as quelvaro_<version>_<arch>.deb.
 # Windows (the mingw-w64 tree): `cpack -G ZIP` packs quelvaro.exe with a short
-# read-me as quelvaro-<version>-win32.zip.
+# read-me and the licence as quelvaro-<version>-win32.zip.
 #
 # Installing copies what is built and builds nothing (CMAKE_SKIP_INSTALL_ALL_DEPENDENCY):
 # building the program is enough, the test suites and benchmarks need not be.
@@ -26,18 +27,24 @@ endforeach()
 
 set(CPACK_PACKAGE_NAME quelvaro)
 set(CPACK_PACKAGE_VENDOR "Ostrevan")
-set(CPACK_PACKAGE_CONTACT "quelvaro maintainers <maintainers@quelvaro.invalid>")
+set(QUELVARO_CONTACT "quelvaro maintainers <maintainers@quelvaro.invalid>")
+set(CPACK_PACKAGE_CONTACT "${QUELVARO_CONTACT}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "lighting that ripples across a sheet in travelling waves")
 set(CPACK_PACKAGE_DESCRIPTION "An OpenGL demonstration: a flat sheet lit by seven lights whose
 lighting runs across it in travelling waves. The left mouse button turns the
 scene like a trackball, the right one moves the main light, and a control
 panel picks the wave.")
 set(CPACK_STRIP_FILES TRUE)
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
+# Folders as Debian wants them whatever the umask of whoever installs.
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 if(WIN32)
   install(TARGETS quelvaro RUNTIME DESTINATION .)
   configure_file(${CMAKE_SOURCE_DIR}/res/windows/README.txt.in ${CMAKE_BINARY_DIR}/README.txt NEWLINE_STYLE DOS)
-  install(FILES ${CMAKE_BINARY_DIR}/README.txt DESTINATION .)
+  configure_file(${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_BINARY_DIR}/LICENSE.txt @ONLY NEWLINE_STYLE DOS)
+  install(FILES ${CMAKE_BINARY_DIR}/README.txt ${CMAKE_BINARY_DIR}/LICENSE.txt DESTINATION .)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME quelvaro-${PROJECT_VERSION}-win32)
 else()
@@ -73,6 +80,34 @@ else()
   endforeach()
   add_custom_target(quelvaro_icons DEPENDS ${QUELVARO_ICON_PNGS})
   add_dependencies(quelvaro quelvaro_icons)
+
+  # The manual page and the changelog, compressed as Debian's tools do it
+  # (gzip -9n: no name, no date, so a rebuild gives the same bytes), and the
+  # copyright in Debian's machine-readable format, beside the changelog.
+  find_program(QUELVARO_GZIP NAMES gzip REQUIRED)
+  configure_file(${CMAKE_SOURCE_DIR}/res/linux/quelvaro.1.in ${CMAKE_BINARY_DIR}/doc/quelvaro.1 @ONLY)
+  configure_file(${CMAKE_SOURCE_DIR}/CHANGELOG ${CMAKE_BINARY_DIR}/doc/changelog COPYONLY)
+  set(QUELVARO_DOCS_GZ "")
+  foreach(doc quelvaro.1 changelog)
+    add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/doc/${doc}.gz
+      COMMAND ${QUELVARO_GZIP} -9nkf ${CMAKE_BINARY_DIR}/doc/${doc}
+      DEPENDS ${CMAKE_BINARY_DIR}/doc/${doc} VERBATIM)
+    list(APPEND QUELVARO_DOCS_GZ ${CMAKE_BINARY_DIR}/doc/${doc}.gz)
+  endforeach()
+  add_custom_target(quelvaro_docs DEPENDS ${QUELVARO_DOCS_GZ})
+  add_dependencies(quelvaro quelvaro_docs)
+  install(FILES ${CMAKE_BINARY_DIR}/doc/quelvaro.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${CMAKE_SOURCE_DIR}/res/linux/copyright ${CMAKE_BINARY_DIR}/doc/changelog.gz
+          DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  # What lintian is told to let pass, with the reasons, goes in the package
+  # only: a component that a plain `cmake --install` leaves out and that
+  # cpack packs with the rest into the one .deb.
+  install(FILES ${CMAKE_SOURCE_DIR}/res/linux/quelvaro.lintian-overrides
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME quelvaro
+          COMPONENT debian EXCLUDE_FROM_ALL)
+  set(CPACK_COMPONENTS_ALL Unspecified debian)
+  set(CPACK_DEB_COMPONENT_INSTALL ON)
+  set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
 
   set(CPACK_GENERATOR DEB)
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

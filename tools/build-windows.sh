@@ -66,21 +66,24 @@ if [[ "$arch" != i686 ]]; then
   exit 0
 fi
 
-# The zip for users: the executable and its read-me, in one folder named
-# like the zip, the read-me with Windows line ends.
+# The zip for users: the executable, its read-me and its licence, in one
+# folder named like the zip, the texts with Windows line ends.
 name="quelvaro-$version-win32"
 (cd "$out" && cpack -G ZIP -B "$out/package" >"$out/package.log" 2>&1) || fail "cpack: $(tail -3 "$out/package.log")"
 zip="$out/package/$name.zip"
 [[ -f "$zip" ]] || fail "no $zip"
 listing=$(cmake -E tar tf "$zip" | sort)
-[[ "$listing" == "$name/README.txt"$'\n'"$name/quelvaro.exe" ]] || fail "the zip holds: $(echo $listing)"
+[[ "$listing" == "$name/LICENSE.txt"$'\n'"$name/README.txt"$'\n'"$name/quelvaro.exe" ]] || fail "the zip holds: $(echo $listing)"
 unpacked="$out/package/unpacked"
 rm -rf "$unpacked" && mkdir -p "$unpacked"
 (cd "$unpacked" && cmake -E tar xf "$zip") || fail "cannot unpack $zip"
 i686-w64-mingw32-objdump -f "$unpacked/$name/quelvaro.exe" | grep -q 'file format pei-i386' ||
   fail "the zipped quelvaro.exe is not a 32-bit PE"
+for text in README.txt LICENSE.txt; do
+  [[ $(grep -c $'\r$' "$unpacked/$name/$text") == $(wc -l <"$unpacked/$name/$text") ]] || fail "$text lacks Windows line ends"
+done
+grep -q "^MIT License" "$unpacked/$name/LICENSE.txt" || fail "LICENSE.txt is not the MIT licence"
 readme="$unpacked/$name/README.txt"
-[[ $(grep -c $'\r$' "$readme") == $(wc -l <"$readme") ]] || fail "README.txt lacks Windows line ends"
 for needed in "quelvaro $version" SSE2 "Pentium 4" "Athlon 64" OpenGL; do
   grep -qF "$needed" "$readme" || fail "README.txt does not mention [$needed]"
 done

@@ -11,6 +11,7 @@ packages=(
   xvfb xauth xdotool openbox wmctrl imagemagick x11-utils python3
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   dpkg-dev file desktop-file-utils appstream
+  lintian man-db groff-base
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64
 )
 

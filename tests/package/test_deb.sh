@@ -1,8 +1,10 @@
 # The Debian package as a user gets it: cpack makes it from the build tree;
-# its declared dependencies, its files and its desktop metadata are checked;
+# its declared dependencies, its files and its desktop metadata are checked,
+# and lintian, Debian's own checker, finds no error and no warning in it;
 # then it is unpacked into a scratch folder, far from the build tree, and the
 # unpacked program runs on a virtual display until its main window is closed.
-# `cmake --install` with a prefix must install the same files.
+# `cmake --install` with a prefix must install the same files, less lintian's
+# overrides.
 source "$(dirname "$0")/../e2e/lib.sh"
 build=$(cd "$1" && pwd)
 version=1.0.0
@@ -15,6 +17,11 @@ cpack --config "$build/CPackConfig.cmake" -G DEB -B "$E2E_TMP/pack" >"$E2E_TMP/c
     fail "cpack failed: $(tail -5 "$E2E_TMP/cpack.log")"
 [[ -f "$deb" ]] || fail "no $(basename "$deb"); made: $(ls "$E2E_TMP/pack")"
 check "cpack made $(basename "$deb")"
+
+# lintian takes a while: it runs beside the rest and is heard at the end.
+lintian --fail-on error,warning "$deb" >"$E2E_TMP/lintian.log" 2>&1 &
+lintian_pid=$!
+e2e_stop_extra() { e2e_stop_pid "$lintian_pid"; }
 
 field() { dpkg-deb -f "$deb" "$1"; }
 [[ "$(field Package) $(field Version)" == "quelvaro $version" ]] ||
@@ -49,6 +56,9 @@ EOF
 # Every file the package holds, folders left out, against the expected list.
 expected_files() {
     echo "/usr/bin/quelvaro"
+    echo "/usr/share/doc/quelvaro/changelog.gz"
+    echo "/usr/share/doc/quelvaro/copyright"
+    echo "/usr/share/man/man1/quelvaro.1.gz"
     echo "/usr/share/applications/$app_id.desktop"
     echo "/usr/share/metainfo/$app_id.metainfo.xml"
     for size in 16 24 32 48 64 128 256; do
@@ -57,8 +67,9 @@ expected_files() {
 }
 files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub(/^\./, "", $6); print $6 }' | sort)
 want=$(expected_files | sort)
-[[ "$files" == "$want" ]] || fail "files differ from the expected list:
-$(diff <(echo "$want") <(echo "$files"))"
+want_deb=$(sort <<<"$want"$'\n'/usr/share/lintian/overrides/quelvaro)
+[[ "$files" == "$want_deb" ]] || fail "files differ from the expected list:
+$(diff <(echo "$want_deb") <(echo "$files"))"
 check "holds the $(wc -l <<<"$files") expected files"
 
 # --- what the desktop sees -----------------------------------------------------
@@ -114,3 +125,9 @@ e2e_wait_exit 10 || fail "still running 10 s after the close request"
 [[ "$E2E_STATUS" == 0 ]] || fail "exit status $E2E_STATUS after a close, expected 0"
 [[ ! -s "$E2E_TMP/prog.err" ]] || fail "stderr not empty: $(head -5 "$E2E_TMP/prog.err")"
 check "closed through the window manager: exit status 0, nothing on stderr"
+
+# --- Debian's checker -------------------------------------------------------------
+
+wait "$lintian_pid" || fail "lintian finds errors or warnings:
+$(grep -v '^running with root' "$E2E_TMP/lintian.log")"
+check "lintian reports no error and no warning"
