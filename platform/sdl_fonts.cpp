@@ -255,6 +255,8 @@ void qvPrefetchFonts(std::vector<std::pair<std::string, int>> faces) {
         if (face.second <= 0) face.second = qvDefaultDialogPoints;
     }
     closeFontsAtExit();
+    // The thread leaves SIGINT and SIGTERM to the main thread.
+    QvSignalsBlocked signalsBlocked;
     try {
         qv.prefetched = std::async(std::launch::async, prefetch, std::move(faces));
     } catch (const std::system_error &) {

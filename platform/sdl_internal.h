@@ -39,6 +39,7 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstdint>
 #include <deque>
@@ -281,6 +282,22 @@ struct QvPrefetchedFonts {
     std::vector<std::unique_ptr<QvFont>> fonts;
 };
 
+// What the SIGINT and SIGTERM handler shares with the rest of the layer
+// (sdl_signals.cpp). Lock-free atomics: the handler may run while the main
+// thread is anywhere, and they stay valid while the record is destroyed at
+// exit (they are trivially destructible).
+struct QvSignalState {
+    std::atomic<int> interrupts{0};  // SIGINT and SIGTERM received
+    // The display is open: a signal is a close request from then on; before,
+    // it ends the start.
+    std::atomic<bool> displayOpen{false};
+    // A close request by signal the event pump has not yet turned into SDL_QUIT.
+    std::atomic<bool> closeRequested{false};
+    // A modal message box is up: the event pump cannot take a close request,
+    // so a signal ends the process at once.
+    std::atomic<bool> messageBoxUp{false};
+};
+
 // ===========================================================================
 // The layer's single state record
 // ===========================================================================
@@ -329,10 +346,8 @@ struct QvLayer {
     double lastPresentMs = -1.0e9;  // target time of the last present
     int quickSwaps = 0;             // vsync'd swaps that came back too fast
 
-    // ---- Signals ------------------------------------------------------------
-    // A modal message box is up: the event pump cannot take a close request,
-    // so SIGINT and SIGTERM end the process at once. Read by the signal handler.
-    volatile sig_atomic_t messageBoxUp = 0;
+    // ---- Signals (sdl_signals.cpp) -----------------------------------------
+    QvSignalState signals;
 
     // ---- Resources (sdl_resources.cpp) ------------------------------------
     bool resourcesParsed = false;
@@ -374,6 +389,29 @@ Uint64 qvNowMs();
 // True when the video driver SDL picked shows nothing a person can see
 // (offscreen, dummy).
 bool qvInvisibleVideoDriver();
+
+// ---- Signals (sdl_signals.cpp) ---------------------------------------------
+// Puts the program's SIGINT and SIGTERM handling in place (before the display
+// is opened: until qvSignalsDisplayOpen, a signal ends the start).
+void qvInstallSignalHandlers();
+// From now on a signal is a close request.
+void qvSignalsDisplayOpen();
+// True, once, when a close request came by signal and there is a window to
+// close; the event pump then makes it SDL_QUIT.
+bool qvTakeSignalledClose();
+// Gives SIGINT, SIGTERM and SIGALRM their default actions again (a process
+// forked to show a message box must not run the program's handlers).
+void qvRestoreDefaultSignals();
+// While one lives, the calling thread blocks SIGINT, SIGTERM and SIGALRM, and
+// so does every thread it starts: the layer starts its threads inside one, so
+// that the handler runs on the main thread.
+struct QvSignalsBlocked {
+    QvSignalsBlocked();
+    ~QvSignalsBlocked();
+    QvSignalsBlocked(const QvSignalsBlocked &) = delete;
+    QvSignalsBlocked &operator=(const QvSignalsBlocked &) = delete;
+    sigset_t before;
+};
 
 // ---- Handles and lookup (sdl_window.cpp) ----------------------------------
 uintptr_t qvNewHandle();
