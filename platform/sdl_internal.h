@@ -487,6 +487,9 @@ bool qvNoXErrorSoFar(SDL_Window *window);
 // Stops catching X errors; false, reported through qvError as met during
 // what is named, when one came.
 bool qvStopCatchingXErrors(const char *during);
+// From now on, an X error or a lost connection to the display ends the
+// process at once with status 1 (_exit), running no exit handler.
+void qvEndAtOnceOnXErrors();
 // From now on, a lost connection to the X display (the server ended) is one
 // line on stderr, every window destroyed as on a close, and status 1.
 void qvWatchDisplayLoss();

@@ -37,6 +37,7 @@ void tieBoxChildToProgram() {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (getppid() != boxOwner) _exit(1);  // the program ended before the prctl
     qvRestoreDefaultSignals();
+    qvEndAtOnceOnXErrors();
 }
 
 // Marks the box as up for the signal handler and for a child SDL forks.

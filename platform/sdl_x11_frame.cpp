@@ -246,6 +246,14 @@ int onDisplayLost(Display *display) {
     std::exit(1);
 }
 
+// An X error or the display's loss in a process that must end at once.
+int endOnXError(Display *, XErrorEvent *) {
+    _exit(1);
+}
+int endOnDisplayLoss(Display *) {
+    _exit(1);
+}
+
 }  // namespace
 
 void qvCatchXErrors() {
@@ -270,4 +278,9 @@ bool qvStopCatchingXErrors(const char *during) {
 void qvWatchDisplayLoss() {
     const char *driver = SDL_GetCurrentVideoDriver();
     if (driver && std::strcmp(driver, "x11") == 0) XSetIOErrorHandler(onDisplayLost);
+}
+
+void qvEndAtOnceOnXErrors() {
+    XSetErrorHandler(endOnXError);
+    XSetIOErrorHandler(endOnDisplayLoss);
 }
