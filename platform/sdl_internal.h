@@ -7,22 +7,33 @@
 // platform/ (and the layer's own tests) include it; application code sees
 // windows.h alone.
 //
-// Ownership of the layer's files:
-//   sdl_window.cpp   classes, window records, longs, texts, showing, sizes
-//   sdl_paint.cpp    invalidation, painting and device contexts
-//   sdl_x11_frame.cpp the window manager's frame (qv.frames, and each
-//                    window's own) and every direct X11 call
-//   sdl_message.cpp  the queue, timers, capture and the ONE choke point where
-//                    SDL events become WM_* messages (qvHandleSdlEvent)
-//   sdl_gdi_wgl.cpp  pixel formats, palettes, GL contexts, SwapBuffers pacing
-//   sdl_msgbox.cpp   MessageBoxA
-//   sdl_startup.cpp  SDL start-up, display refusal, signals, malloc tuning
-//   sdl_dialog.cpp   dialogs built from the program's templates
-//   sdl_canvas.cpp   drawing in the classic look: edges, text, wrapping
+// Ownership of the layer's files (every file in platform/):
+//   include/windows.h      the Win32 subset the program sees, nothing else
+//   sdl_internal.h         this header: the state record and shared calls
+//   sdl_state.cpp          the record qv and the error function (qvError)
+//   sdl_main.cpp           main(): start-up, then WinMain
+//   sdl_startup.cpp        before WinMain: standard streams, malloc tuning,
+//                          SDL's video start and hints, display refusal, clock
+//   sdl_signals.cpp        SIGINT and SIGTERM, the deadline, threads' masks
+//   sdl_window.cpp         classes, window records, longs, texts, showing, sizes
+//   sdl_paint.cpp          invalidation, painting and device contexts
+//   sdl_x11_frame.cpp      the window manager's frame (qv.frames, and each
+//                          window's own) and every direct X11 call
+//   sdl_message.cpp        the queue, timers, capture and the ONE choke point
+//                          where SDL events become WM_* messages
+//                          (qvHandleSdlEvent)
+//   sdl_gdi_wgl.cpp        pixel formats, palettes, GL contexts, SwapBuffers
+//                          pacing
+//   sdl_gdi_text.cpp       GDI's text calls on the dialogs' fonts
+//   sdl_msgbox.cpp         MessageBoxA
+//   sdl_dialog.cpp         dialogs built from the program's templates
+//   sdl_canvas.cpp         drawing in the classic look: edges, text, wrapping
 //   sdl_button_static.cpp  the BUTTON and STATIC controls
-//   sdl_scrollbar.cpp the SCROLLBAR control, its geometry and calls
-//   sdl_resources.cpp, sdl_fonts.cpp: the resource script, icons and fonts.
-//   The dialog side shares sdl_dialog_internal.h, on top of the calls below.
+//   sdl_scrollbar.cpp      the SCROLLBAR control, its geometry and calls
+//   sdl_resources.cpp      the embedded resource script and icons
+//   sdl_fonts.cpp          fonts found with fontconfig, opened with SDL_ttf
+//   sdl_dialog_internal.h  what the dialog side shares, on top of the calls
+//                          below
 //
 // Rules every file keeps:
 //   - A handle is a number that is never reused while the process lives, so a
@@ -38,6 +49,7 @@
 
 #include <SDL.h>
 #include <SDL_ttf.h>
+#include <sys/types.h>
 
 #include <atomic>
 #include <csignal>
@@ -302,6 +314,9 @@ struct QvSignalState {
 // The layer's single state record
 // ===========================================================================
 
+// Every piece of the layer's state, grouped by concern; no file of the layer
+// keeps state of its own. The signal handler's flags are here too, as
+// lock-free atomics (QvSignalState).
 struct QvLayer {
     // ---- Video ------------------------------------------------------------
     bool videoReady = false;  // SDL's video subsystem is up
@@ -349,10 +364,17 @@ struct QvLayer {
     // ---- Signals (sdl_signals.cpp) -----------------------------------------
     QvSignalState signals;
 
+    // ---- Message box (sdl_msgbox.cpp) --------------------------------------
+    struct {
+        pid_t owner = 0;           // the process showing the box (its child checks it)
+        bool forkWatched = false;  // the box's child is tied to the program
+    } messageBox;
+
     // ---- Resources (sdl_resources.cpp) ------------------------------------
     bool resourcesParsed = false;
     QvResourceScript resources;  // the program's script, parsed once
     std::vector<std::unique_ptr<QvIcon>> icons;
+    bool iconsFreedAtExit = false;  // the exit handler that frees them is registered
 
     // ---- Fonts (sdl_fonts.cpp) --------------------------------------------
     bool ttfReady = false;
@@ -361,6 +383,8 @@ struct QvLayer {
     std::vector<QvResolvedFace> resolvedFaces;
     // The second thread's work until the main thread takes it over.
     std::future<QvPrefetchedFonts> prefetched;
+    bool fontsClosedAtExit = false;    // the exit handler that closes them is registered
+    bool fontSubstituteNoted = false;  // the fallback file standing in was named once
 
     // ---- Dialog and control classes (sdl_dialog.cpp) ----------------------
     bool classesRegistered = false;
@@ -375,10 +399,16 @@ extern QvLayer qv;
 // Shared internal calls
 // ===========================================================================
 
-// ---- Errors and video (sdl_startup.cpp) -----------------------------------
+// ---- Errors (sdl_state.cpp) -------------------------------------------------
 // Reports a layer failure on stderr ("quelvaro: <what>: <SDL error>") and
-// keeps it in qv.lastError.
+// keeps it in qv.lastError. A line that has no SDL reason clears SDL's error
+// first.
 void qvError(const char *format, ...) __attribute__((format(printf, 1, 2)));
+// Writes one line on stderr as it is (no prefix, no SDL reason) and keeps it
+// in qv.lastError.
+void qvErrorLine(const std::string &line);
+
+// ---- Start-up and video (sdl_startup.cpp) -----------------------------------
 // Brings SDL's video subsystem up once (hints first); false when it cannot.
 bool qvEnsureVideo();
 // The program's start-up before WinMain: malloc tuning, SDL, refusal when

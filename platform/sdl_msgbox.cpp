@@ -17,12 +17,9 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstring>
+#include <string>
 
 namespace {
-
-pid_t boxOwner = 0;
 
 // In a process forked while a box is up (SDL's X11 box runs in a child,
 // which ends with _exit): the child goes when the program goes, so a signal
@@ -35,16 +32,16 @@ pid_t boxOwner = 0;
 void tieBoxChildToProgram() {
     if (!qv.signals.messageBoxUp) return;
     prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (getppid() != boxOwner) _exit(1);  // the program ended before the prctl
+    if (getppid() != qv.messageBox.owner) _exit(1);  // the program ended before the prctl
     qvRestoreDefaultSignals();
     qvEndAtOnceOnXErrors();
 }
 
 // Marks the box as up for the signal handler and for a child SDL forks.
 void setMessageBoxUp(bool up) {
-    static bool forkWatched = false;
-    if (!forkWatched) forkWatched = pthread_atfork(nullptr, nullptr, tieBoxChildToProgram) == 0;
-    boxOwner = getpid();
+    if (!qv.messageBox.forkWatched)
+        qv.messageBox.forkWatched = pthread_atfork(nullptr, nullptr, tieBoxChildToProgram) == 0;
+    qv.messageBox.owner = getpid();
     qv.signals.messageBoxUp = up;
 }
 
@@ -133,7 +130,8 @@ extern "C" int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT 
         qvError("cannot show the message box");
     }
     // Nowhere to show it: the words still reach the person.
-    std::fprintf(stderr, "%s: %s%s", caption, text, (*text && text[std::strlen(text) - 1] == '\n') ? "" : "\n");
-    std::fflush(stderr);
+    std::string words = std::string(caption) + ": " + text;
+    if (!words.empty() && words.back() == '\n') words.pop_back();
+    qvErrorLine(words);
     return buttons.ids[0];
 }

@@ -1,11 +1,11 @@
-// sdl_startup.cpp: the layer's state record, its error reporting, and what
-// the C runtime of a Windows program does before WinMain.
+// sdl_startup.cpp: what the C runtime of a Windows program does before
+// WinMain, SDL's video start and the layer's clock.
 //
 // Implemented: SDL's video start (the hints the layer relies on, set before
 //   any window or renderer exists), the refusal to run without a display
 //   (SDL quietly falls back to its invisible offscreen driver when there is no
 //   DISPLAY: unless that driver was asked for, the program says so in one line
-//   and exits with status 1), the layer's error function, its clock, the
+//   and exits with status 1), the layer's clock, the
 //   glibc malloc tuning that keeps Mesa's per-frame buffers from going back to
 //   the system after every frame, standard streams the program was started
 //   without (opened on /dev/null before anything else opens a descriptor),
@@ -21,13 +21,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-
-#include <cstdarg>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-QvLayer qv;
 
 namespace {
 
@@ -44,8 +39,6 @@ namespace {
 // 32 MiB is the largest threshold glibc accepts on 64-bit systems.
 const int mmapThresholdBytes = 32 * 1024 * 1024;
 const int trimThresholdBytes = 256 * 1024 * 1024;
-
-const char noDisplayLine[] = "quelvaro: no display to show the window on (DISPLAY is not set)";
 
 // Standard streams the program was started without (a launcher's 2>&-) get
 // /dev/null: otherwise the next descriptor opened (the X connection) takes
@@ -85,20 +78,6 @@ bool startVideo() {
 
 }  // namespace
 
-void qvError(const char *format, ...) {
-    char what[512];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(what, sizeof what, format, args);
-    va_end(args);
-    std::string line = std::string("quelvaro: ") + what;
-    const char *sdlError = SDL_GetError();
-    if (sdlError && *sdlError) line += std::string(": ") + sdlError;
-    SDL_ClearError();
-    qv.lastError = line;
-    std::fprintf(stderr, "%s\n", line.c_str());
-}
-
 bool qvEnsureVideo() {
     if (qv.videoReady) return true;
     if (!startVideo()) {
@@ -129,7 +108,8 @@ void qvStartup() {
     // Nothing to connect to: say so before SDL's drivers print their own
     // complaints while they look for one.
     if (!(asked && *asked) && !(x11 && *x11) && !(wayland && *wayland)) {
-        std::fprintf(stderr, "%s\n", noDisplayLine);
+        SDL_ClearError();
+        qvError("no display to show the window on (DISPLAY is not set)");
         std::exit(1);
     }
     // An X display named and no Wayland one: X alone, so that a display that
@@ -138,20 +118,16 @@ void qvStartup() {
     if (!startVideo()) {
         // A driver asked for by name is what failed, whatever DISPLAY says.
         if (asked && *asked)
-            std::fprintf(stderr, "quelvaro: cannot start the video driver \"%s\" (SDL_VIDEODRIVER): %s\n", asked,
-                         SDL_GetError());
+            qvError("cannot start the video driver \"%s\" (SDL_VIDEODRIVER)", asked);
         else
-            std::fprintf(stderr, "quelvaro: cannot open the display \"%s\": %s\n",
-                         x11 && *x11           ? x11
-                         : wayland && *wayland ? wayland
-                                               : "",
-                         SDL_GetError());
+            qvError("cannot open the display \"%s\"", x11 && *x11 ? x11 : wayland && *wayland ? wayland : "");
         std::exit(1);
     }
     const char *driver = SDL_GetCurrentVideoDriver();
     if (qvInvisibleVideoDriver() && !(asked && strcasecmp(asked, driver) == 0)) {
         // SDL fell back to its offscreen driver: the display named is not there.
-        std::fprintf(stderr, "quelvaro: cannot open the display \"%s\"\n", x11 && *x11 ? x11 : wayland ? wayland : "");
+        SDL_ClearError();
+        qvError("cannot open the display \"%s\"", x11 && *x11 ? x11 : wayland ? wayland : "");
         std::exit(1);
     }
     // From here on, SIGINT and SIGTERM close the windows, and the program is
