@@ -364,6 +364,16 @@ struct QvLayer {
     // ---- Signals (sdl_signals.cpp) -----------------------------------------
     QvSignalState signals;
 
+    // ---- X errors and the display's loss (sdl_x11_frame.cpp) ---------------
+    struct {
+        // The handler in place before qvCatchXErrors: Xlib's XErrorHandler,
+        // kept untyped so that this header needs no Xlib.
+        void (*handlerBefore)() = nullptr;
+        int caught = 0;              // errors since qvCatchXErrors
+        char firstCaught[128] = "";  // the first one's text
+        bool displayLost = false;    // the display-loss clean-up has begun
+    } xErrors;
+
     // ---- Message box (sdl_msgbox.cpp) --------------------------------------
     struct {
         pid_t owner = 0;           // the process showing the box (its child checks it)
