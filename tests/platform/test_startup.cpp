@@ -54,6 +54,7 @@ TEST(MessageBox, WithoutAVisibleDisplayTheWordsGoToStandardError) {
         std::string printed = ::testing::internal::GetCapturedStderr();
         EXPECT_EQ(result, c.result) << c.printed;
         EXPECT_EQ(printed, c.printed);
+        EXPECT_EQ(qv.lastError + "\n", c.printed) << "the error function did not write the words";
     }
 }
 
