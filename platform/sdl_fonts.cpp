@@ -33,7 +33,6 @@
 #include <strings.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -149,10 +148,10 @@ bool resolveFace(const char *faceName, QvFontMatch *out) {
 
 // Says once on stderr that a fallback file stands in for fontconfig's fonts.
 void noteSubstitute(const QvFontMatch &match) {
-    static bool said = false;
-    if (!match.substitute || said) return;
-    said = true;
-    std::fprintf(stderr, "quelvaro: fontconfig found no fonts; the dialogs use %s instead\n", match.file.c_str());
+    if (!match.substitute || qv.fontSubstituteNoted) return;
+    qv.fontSubstituteNoted = true;
+    SDL_ClearError();
+    qvError("fontconfig found no fonts; the dialogs use %s instead", match.file.c_str());
 }
 
 // The face among those resolved, or null.
@@ -242,8 +241,7 @@ void closeFontsAndFontconfig() {
 // destroyed and while FreeType is still up, where a font dropped with the
 // state would look lost to a leak checker.
 void closeFontsAtExit() {
-    static bool registered = false;
-    if (!registered) registered = std::atexit(closeFontsAndFontconfig) == 0;
+    if (!qv.fontsClosedAtExit) qv.fontsClosedAtExit = std::atexit(closeFontsAndFontconfig) == 0;
 }
 
 }  // namespace
@@ -255,6 +253,8 @@ void qvPrefetchFonts(std::vector<std::pair<std::string, int>> faces) {
         if (face.second <= 0) face.second = qvDefaultDialogPoints;
     }
     closeFontsAtExit();
+    // The thread leaves SIGINT and SIGTERM to the main thread.
+    QvSignalsBlocked signalsBlocked;
     try {
         qv.prefetched = std::async(std::launch::async, prefetch, std::move(faces));
     } catch (const std::system_error &) {

@@ -7,22 +7,33 @@
 // platform/ (and the layer's own tests) include it; application code sees
 // windows.h alone.
 //
-// Ownership of the layer's files:
-//   sdl_window.cpp   classes, window records, longs, texts, showing, sizes
-//   sdl_paint.cpp    invalidation, painting and device contexts
-//   sdl_x11_frame.cpp the window manager's frame (qv.frames, and each
-//                    window's own) and every direct X11 call
-//   sdl_message.cpp  the queue, timers, capture and the ONE choke point where
-//                    SDL events become WM_* messages (qvHandleSdlEvent)
-//   sdl_gdi_wgl.cpp  pixel formats, palettes, GL contexts, SwapBuffers pacing
-//   sdl_msgbox.cpp   MessageBoxA
-//   sdl_startup.cpp  SDL start-up, display refusal, signals, malloc tuning
-//   sdl_dialog.cpp   dialogs built from the program's templates
-//   sdl_canvas.cpp   drawing in the classic look: edges, text, wrapping
+// Ownership of the layer's files (every file in platform/):
+//   include/windows.h      the Win32 subset the program sees, nothing else
+//   sdl_internal.h         this header: the state record and shared calls
+//   sdl_state.cpp          the record qv and the error function (qvError)
+//   sdl_main.cpp           main(): start-up, then WinMain
+//   sdl_startup.cpp        before WinMain: standard streams, malloc tuning,
+//                          SDL's video start and hints, display refusal, clock
+//   sdl_signals.cpp        SIGINT and SIGTERM, the deadline, threads' masks
+//   sdl_window.cpp         classes, window records, longs, texts, showing, sizes
+//   sdl_paint.cpp          invalidation, painting and device contexts
+//   sdl_x11_frame.cpp      the window manager's frame (qv.frames, and each
+//                          window's own) and every direct X11 call
+//   sdl_message.cpp        the queue, timers, capture and the ONE choke point
+//                          where SDL events become WM_* messages
+//                          (qvHandleSdlEvent)
+//   sdl_gdi_wgl.cpp        pixel formats, palettes, GL contexts, SwapBuffers
+//                          pacing
+//   sdl_gdi_text.cpp       GDI's text calls on the dialogs' fonts
+//   sdl_msgbox.cpp         MessageBoxA
+//   sdl_dialog.cpp         dialogs built from the program's templates
+//   sdl_canvas.cpp         drawing in the classic look: edges, text, wrapping
 //   sdl_button_static.cpp  the BUTTON and STATIC controls
-//   sdl_scrollbar.cpp the SCROLLBAR control, its geometry and calls
-//   sdl_resources.cpp, sdl_fonts.cpp: the resource script, icons and fonts.
-//   The dialog side shares sdl_dialog_internal.h, on top of the calls below.
+//   sdl_scrollbar.cpp      the SCROLLBAR control, its geometry and calls
+//   sdl_resources.cpp      the embedded resource script and icons
+//   sdl_fonts.cpp          fonts found with fontconfig, opened with SDL_ttf
+//   sdl_dialog_internal.h  what the dialog side shares, on top of the calls
+//                          below
 //
 // Rules every file keeps:
 //   - A handle is a number that is never reused while the process lives, so a
@@ -38,7 +49,9 @@
 
 #include <SDL.h>
 #include <SDL_ttf.h>
+#include <sys/types.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstdint>
 #include <deque>
@@ -281,10 +294,29 @@ struct QvPrefetchedFonts {
     std::vector<std::unique_ptr<QvFont>> fonts;
 };
 
+// What the SIGINT and SIGTERM handler shares with the rest of the layer
+// (sdl_signals.cpp). Lock-free atomics: the handler may run while the main
+// thread is anywhere, and they stay valid while the record is destroyed at
+// exit (they are trivially destructible).
+struct QvSignalState {
+    std::atomic<int> interrupts{0};  // SIGINT and SIGTERM received
+    // The display is open: a signal is a close request from then on; before,
+    // it ends the start.
+    std::atomic<bool> displayOpen{false};
+    // A close request by signal the event pump has not yet turned into SDL_QUIT.
+    std::atomic<bool> closeRequested{false};
+    // A modal message box is up: the event pump cannot take a close request,
+    // so a signal ends the process at once.
+    std::atomic<bool> messageBoxUp{false};
+};
+
 // ===========================================================================
 // The layer's single state record
 // ===========================================================================
 
+// Every piece of the layer's state, grouped by concern; no file of the layer
+// keeps state of its own. The signal handler's flags are here too, as
+// lock-free atomics (QvSignalState).
 struct QvLayer {
     // ---- Video ------------------------------------------------------------
     bool videoReady = false;  // SDL's video subsystem is up
@@ -329,15 +361,30 @@ struct QvLayer {
     double lastPresentMs = -1.0e9;  // target time of the last present
     int quickSwaps = 0;             // vsync'd swaps that came back too fast
 
-    // ---- Signals ------------------------------------------------------------
-    // A modal message box is up: the event pump cannot take a close request,
-    // so SIGINT and SIGTERM end the process at once. Read by the signal handler.
-    volatile sig_atomic_t messageBoxUp = 0;
+    // ---- Signals (sdl_signals.cpp) -----------------------------------------
+    QvSignalState signals;
+
+    // ---- X errors and the display's loss (sdl_x11_frame.cpp) ---------------
+    struct {
+        // The handler in place before qvCatchXErrors: Xlib's XErrorHandler,
+        // kept untyped so that this header needs no Xlib.
+        void (*handlerBefore)() = nullptr;
+        int caught = 0;              // errors since qvCatchXErrors
+        char firstCaught[128] = "";  // the first one's text
+        bool displayLost = false;    // the display-loss clean-up has begun
+    } xErrors;
+
+    // ---- Message box (sdl_msgbox.cpp) --------------------------------------
+    struct {
+        pid_t owner = 0;           // the process showing the box (its child checks it)
+        bool forkWatched = false;  // the box's child is tied to the program
+    } messageBox;
 
     // ---- Resources (sdl_resources.cpp) ------------------------------------
     bool resourcesParsed = false;
     QvResourceScript resources;  // the program's script, parsed once
     std::vector<std::unique_ptr<QvIcon>> icons;
+    bool iconsFreedAtExit = false;  // the exit handler that frees them is registered
 
     // ---- Fonts (sdl_fonts.cpp) --------------------------------------------
     bool ttfReady = false;
@@ -346,6 +393,8 @@ struct QvLayer {
     std::vector<QvResolvedFace> resolvedFaces;
     // The second thread's work until the main thread takes it over.
     std::future<QvPrefetchedFonts> prefetched;
+    bool fontsClosedAtExit = false;    // the exit handler that closes them is registered
+    bool fontSubstituteNoted = false;  // the fallback file standing in was named once
 
     // ---- Dialog and control classes (sdl_dialog.cpp) ----------------------
     bool classesRegistered = false;
@@ -360,10 +409,16 @@ extern QvLayer qv;
 // Shared internal calls
 // ===========================================================================
 
-// ---- Errors and video (sdl_startup.cpp) -----------------------------------
+// ---- Errors (sdl_state.cpp) -------------------------------------------------
 // Reports a layer failure on stderr ("quelvaro: <what>: <SDL error>") and
-// keeps it in qv.lastError.
+// keeps it in qv.lastError. A line that has no SDL reason clears SDL's error
+// first.
 void qvError(const char *format, ...) __attribute__((format(printf, 1, 2)));
+// Writes one line on stderr as it is (no prefix, no SDL reason) and keeps it
+// in qv.lastError.
+void qvErrorLine(const std::string &line);
+
+// ---- Start-up and video (sdl_startup.cpp) -----------------------------------
 // Brings SDL's video subsystem up once (hints first); false when it cannot.
 bool qvEnsureVideo();
 // The program's start-up before WinMain: malloc tuning, SDL, refusal when
@@ -374,6 +429,29 @@ Uint64 qvNowMs();
 // True when the video driver SDL picked shows nothing a person can see
 // (offscreen, dummy).
 bool qvInvisibleVideoDriver();
+
+// ---- Signals (sdl_signals.cpp) ---------------------------------------------
+// Puts the program's SIGINT and SIGTERM handling in place (before the display
+// is opened: until qvSignalsDisplayOpen, a signal ends the start).
+void qvInstallSignalHandlers();
+// From now on a signal is a close request.
+void qvSignalsDisplayOpen();
+// True, once, when a close request came by signal and there is a window to
+// close; the event pump then makes it SDL_QUIT.
+bool qvTakeSignalledClose();
+// Gives SIGINT, SIGTERM and SIGALRM their default actions again (a process
+// forked to show a message box must not run the program's handlers).
+void qvRestoreDefaultSignals();
+// While one lives, the calling thread blocks SIGINT, SIGTERM and SIGALRM, and
+// so does every thread it starts: the layer starts its threads inside one, so
+// that the handler runs on the main thread.
+struct QvSignalsBlocked {
+    QvSignalsBlocked();
+    ~QvSignalsBlocked();
+    QvSignalsBlocked(const QvSignalsBlocked &) = delete;
+    QvSignalsBlocked &operator=(const QvSignalsBlocked &) = delete;
+    sigset_t before;
+};
 
 // ---- Handles and lookup (sdl_window.cpp) ----------------------------------
 uintptr_t qvNewHandle();
@@ -449,6 +527,9 @@ bool qvNoXErrorSoFar(SDL_Window *window);
 // Stops catching X errors; false, reported through qvError as met during
 // what is named, when one came.
 bool qvStopCatchingXErrors(const char *during);
+// From now on, an X error or a lost connection to the display ends the
+// process at once with status 1 (_exit), running no exit handler.
+void qvEndAtOnceOnXErrors();
 // From now on, a lost connection to the X display (the server ended) is one
 // line on stderr, every window destroyed as on a close, and status 1.
 void qvWatchDisplayLoss();

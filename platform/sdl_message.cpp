@@ -23,7 +23,7 @@
 //   MK_* flags; consecutive WM_MOUSEMOVEs to one window are merged.
 //   A window manager's close request posts WM_CLOSE; SIGINT and SIGTERM
 //   (SDL_QUIT) post WM_CLOSE to every top-level window (the deadline and the
-//   second signal are sdl_startup.cpp's).
+//   second signal are sdl_signals.cpp's).
 // Left out: keyboard messages (TranslateMessage has nothing to translate),
 //   WM_ACTIVATE and the focus of a window activated by itself (only a focus
 //   put aside comes back),
@@ -313,6 +313,11 @@ void qvHandleSdlEvent(const SDL_Event &event) {
 
 void qvPumpEvents() {
     if (!qv.videoReady) return;
+    if (qvTakeSignalledClose()) {
+        SDL_Event quit = {};
+        quit.type = SDL_QUIT;
+        SDL_PushEvent(&quit);
+    }
     SDL_Event event;
     while (SDL_PollEvent(&event)) qvHandleSdlEvent(event);
 }

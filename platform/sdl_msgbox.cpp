@@ -8,7 +8,7 @@
 //   offscreen driver, or SDL failing to show it), the caption and the text go
 //   to standard error and the result is the first button's. SIGINT or
 //   SIGTERM while the box is up ends the program with status 1 (see
-//   sdl_startup.cpp): nothing can take a close request until it is closed.
+//   sdl_signals.cpp): nothing can take a close request until it is closed.
 // Left out: MB_DEFBUTTON*, MB_SYSTEMMODAL/MB_TASKMODAL (the box is modal for
 //   the whole program anyway), MB_HELP, owner disabling.
 #include "sdl_internal.h"
@@ -17,28 +17,32 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstring>
+#include <string>
 
 namespace {
 
-pid_t boxOwner = 0;
-
-// In a process forked while a box is up (SDL's X11 box runs in a child):
-// the child goes when the program goes, so a signal that ends the program
-// takes its box away too.
+// In a process forked while a box is up (SDL's X11 box runs in a child,
+// which ends with _exit): the child goes when the program goes, so a signal
+// that ends the program takes its box away too. The child shows the box and
+// nothing else: signals have their default actions (Ctrl+C ends it quietly,
+// the program says why), and an X error or the loss of the display (the box
+// killed, the server gone) ends it at once, running none of the program's
+// exit handlers (they wait for threads the child does not have). The program
+// then finds the box failed.
 void tieBoxChildToProgram() {
-    if (!qv.messageBoxUp) return;
+    if (!qv.signals.messageBoxUp) return;
     prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (getppid() != boxOwner) _exit(1);  // the program ended before the prctl
+    if (getppid() != qv.messageBox.owner) _exit(1);  // the program ended before the prctl
+    qvRestoreDefaultSignals();
+    qvEndAtOnceOnXErrors();
 }
 
 // Marks the box as up for the signal handler and for a child SDL forks.
 void setMessageBoxUp(bool up) {
-    static bool forkWatched = false;
-    if (!forkWatched) forkWatched = pthread_atfork(nullptr, nullptr, tieBoxChildToProgram) == 0;
-    boxOwner = getpid();
-    qv.messageBoxUp = up ? 1 : 0;
+    if (!qv.messageBox.forkWatched)
+        qv.messageBox.forkWatched = pthread_atfork(nullptr, nullptr, tieBoxChildToProgram) == 0;
+    qv.messageBox.owner = getpid();
+    qv.signals.messageBoxUp = up;
 }
 
 struct ButtonSet {
@@ -126,7 +130,8 @@ extern "C" int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT 
         qvError("cannot show the message box");
     }
     // Nowhere to show it: the words still reach the person.
-    std::fprintf(stderr, "%s: %s%s", caption, text, (*text && text[std::strlen(text) - 1] == '\n') ? "" : "\n");
-    std::fflush(stderr);
+    std::string words = std::string(caption) + ": " + text;
+    if (!words.empty() && words.back() == '\n') words.pop_back();
+    qvErrorLine(words);
     return buttons.ids[0];
 }

@@ -640,8 +640,7 @@ static void freeIconImages() {
 
 // Registers a decoded image as an icon and returns its handle.
 static HICON addIcon(int id, SDL_Surface *image) {
-    static bool freedAtExit = false;
-    if (!freedAtExit) freedAtExit = std::atexit(freeIconImages) == 0;
+    if (!qv.iconsFreedAtExit) qv.iconsFreedAtExit = std::atexit(freeIconImages) == 0;
     auto icon = std::make_unique<QvIcon>();
     icon->handle = qvHandle<HICON>(qvNewHandle());
     icon->id = id;

@@ -1,34 +1,28 @@
-// sdl_startup.cpp: the layer's state record, its error reporting, and what
-// the C runtime of a Windows program does before WinMain.
+// sdl_startup.cpp: what the C runtime of a Windows program does before
+// WinMain, SDL's video start and the layer's clock.
 //
 // Implemented: SDL's video start (the hints the layer relies on, set before
 //   any window or renderer exists), the refusal to run without a display
 //   (SDL quietly falls back to its invisible offscreen driver when there is no
 //   DISPLAY: unless that driver was asked for, the program says so in one line
-//   and exits with status 1), the layer's error function, its clock, the
+//   and exits with status 1), the layer's clock, the
 //   glibc malloc tuning that keeps Mesa's per-frame buffers from going back to
-//   the system after every frame, and the handling of SIGINT and SIGTERM:
-//   SDL turns the first into a close request (SDL_QUIT), and from the signal
-//   itself the program gets a few seconds to end before it is ended, a second
-//   signal ends it at once, and one that comes while a message box is up ends
-//   it with status 1. That holds wherever the main thread is: in a box, or
-//   in an X call that waits on a stalled server.
+//   the system after every frame, standard streams the program was started
+//   without (opened on /dev/null before anything else opens a descriptor),
+//   and the program's signal handling put in place before the display is
+//   opened (sdl_signals.cpp).
 // Left out: STARTUPINFO (the show command is always SW_SHOWDEFAULT), the
 //   command line's quoting rules (the arguments are joined by blanks).
 #include "sdl_internal.h"
 
+#include <fcntl.h>
 #include <malloc.h>
 #include <strings.h>
 #include <unistd.h>
 
 #include <cerrno>
-
-#include <cstdarg>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-QvLayer qv;
 
 namespace {
 
@@ -46,82 +40,17 @@ namespace {
 const int mmapThresholdBytes = 32 * 1024 * 1024;
 const int trimThresholdBytes = 256 * 1024 * 1024;
 
-const char noDisplayLine[] = "quelvaro: no display to show the window on (DISPLAY is not set)";
-
-// After the first close request by signal, the program has this long to end.
-const unsigned quitDeadlineSeconds = 3;
-
-// SDL's own SIGINT and SIGTERM handlers, called after ours.
-struct sigaction sdlInterruptAction;
-struct sigaction sdlTerminateAction;
-volatile sig_atomic_t interruptsSeen = 0;
-
-// Writes a fixed line to stderr from a signal handler.
-void writeSignalLine(const char *line, size_t length) {
-    ssize_t ignored = write(STDERR_FILENO, line, length);
-    (void)ignored;
-}
-
-// SIGALRM: a close request by signal has not ended the program in time.
-void onQuitDeadline(int) {
-    static const char line[] = "quelvaro: the program did not close after the interrupt; ending it\n";
-    writeSignalLine(line, sizeof line - 1);
-    _exit(1);
-}
-
-void onInterrupt(int signalNumber);
-
-// The record that puts onInterrupt in charge of a signal.
-struct sigaction interruptAction() {
-    struct sigaction ours = {};
-    ours.sa_handler = onInterrupt;
-    sigemptyset(&ours.sa_mask);
-    ours.sa_flags = SA_RESTART;
-    return ours;
-}
-
-// SIGINT or SIGTERM. Only async-signal-safe calls: the main thread may be
-// anywhere, in malloc or inside Xlib.
-void onInterrupt(int signalNumber) {
-    int savedErrno = errno;
-    interruptsSeen = interruptsSeen + 1;
-    if (qv.messageBoxUp) {
-        static const char line[] = "quelvaro: interrupted while a message box was up; ending\n";
-        writeSignalLine(line, sizeof line - 1);
-        _exit(1);
+// Standard streams the program was started without (a launcher's 2>&-) get
+// /dev/null: otherwise the next descriptor opened (the X connection) takes
+// the number, and any library's message is written into the X protocol.
+void openClosedStandardStreams() {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; fd++) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        int opened = open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+        if (opened < 0 || opened == fd) continue;
+        dup2(opened, fd);
+        close(opened);
     }
-    if (interruptsSeen > 1) {
-        static const char line[] = "quelvaro: interrupted again; ending at once\n";
-        writeSignalLine(line, sizeof line - 1);
-        _exit(1);
-    }
-    alarm(quitDeadlineSeconds);
-    // SDL's handler queues the close request (SDL_QUIT) and puts itself back
-    // with signal(); ours goes back in front of it.
-    struct sigaction *sdlAction = signalNumber == SIGINT ? &sdlInterruptAction : &sdlTerminateAction;
-    if (!(sdlAction->sa_flags & SA_SIGINFO) && sdlAction->sa_handler != SIG_DFL) sdlAction->sa_handler(signalNumber);
-    struct sigaction ours = interruptAction();
-    sigaction(signalNumber, &ours, nullptr);
-    errno = savedErrno;
-}
-
-// Puts onInterrupt in front of SDL's handler for one signal and keeps SDL's.
-// A signal the program was started with ignored stays ignored.
-void installInterruptHandler(int signalNumber, struct sigaction *sdlAction) {
-    sigaction(signalNumber, nullptr, sdlAction);
-    if (!(sdlAction->sa_flags & SA_SIGINFO) && sdlAction->sa_handler == SIG_IGN) return;
-    struct sigaction ours = interruptAction();
-    sigaction(signalNumber, &ours, nullptr);
-}
-
-// Arms the deadline and the second-signal rule from the signals themselves.
-void installSignalHandlers() {
-    struct sigaction deadline = {};
-    deadline.sa_handler = onQuitDeadline;
-    sigemptyset(&deadline.sa_mask);
-    sigaction(SIGALRM, &deadline, nullptr);
-    installInterruptHandler(SIGINT, &sdlInterruptAction);
-    installInterruptHandler(SIGTERM, &sdlTerminateAction);
 }
 
 // The hints the layer depends on; they must be set before SDL starts.
@@ -149,20 +78,6 @@ bool startVideo() {
 
 }  // namespace
 
-void qvError(const char *format, ...) {
-    char what[512];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(what, sizeof what, format, args);
-    va_end(args);
-    std::string line = std::string("quelvaro: ") + what;
-    const char *sdlError = SDL_GetError();
-    if (sdlError && *sdlError) line += std::string(": ") + sdlError;
-    SDL_ClearError();
-    qv.lastError = line;
-    std::fprintf(stderr, "%s\n", line.c_str());
-}
-
 bool qvEnsureVideo() {
     if (qv.videoReady) return true;
     if (!startVideo()) {
@@ -182,6 +97,8 @@ bool qvInvisibleVideoDriver() {
 }
 
 void qvStartup() {
+    openClosedStandardStreams();
+    qvInstallSignalHandlers();
     mallopt(M_MMAP_THRESHOLD, mmapThresholdBytes);
     mallopt(M_TRIM_THRESHOLD, trimThresholdBytes);
 
@@ -191,7 +108,8 @@ void qvStartup() {
     // Nothing to connect to: say so before SDL's drivers print their own
     // complaints while they look for one.
     if (!(asked && *asked) && !(x11 && *x11) && !(wayland && *wayland)) {
-        std::fprintf(stderr, "%s\n", noDisplayLine);
+        SDL_ClearError();
+        qvError("no display to show the window on (DISPLAY is not set)");
         std::exit(1);
     }
     // An X display named and no Wayland one: X alone, so that a display that
@@ -200,24 +118,20 @@ void qvStartup() {
     if (!startVideo()) {
         // A driver asked for by name is what failed, whatever DISPLAY says.
         if (asked && *asked)
-            std::fprintf(stderr, "quelvaro: cannot start the video driver \"%s\" (SDL_VIDEODRIVER): %s\n", asked,
-                         SDL_GetError());
+            qvError("cannot start the video driver \"%s\" (SDL_VIDEODRIVER)", asked);
         else
-            std::fprintf(stderr, "quelvaro: cannot open the display \"%s\": %s\n",
-                         x11 && *x11           ? x11
-                         : wayland && *wayland ? wayland
-                                               : "",
-                         SDL_GetError());
+            qvError("cannot open the display \"%s\"", x11 && *x11 ? x11 : wayland && *wayland ? wayland : "");
         std::exit(1);
     }
     const char *driver = SDL_GetCurrentVideoDriver();
     if (qvInvisibleVideoDriver() && !(asked && strcasecmp(asked, driver) == 0)) {
         // SDL fell back to its offscreen driver: the display named is not there.
-        std::fprintf(stderr, "quelvaro: cannot open the display \"%s\"\n", x11 && *x11 ? x11 : wayland ? wayland : "");
+        SDL_ClearError();
+        qvError("cannot open the display \"%s\"", x11 && *x11 ? x11 : wayland ? wayland : "");
         std::exit(1);
     }
-    // From here on, SIGINT and SIGTERM (SDL_QUIT) close the windows, and the
-    // program is ended if it does not go by itself.
-    installSignalHandlers();
+    // From here on, SIGINT and SIGTERM close the windows, and the program is
+    // ended if it does not go by itself.
+    qvSignalsDisplayOpen();
     qvWatchDisplayLoss();
 }

@@ -29,7 +29,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -220,13 +219,10 @@ void qvSetDialogFrameFunctions(SDL_Window *window, bool closable) {
 
 namespace {
 
-XErrorHandler errorHandlerBefore = nullptr;
-int caughtErrors = 0;
-char firstCaughtError[128] = "";
-
 // Keeps the first error's text instead of ending the program.
 int catchXError(Display *display, XErrorEvent *error) {
-    if (caughtErrors++ == 0) XGetErrorText(display, error->error_code, firstCaughtError, sizeof firstCaughtError);
+    if (qv.xErrors.caught++ == 0)
+        XGetErrorText(display, error->error_code, qv.xErrors.firstCaught, sizeof qv.xErrors.firstCaught);
     return 0;
 }
 
@@ -235,10 +231,10 @@ int catchXError(Display *display, XErrorEvent *error) {
 // destroyed as a close destroys them (their procedures free what they hold),
 // with nothing more sent to the display, and the program ends with status 1.
 int onDisplayLost(Display *display) {
-    static bool lost = false;
-    if (lost) _exit(1);  // the clean-up itself reached the display
-    lost = true;
-    std::fprintf(stderr, "quelvaro: lost the connection to the display \"%s\"\n", DisplayString(display));
+    if (qv.xErrors.displayLost) _exit(1);  // the clean-up itself reached the display
+    qv.xErrors.displayLost = true;
+    SDL_ClearError();
+    qvError("lost the connection to the display \"%s\"", DisplayString(display));
     for (auto &entry : qv.windows) entry.second->sdlWindow = nullptr;
     for (auto &entry : qv.glContexts) entry.second->sdlContext = nullptr;
     qv.videoReady = false;
@@ -246,28 +242,41 @@ int onDisplayLost(Display *display) {
     std::exit(1);
 }
 
+// An X error or the display's loss in a process that must end at once.
+int endOnXError(Display *, XErrorEvent *) {
+    _exit(1);
+}
+int endOnDisplayLoss(Display *) {
+    _exit(1);
+}
+
 }  // namespace
 
 void qvCatchXErrors() {
-    caughtErrors = 0;
-    errorHandlerBefore = XSetErrorHandler(catchXError);
+    qv.xErrors.caught = 0;
+    qv.xErrors.handlerBefore = reinterpret_cast<void (*)()>(XSetErrorHandler(catchXError));
 }
 
 bool qvNoXErrorSoFar(SDL_Window *window) {
     SDL_SysWMinfo info;
     if (onX11(window, &info)) XSync(info.info.x11.display, False);
-    return caughtErrors == 0;
+    return qv.xErrors.caught == 0;
 }
 
 bool qvStopCatchingXErrors(const char *during) {
-    XSetErrorHandler(errorHandlerBefore);
-    if (caughtErrors == 0) return true;
+    XSetErrorHandler(reinterpret_cast<XErrorHandler>(qv.xErrors.handlerBefore));
+    if (qv.xErrors.caught == 0) return true;
     SDL_ClearError();
-    qvError("%s: the display answered with an X error (%s)", during, firstCaughtError);
+    qvError("%s: the display answered with an X error (%s)", during, qv.xErrors.firstCaught);
     return false;
 }
 
 void qvWatchDisplayLoss() {
     const char *driver = SDL_GetCurrentVideoDriver();
     if (driver && std::strcmp(driver, "x11") == 0) XSetIOErrorHandler(onDisplayLost);
+}
+
+void qvEndAtOnceOnXErrors() {
+    XSetErrorHandler(endOnXError);
+    XSetIOErrorHandler(endOnDisplayLoss);
 }

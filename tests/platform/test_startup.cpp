@@ -2,7 +2,11 @@
 // error line, each run the way the program runs them.
 #include "layer_test.h"
 
+#include <pthread.h>
+
+#include <csignal>
 #include <cstdlib>
+#include <future>
 
 TEST(Startup, RefusesToRunWithoutADisplay) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
@@ -50,6 +54,7 @@ TEST(MessageBox, WithoutAVisibleDisplayTheWordsGoToStandardError) {
         std::string printed = ::testing::internal::GetCapturedStderr();
         EXPECT_EQ(result, c.result) << c.printed;
         EXPECT_EQ(printed, c.printed);
+        EXPECT_EQ(qv.lastError + "\n", c.printed) << "the error function did not write the words";
     }
 }
 
@@ -64,4 +69,19 @@ TEST(LayerErrors, OneLineWithSdlsReason) {
     qvError("no reason");
     ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(qv.lastError, "quelvaro: no reason") << "SDL's error was taken by the first report";
+}
+
+TEST(Signals, ThreadsTheLayerStartsLeaveThemToTheMainThread) {
+    auto handledHere = [] {
+        sigset_t mask;
+        pthread_sigmask(SIG_SETMASK, nullptr, &mask);
+        return !sigismember(&mask, SIGINT) && !sigismember(&mask, SIGTERM) && !sigismember(&mask, SIGALRM);
+    };
+    std::future<bool> started;
+    {
+        QvSignalsBlocked blocked;
+        started = std::async(std::launch::async, handledHere);
+    }
+    EXPECT_FALSE(started.get()) << "a thread started by the layer takes SIGINT, SIGTERM or SIGALRM";
+    EXPECT_TRUE(handledHere()) << "the starting thread's own mask is not back";
 }
