@@ -56,7 +56,9 @@ qemu_version=$(dpkg-query -W -f='${Version}' qemu-user-static 2>/dev/null || tru
 need_qemu=0
 installed qemu-user-static && [[ "$qemu_version" == *bpo* ]] || need_qemu=1
 has_backports=0
-grep -rqsw -- "$backports" /etc/apt/sources.list /etc/apt/sources.list.d/ && has_backports=1
+for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources; do
+  [[ -f "$f" ]] && grep -Eq -- "^[^#]*(^|[[:space:]])$backports([[:space:]]|\$)" "$f" && has_backports=1
+done
 has_i386=0
 dpkg --print-foreign-architectures | grep -qx i386 && has_i386=1
 
@@ -66,14 +68,16 @@ apt_get() { DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=
 
 if ((${#missing[@]} + ${#missing_i386[@]} + need_qemu > 0 || !has_backports || !has_i386)); then
   if ((!has_backports)); then
-    # From the mirror apt already takes bookworm from.
-    mirror=$(apt-get indextargets --format '$(SITE) $(RELEASE)' | awk '$2 == "bookworm" { print $1; exit }')
+    # From the mirror apt already takes bookworm from (its sources as apt reads
+    # them, lists downloaded or not).
+    mirror=$(apt-get indextargets --no-release-info --format '$(SITE) $(RELEASE)' |
+      awk '$2 == "bookworm" { print $1; exit }')
     [[ -n "$mirror" ]] || { echo "No apt source for bookworm to take $backports from"; exit 1; }
     echo "Adding the $backports suite from $mirror to apt's sources ($backports_list)"
     {
       printf 'Types: deb\nURIs: %s\nSuites: %s\nComponents: main\n' "$mirror" "$backports"
       keyring=/usr/share/keyrings/debian-archive-keyring.gpg
-      [[ -f $keyring ]] && printf 'Signed-By: %s\n' "$keyring"
+      if [[ -f $keyring ]]; then printf 'Signed-By: %s\n' "$keyring"; fi
     } | $sudo tee "$backports_list" >/dev/null
   fi
   if ((!has_i386)); then
