@@ -50,7 +50,11 @@ if ! grep -qx enabled "$binfmt/qemu-i386" 2>/dev/null; then
     fail "qemu-i386 is not registered with binfmt_misc (tools/install-deps.sh registers it)"
 fi
 [[ -x /usr/lib/wine/wine ]] || fail "no 32-bit Wine (tools/install-deps.sh installs wine32:i386)"
-note "$(QEMU_VERSION=1 /usr/lib/wine/wine 2>&1 | head -1) runs the i386 programs"
+# The emulator binfmt_misc holds tells its version when asked through QEMU_VERSION.
+held=$(QEMU_VERSION=1 timeout 10 /usr/lib/wine/wine 2>&1 | head -1)
+[[ "$held" == "$(/usr/bin/qemu-i386-static -version | head -1)" ]] ||
+    fail "binfmt_misc runs i386 programs with [$held], not the qemu installed (tools/install-deps.sh registers it again)"
+note "$held runs the i386 programs"
 
 zips=("$package_dir"/quelvaro-*-win32.zip)
 [[ ${#zips[@]} == 1 && -f "${zips[0]}" ]] || fail "not one zip in $package_dir: ${zips[*]}"
