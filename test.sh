@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds quelvaro (plain, with sanitizers, and for
-# Windows: the 32-bit executable that ships and a 64-bit one that runs under
-# Wine) and runs every test through ctest.
+# Windows: the 32-bit executable that ships, run under 32-bit Wine through
+# qemu, and a 64-bit one run under wine64) and runs every test through ctest.
 set -euo pipefail
 cd "$(dirname "$0")"
 bash tools/install-deps.sh
