@@ -4,7 +4,7 @@
 # closes the program the way a window manager would.
 set -euo pipefail
 cd "$(dirname "$0")"
-bash tools/install-deps.sh
+bash tools/install-deps.sh run
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$(nproc)" --target quelvaro
 

@@ -2,6 +2,10 @@
 # Installs the Debian 12 packages that building, running, testing and packing
 # quelvaro need: apt-get update once, then only what is missing. Uses sudo when not root.
 #
+#   install-deps.sh        everything ./test.sh needs
+#   install-deps.sh run    only what building and running the program needs
+#                          (./run.sh): no Windows tool chains, Wine or qemu
+#
 # The 32-bit executable that ships runs in the tests through qemu's user-mode
 # emulator and 32-bit Wine, so this also adds the bookworm-backports suite (for
 # qemu 10: Debian 12's qemu 7.2 cannot run 32-bit Wine) and the i386
@@ -15,11 +19,20 @@ packages=(
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri libglx-mesa0
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool openbox wmctrl imagemagick x11-utils python3
+)
+# What only the tests need: the Windows builds and Wine, the package checks.
+test_packages=(
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   dpkg-dev file desktop-file-utils appstream
   lintian man-db groff-base
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64
 )
+mode=${1:-all}
+case $mode in
+all) packages+=("${test_packages[@]}") ;;
+run) ;;
+*) echo "usage: $0 [run]" >&2; exit 2 ;;
+esac
 
 # 32-bit Wine and the 32-bit GL and X libraries it loads for the program.
 i386_packages=(
@@ -49,19 +62,20 @@ for p in "${packages[@]}"; do
   installed "$p" || missing+=("$p")
 done
 missing_i386=()
-for p in "${i386_packages[@]}"; do
-  installed "$p" || missing_i386+=("$p")
-done
-# qemu-user-static counts as there only in the backports' version.
-qemu_version=$(dpkg-query -W -f='${Version}' qemu-user-static 2>/dev/null || true)
-need_qemu=0
-installed qemu-user-static && [[ "$qemu_version" == *bpo* ]] || need_qemu=1
-has_backports=0
-for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources; do
-  [[ -f "$f" ]] && grep -Eq -- "^[^#]*(^|[[:space:]])$backports([[:space:]]|\$)" "$f" && has_backports=1
-done
-has_i386=0
-dpkg --print-foreign-architectures | grep -qx i386 && has_i386=1
+need_qemu=0 has_backports=1 has_i386=1
+if [[ $mode == all ]]; then
+  for p in "${i386_packages[@]}"; do
+    installed "$p" || missing_i386+=("$p")
+  done
+  # qemu-user-static counts as there only in the backports' version.
+  qemu_version=$(dpkg-query -W -f='${Version}' qemu-user-static 2>/dev/null || true)
+  installed qemu-user-static && [[ "$qemu_version" == *bpo* ]] || need_qemu=1
+  has_backports=0
+  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources; do
+    [[ -f "$f" ]] && grep -Eq -- "^[^#]*(^|[[:space:]])$backports([[:space:]]|\$)" "$f" && has_backports=1
+  done
+  dpkg --print-foreign-architectures | grep -qx i386 || has_i386=0
+fi
 
 sudo=""
 if [[ $(id -u) -ne 0 ]]; then sudo="sudo"; fi
@@ -131,4 +145,4 @@ register_qemu_i386() {
   printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:'"$qemu"':F' |
     $sudo tee "$binfmt/register" >/dev/null 2>&1 || binfmt_fail "register qemu-i386 with binfmt_misc"
 }
-register_qemu_i386
+if [[ $mode == all ]]; then register_qemu_i386; fi
