@@ -440,6 +440,10 @@ QvFrame qvFrameOf(const QvWindow *win);
 // Tells the window manager what a dialog's frame offers: moving, and closing
 // only when closable; no minimise, maximise or resize.
 void qvSetDialogFrameFunctions(SDL_Window *window, bool closable);
+// Shows an image of 32-bit pixels in a window's client area, converted to the
+// window's own pixel format, for windows SDL gives no surface (a 30-bit X11
+// display); false, with SDL's error set, when it cannot.
+bool qvPutImage(SDL_Window *window, SDL_Surface *image);
 // Starts catching X errors, which a broken OpenGL driver answers GLX requests
 // with (Xlib's default handler would end the program on the spot).
 void qvCatchXErrors();

@@ -13,10 +13,12 @@
 //   window waits a moment for the window manager's answer; when none comes
 //   there is no window manager and windows have no frame. Dialogs get Motif
 //   hints (move, and close only with a system menu) and the dialog window type.
-//   X errors while OpenGL is set up are caught and reported instead of ending
-//   the program (a broken driver then offers no pixel format); a lost
-//   connection to the display destroys every window as a close would, says so
-//   in one line and ends the program with status 1.
+//   Images are put on a window in its own pixel format where SDL knows no
+//   surface for it (a 30-bit display). X errors while OpenGL is set up are
+//   caught and reported instead of ending the program (a broken driver then
+//   offers no pixel format); a lost connection to the display destroys every
+//   window as a close would, says so in one line and ends the program with
+//   status 1.
 // Left out: frames on drivers other than X11 (SDL reports none), window
 //   manager hints beyond these, frame changes after a window is first framed
 //   (a theme change), the Windows frame metrics (SM_CXFRAME...).
@@ -25,6 +27,7 @@
 #include <SDL_syswm.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 #include <unistd.h>
 
@@ -212,6 +215,79 @@ void qvSetDialogFrameFunctions(SDL_Window *window, bool closable) {
     XChangeProperty(display, info.info.x11.window, windowType, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<unsigned char *>(&dialogType), 1);
     XFlush(display);
+}
+
+// ===========================================================================
+// Images in the window's own pixel format
+// ===========================================================================
+
+namespace {
+
+// Where one colour channel lies in a true-colour pixel, from its mask.
+struct PixelChannel {
+    int shift = 0;
+    unsigned long most = 0;  // the channel's largest value
+};
+
+PixelChannel channelOf(unsigned long mask) {
+    PixelChannel channel;
+    if (mask == 0) return channel;
+    while (!(mask & 1)) {
+        mask >>= 1;
+        channel.shift++;
+    }
+    channel.most = mask;
+    return channel;
+}
+
+// An 8-bit channel value scaled to the channel's own width, rounded.
+unsigned long channelValue(const PixelChannel &channel, Uint8 value) {
+    return ((value * channel.most + 127) / 255) << channel.shift;
+}
+
+// Sets SDL's error to why and gives false.
+bool failWith(const char *why) {
+    SDL_SetError("%s", why);
+    return false;
+}
+
+}  // namespace
+
+bool qvPutImage(SDL_Window *window, SDL_Surface *image) {
+    SDL_SysWMinfo info;
+    if (!image || image->format->BytesPerPixel != 4) return failWith("the image is not of 32-bit pixels");
+    if (!onX11(window, &info)) return failWith("no way to draw in the window's pixel format");
+    Display *display = info.info.x11.display;
+    Window xwindow = info.info.x11.window;
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, xwindow, &attributes)) return failWith("the window is gone");
+    Visual *visual = attributes.visual;
+    if (visual->c_class != TrueColor && visual->c_class != DirectColor)
+        return failWith("the window's visual is not a true-colour one");
+    XImage *converted = XCreateImage(display, visual, attributes.depth, ZPixmap, 0, nullptr, image->w, image->h, 32, 0);
+    if (!converted) return failWith("no image of the window's depth");
+    converted->data = static_cast<char *>(std::malloc(size_t(converted->bytes_per_line) * image->h));
+    if (!converted->data) {
+        XDestroyImage(converted);
+        return failWith("out of memory");
+    }
+    const PixelChannel red = channelOf(visual->red_mask), green = channelOf(visual->green_mask),
+                       blue = channelOf(visual->blue_mask);
+    for (int y = 0; y < image->h; y++) {
+        const Uint32 *row =
+            reinterpret_cast<const Uint32 *>(static_cast<const Uint8 *>(image->pixels) + y * image->pitch);
+        for (int x = 0; x < image->w; x++) {
+            Uint8 r, g, b;
+            SDL_GetRGB(row[x], image->format, &r, &g, &b);
+            XPutPixel(converted, x, y, channelValue(red, r) | channelValue(green, g) | channelValue(blue, b));
+        }
+    }
+    GC gc = XCreateGC(display, xwindow, 0, nullptr);
+    XPutImage(display, xwindow, gc, converted, 0, 0, 0, 0, image->w, image->h);
+    XFreeGC(display, gc);
+    XDestroyImage(converted);  // and its pixels
+    XFlush(display);
+    return true;
 }
 
 // ===========================================================================
