@@ -11,7 +11,8 @@
 //   sdl_window.cpp   classes, window records, longs, texts, showing, sizes
 //   sdl_paint.cpp    invalidation, painting and device contexts
 //   sdl_x11_frame.cpp the window manager's frame (qv.frames, and each
-//                    window's own) and every direct X11 call
+//                    window's own), what the X server says that SDL does not
+//                    pass on (qv.x11) and every direct X11 call
 //   sdl_message.cpp  the queue, timers, capture and the ONE choke point where
 //                    SDL events become WM_* messages (qvHandleSdlEvent)
 //   sdl_gdi_wgl.cpp  pixel formats, palettes, GL contexts, SwapBuffers pacing
@@ -350,6 +351,14 @@ struct QvLayer {
     // ---- Dialog and control classes (sdl_dialog.cpp) ----------------------
     bool classesRegistered = false;
 
+    // ---- X11 (sdl_x11_frame.cpp) --------------------------------------------
+    struct {
+        // X windows of ours that another client destroyed: errors about them
+        // are expected, and their records go at the next pump.
+        std::vector<unsigned long> destroyed;
+        bool destructionPending = false;
+    } x11;
+
     // ---- Last error, for tests and diagnostics ----------------------------
     std::string lastError;
 };
@@ -456,6 +465,13 @@ bool qvStopCatchingXErrors(const char *during);
 // From now on, a lost connection to the X display (the server ended) is one
 // line on stderr, every window destroyed as on a close, and status 1.
 void qvWatchDisplayLoss();
+// From now on, hears what the X server says of our windows that SDL does not
+// pass on: their destruction by another client (xdotool windowclose), and
+// presses SDL drops because it still counts their button as held.
+void qvWatchXEvents();
+// Destroys, as DestroyWindow does, the windows another client destroyed
+// since the last call (the pump calls it).
+void qvDestroyWindowsGone();
 
 // ---- Messages (sdl_message.cpp) -------------------------------------------
 // The choke point: turns one SDL event into the Win32 messages it means.

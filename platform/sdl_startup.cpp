@@ -223,4 +223,5 @@ void qvStartup() {
     // program is ended if it does not go by itself.
     installSignalHandlers();
     qvWatchDisplayLoss();
+    qvWatchXEvents();
 }
