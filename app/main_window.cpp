@@ -97,7 +97,11 @@ static void realizePalette(void) {
 // WM_CAPTURECHANGED that brings is the end of a drag already handled.
 static bool releasingOwnCapture = false;
 
-static void releaseOwnCapture(void) {
+// Gives the mouse back at a button-up only when the key flags say no other
+// button is still down: the other button's drag goes on, and its own
+// button-up must still reach the window wherever the pointer is.
+static void releaseOwnCapture(WPARAM keys) {
+    if (keys & (MK_LBUTTON | MK_RBUTTON)) return;
     releasingOwnCapture = true;
     ReleaseCapture();
     releasingOwnCapture = false;
@@ -108,8 +112,8 @@ static void onLeftButtonDown(HWND window, LPARAM lParam) {
     trackballPress(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
 }
 
-static void onLeftButtonUp(LPARAM lParam) {
-    releaseOwnCapture();
+static void onLeftButtonUp(WPARAM wParam, LPARAM lParam) {
+    releaseOwnCapture(wParam);
     trackballRelease(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
 }
 
@@ -120,9 +124,9 @@ static void onRightButtonDown(HWND window, LPARAM lParam) {
     SetCapture(window);
 }
 
-static void onRightButtonUp(void) {
+static void onRightButtonUp(WPARAM wParam) {
     lightDragRelease();
-    releaseOwnCapture();
+    releaseOwnCapture(wParam);
 }
 
 // The mouse was taken from the window by someone else with a button still
@@ -140,7 +144,7 @@ static void onMouseMove(LPARAM lParam) {
 
 // Messages that need a rendering context; without one they go to the default
 // handling untouched. Gives false for those it leaves alone.
-static bool handleWithContext(HWND window, UINT message, LPARAM lParam) {
+static bool handleWithContext(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (scene.hGLRC == nullptr) return false;
     switch (message) {
     case WM_SIZE:
@@ -153,13 +157,13 @@ static bool handleWithContext(HWND window, UINT message, LPARAM lParam) {
         onLeftButtonDown(window, lParam);
         return true;
     case WM_LBUTTONUP:
-        onLeftButtonUp(lParam);
+        onLeftButtonUp(wParam, lParam);
         return true;
     case WM_RBUTTONDOWN:
         onRightButtonDown(window, lParam);
         return true;
     case WM_RBUTTONUP:
-        onRightButtonUp();
+        onRightButtonUp(wParam);
         return true;
     default:
         return false;
@@ -196,7 +200,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         requestRedraw();
         return 0;
     default:
-        if (handleWithContext(window, message, lParam)) return 0;
+        if (handleWithContext(window, message, wParam, lParam)) return 0;
         break;
     }
     return DefWindowProcA(window, message, wParam, lParam);

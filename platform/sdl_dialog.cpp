@@ -33,6 +33,7 @@
 //   DS_CENTER and DS_ABSALIGN, WM_PARENTNOTIFY.
 #include "sdl_dialog_internal.h"
 
+#include <algorithm>
 #include <cstring>
 
 const char qvDialogClassName[] = "#32770";
@@ -83,20 +84,39 @@ void paintChildren(QvWindow *parent, const QvCanvas &canvas) {
     }
 }
 
-// Paints the whole dialog onto its window surface and shows it.
+// Paints the whole dialog onto its window surface and shows it. Where SDL
+// gives the window no surface (it knows no pixel format for a 30-bit
+// display), the dialog is drawn apart and put on the window in the window's
+// own format. A dialog that cannot be shown says so once.
 void paintDialog(HWND hwnd) {
     PAINTSTRUCT paint;
     BeginPaint(hwnd, &paint);
     QvWindow *win = qvWindowFromHandle(hwnd);
-    SDL_Surface *surface = nullptr;
-    if (win && win->sdlWindow && win->visible && !win->minimized) surface = SDL_GetWindowSurface(win->sdlWindow);
-    if (surface) {
-        QvCanvas canvas;
-        canvas.surface = surface;
-        canvas.clip = SDL_Rect{0, 0, surface->w, surface->h};
-        qvFill(canvas, 0, 0, surface->w, surface->h, qvColorFace);
-        paintChildren(win, canvas);
-        SDL_UpdateWindowSurface(win->sdlWindow);
+    if (win && win->sdlWindow && win->visible && !win->minimized) {
+        SDL_Surface *surface = SDL_GetWindowSurface(win->sdlWindow);
+        SDL_Surface *apart = nullptr;
+        if (!surface) {
+            SDL_ClearError();
+            int w = 0, h = 0;
+            SDL_GetWindowSize(win->sdlWindow, &w, &h);
+            surface = apart =
+                SDL_CreateRGBSurfaceWithFormat(0, std::max(1, w), std::max(1, h), 32, SDL_PIXELFORMAT_RGB888);
+        }
+        bool shown = false;
+        if (surface) {
+            QvCanvas canvas;
+            canvas.surface = surface;
+            canvas.clip = SDL_Rect{0, 0, surface->w, surface->h};
+            qvFill(canvas, 0, 0, surface->w, surface->h, qvColorFace);
+            paintChildren(win, canvas);
+            shown = apart ? qvPutImage(win->sdlWindow, apart) : SDL_UpdateWindowSurface(win->sdlWindow) == 0;
+        }
+        SDL_FreeSurface(apart);
+        QvDialog *dialog = qvDialogOf(win);
+        if (!shown && dialog && !dialog->paintFailed) {
+            dialog->paintFailed = true;
+            qvError("cannot draw the dialog \"%s\"", win->text.c_str());
+        }
     }
     EndPaint(hwnd, &paint);
 }

@@ -124,6 +124,7 @@ struct QvDialog {
     int baseX = 0;                 // dialog base units: average character
     int baseY = 0;                 //   width and character height in pixels
     INT_PTR result = 0;
+    bool paintFailed = false;  // said once, not at every paint
 };
 
 // Dialog units to pixels, as Windows' MapDialogRect computes them.

@@ -18,7 +18,8 @@
 //   sdl_window.cpp         classes, window records, longs, texts, showing, sizes
 //   sdl_paint.cpp          invalidation, painting and device contexts
 //   sdl_x11_frame.cpp      the window manager's frame (qv.frames, and each
-//                          window's own) and every direct X11 call
+//                          window's own), what the X server says that SDL
+//                          does not pass on (qv.x11) and every direct X11 call
 //   sdl_message.cpp        the queue, timers, capture and the ONE choke point
 //                          where SDL events become WM_* messages
 //                          (qvHandleSdlEvent)
@@ -399,6 +400,16 @@ struct QvLayer {
     // ---- Dialog and control classes (sdl_dialog.cpp) ----------------------
     bool classesRegistered = false;
 
+    // ---- X11 (sdl_x11_frame.cpp) --------------------------------------------
+    struct {
+        // X windows of ours that another client destroyed: errors about them
+        // are expected, and their records go at the next pump.
+        std::vector<unsigned long> destroyed;
+        bool destructionPending = false;
+        // The error handler in place before ours (Xlib's), untyped as above.
+        void (*errorHandlerBefore)() = nullptr;
+    } x11;
+
     // ---- Last error, for tests and diagnostics ----------------------------
     std::string lastError;
 };
@@ -518,6 +529,10 @@ QvFrame qvFrameOf(const QvWindow *win);
 // Tells the window manager what a dialog's frame offers: moving, and closing
 // only when closable; no minimise, maximise or resize.
 void qvSetDialogFrameFunctions(SDL_Window *window, bool closable);
+// Shows an image of 32-bit pixels in a window's client area, converted to the
+// window's own pixel format, for windows SDL gives no surface (a 30-bit X11
+// display); false, with SDL's error set, when it cannot.
+bool qvPutImage(SDL_Window *window, SDL_Surface *image);
 // Starts catching X errors, which a broken OpenGL driver answers GLX requests
 // with (Xlib's default handler would end the program on the spot).
 void qvCatchXErrors();
@@ -533,6 +548,13 @@ void qvEndAtOnceOnXErrors();
 // From now on, a lost connection to the X display (the server ended) is one
 // line on stderr, every window destroyed as on a close, and status 1.
 void qvWatchDisplayLoss();
+// From now on, hears what the X server says of our windows that SDL does not
+// pass on: their destruction by another client (xdotool windowclose), and
+// presses SDL drops because it still counts their button as held.
+void qvWatchXEvents();
+// Destroys, as DestroyWindow does, the windows another client destroyed
+// since the last call (the pump calls it).
+void qvDestroyWindowsGone();
 
 // ---- Messages (sdl_message.cpp) -------------------------------------------
 // The choke point: turns one SDL event into the Win32 messages it means.

@@ -12,7 +12,8 @@
 //   filter), TranslateMessage, DispatchMessageA (timer procedures too),
 //   PostQuitMessage, SetTimer/KillTimer, SetCapture/ReleaseCapture/GetCapture
 //   (WM_CAPTURECHANGED, also when the window holding the capture is
-//   minimised, hidden or loses the focus), SetFocus/GetFocus (WM_KILLFOCUS,
+//   minimised, hidden or loses the focus: the buttons held then no longer
+//   count as held), SetFocus/GetFocus (WM_KILLFOCUS,
 //   WM_SETFOCUS). When the window system takes the input focus away from a
 //   top-level window, the focus inside it is put aside (WM_KILLFOCUS) and
 //   given back when the window gets it again, as a dialog keeps its focused
@@ -166,7 +167,11 @@ void giveFocusBack(QvWindow *top) {
 // window made active): a capture held in it ends as ReleaseCapture would end
 // it, so its owner hears that a drag's button-up may never come.
 void captureTakenFrom(QvWindow *top) {
-    if (qv.capture && qvIsInTree(top->handle, qv.capture)) ReleaseCapture();
+    if (!qv.capture || !qvIsInTree(top->handle, qv.capture)) return;
+    // The buttons held may come up over another window: none counts as held
+    // any more (a press is reported afresh, sdl_x11_frame.cpp).
+    qv.buttons = 0;
+    ReleaseCapture();
 }
 
 // Something happened to an SDL window: exposure, size, state, focus, close box.
@@ -320,6 +325,7 @@ void qvPumpEvents() {
     }
     SDL_Event event;
     while (SDL_PollEvent(&event)) qvHandleSdlEvent(event);
+    qvDestroyWindowsGone();
 }
 
 void qvPostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -53,17 +53,20 @@ void openClosedStandardStreams() {
     }
 }
 
-// The hints the layer depends on; they must be set before SDL starts.
+// The hints the layer depends on; they must be set before SDL starts. Those
+// its behaviour rests on outweigh the same settings in the environment
+// (SDL_FRAMEBUFFER_ACCELERATION=1 would leave the main window black); the
+// compositor's is a matter of taste and left to the user.
 void setLayerHints() {
     // Software renderers (the dialogs) must not make a hidden GL context
     // current and take the program's.
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_OVERRIDE);
     // Windows delivers the click that activates a window; SDL drops it.
-    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    SDL_SetHintWithPriority(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1", SDL_HINT_OVERRIDE);
     // Motion and release keep coming, unclamped, while a button is held.
-    SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "1");
+    SDL_SetHintWithPriority(SDL_HINT_MOUSE_AUTO_CAPTURE, "1", SDL_HINT_OVERRIDE);
     // Closing the last window is the program's business (WM_CLOSE), not a quit.
-    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    SDL_SetHintWithPriority(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0", SDL_HINT_OVERRIDE);
     // Leave the desktop's compositor alone.
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
 }
@@ -134,4 +137,5 @@ void qvStartup() {
     // ended if it does not go by itself.
     qvSignalsDisplayOpen();
     qvWatchDisplayLoss();
+    qvWatchXEvents();
 }

@@ -20,7 +20,9 @@
 //   Top-level windows get an SDL window; sizes passed in are outer sizes, and
 //   the window manager's frame (sdl_x11_frame.cpp) is taken off to give the
 //   client area. A child's WS_EX_CLIENTEDGE (2 pixels) and WS_EX_STATICEDGE
-//   (1 pixel) lie outside its client area, as on Windows.
+//   (1 pixel) lie outside its client area, as on Windows. Positions and
+//   sizes given to CreateWindowExA and MoveWindow are held to 16 signed bits
+//   (sizes from 0), so that no edge computed from them overflows.
 // Left out: non-client messages (WM_NCCALCSIZE, WM_NCPAINT, WM_NCHITTEST),
 //   edges changed after creation, WM_MOVE, WM_WINDOWPOS*, activation messages
 //   (focus is in sdl_message.cpp), class extra bytes,
@@ -50,6 +52,10 @@ const int defaultWindowHeight = 480;
 // also keeps the sums of a window's position, size and frame within an int
 // whatever size the window system reports.
 const int maxClientExtent = 0x7FFF;
+// Positions are held to the same 16 signed bits where a rectangle is made
+// from what the program asks for, so that no edge (x + width) overflows.
+const int minCoordinate = -0x8000;
+const int maxCoordinate = 0x7FFF;
 
 // System metrics that do not depend on the display: Windows' values at 96
 // dpi. Scroll-bar arrows and thumbs take their size from these.
@@ -61,6 +67,15 @@ const SystemMetric fixedMetrics[] = {
     {SM_CXVSCROLL, 17}, {SM_CYVSCROLL, 17}, {SM_CYVTHUMB, 17}, {SM_CXBORDER, 1},
     {SM_CYBORDER, 1},   {SM_CXEDGE, 2},     {SM_CYEDGE, 2},
 };
+
+// Holds a position and size the program asks for to what Windows keeps:
+// coordinates within 16 signed bits, sizes from 0 to maxClientExtent.
+void clampPlacement(int *x, int *y, int *width, int *height) {
+    *x = std::clamp(*x, minCoordinate, maxCoordinate);
+    *y = std::clamp(*y, minCoordinate, maxCoordinate);
+    *width = std::clamp(*width, 0, maxClientExtent);
+    *height = std::clamp(*height, 0, maxClientExtent);
+}
 
 // Removes win from the list it is kept in (its parent's children or the
 // top-level list).
@@ -385,8 +400,7 @@ HWND qvCreateWindow(DWORD exStyle, const char *className, const char *title, DWO
         width = child ? 0 : defaultWindowWidth;
         height = child ? 0 : defaultWindowHeight;
     }
-    width = std::max(0, width);
-    height = std::max(0, height);
+    clampPlacement(&x, &y, &width, &height);
 
     auto record = std::make_unique<QvWindow>();
     QvWindow *win = record.get();
@@ -758,8 +772,7 @@ BOOL WINAPI IsWindowEnabled(HWND hwnd) {
 BOOL WINAPI MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint) {
     QvWindow *win = qvWindowFromHandle(hwnd);
     if (!win) return FALSE;
-    width = std::max(0, width);
-    height = std::max(0, height);
+    clampPlacement(&x, &y, &width, &height);
     if (win->style & WS_CHILD) {
         QvWindow *parent = qvWindowFromHandle(win->parent);
         RECT old = win->rect;

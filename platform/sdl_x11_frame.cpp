@@ -13,10 +13,15 @@
 //   window waits a moment for the window manager's answer; when none comes
 //   there is no window manager and windows have no frame. Dialogs get Motif
 //   hints (move, and close only with a system menu) and the dialog window type.
-//   X errors while OpenGL is set up are caught and reported instead of ending
-//   the program (a broken driver then offers no pixel format); a lost
-//   connection to the display destroys every window as a close would, says so
-//   in one line and ends the program with status 1.
+//   Images are put on a window in its own pixel format where SDL knows no
+//   surface for it (a 30-bit display). X errors while OpenGL is set up are
+//   caught and reported instead of ending the program (a broken driver then
+//   offers no pixel format); a lost connection to the display destroys every
+//   window as a close would, says so in one line and ends the program with
+//   status 1. A window another client destroys is destroyed as DestroyWindow
+//   destroys it, and the errors about it are taken as that destruction. A
+//   press SDL would drop, counting its button as still held after a button-up
+//   that went to another window, is passed on from the X server's own event.
 // Left out: frames on drivers other than X11 (SDL reports none), window
 //   manager hints beyond these, frame changes after a window is first framed
 //   (a theme change), the Windows frame metrics (SM_CXFRAME...).
@@ -25,6 +30,7 @@
 #include <SDL_syswm.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 #include <unistd.h>
 
@@ -214,6 +220,79 @@ void qvSetDialogFrameFunctions(SDL_Window *window, bool closable) {
 }
 
 // ===========================================================================
+// Images in the window's own pixel format
+// ===========================================================================
+
+namespace {
+
+// Where one colour channel lies in a true-colour pixel, from its mask.
+struct PixelChannel {
+    int shift = 0;
+    unsigned long most = 0;  // the channel's largest value
+};
+
+PixelChannel channelOf(unsigned long mask) {
+    PixelChannel channel;
+    if (mask == 0) return channel;
+    while (!(mask & 1)) {
+        mask >>= 1;
+        channel.shift++;
+    }
+    channel.most = mask;
+    return channel;
+}
+
+// An 8-bit channel value scaled to the channel's own width, rounded.
+unsigned long channelValue(const PixelChannel &channel, Uint8 value) {
+    return ((value * channel.most + 127) / 255) << channel.shift;
+}
+
+// Sets SDL's error to why and gives false.
+bool failWith(const char *why) {
+    SDL_SetError("%s", why);
+    return false;
+}
+
+}  // namespace
+
+bool qvPutImage(SDL_Window *window, SDL_Surface *image) {
+    SDL_SysWMinfo info;
+    if (!image || image->format->BytesPerPixel != 4) return failWith("the image is not of 32-bit pixels");
+    if (!onX11(window, &info)) return failWith("no way to draw in the window's pixel format");
+    Display *display = info.info.x11.display;
+    Window xwindow = info.info.x11.window;
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, xwindow, &attributes)) return failWith("the window is gone");
+    Visual *visual = attributes.visual;
+    if (visual->c_class != TrueColor && visual->c_class != DirectColor)
+        return failWith("the window's visual is not a true-colour one");
+    XImage *converted = XCreateImage(display, visual, attributes.depth, ZPixmap, 0, nullptr, image->w, image->h, 32, 0);
+    if (!converted) return failWith("no image of the window's depth");
+    converted->data = static_cast<char *>(std::malloc(size_t(converted->bytes_per_line) * image->h));
+    if (!converted->data) {
+        XDestroyImage(converted);
+        return failWith("out of memory");
+    }
+    const PixelChannel red = channelOf(visual->red_mask), green = channelOf(visual->green_mask),
+                       blue = channelOf(visual->blue_mask);
+    for (int y = 0; y < image->h; y++) {
+        const Uint32 *row =
+            reinterpret_cast<const Uint32 *>(static_cast<const Uint8 *>(image->pixels) + y * image->pitch);
+        for (int x = 0; x < image->w; x++) {
+            Uint8 r, g, b;
+            SDL_GetRGB(row[x], image->format, &r, &g, &b);
+            XPutPixel(converted, x, y, channelValue(red, r) | channelValue(green, g) | channelValue(blue, b));
+        }
+    }
+    GC gc = XCreateGC(display, xwindow, 0, nullptr);
+    XPutImage(display, xwindow, gc, converted, 0, 0, 0, 0, image->w, image->h);
+    XFreeGC(display, gc);
+    XDestroyImage(converted);  // and its pixels
+    XFlush(display);
+    return true;
+}
+
+// ===========================================================================
 // X errors and the loss of the display
 // ===========================================================================
 
@@ -279,4 +358,122 @@ void qvWatchDisplayLoss() {
 void qvEndAtOnceOnXErrors() {
     XSetErrorHandler(endOnXError);
     XSetIOErrorHandler(endOnDisplayLoss);
+}
+
+// ===========================================================================
+// What the X server says of our windows that SDL does not pass on
+// ===========================================================================
+
+namespace {
+
+// The X window of an SDL window, or 0.
+unsigned long xWindowOf(SDL_Window *window) {
+    SDL_SysWMinfo info;
+    return onX11(window, &info) ? info.info.x11.window : 0;
+}
+
+// The top-level window whose SDL window is this X window, or null.
+QvWindow *windowOfXWindow(unsigned long xwindow) {
+    for (HWND hwnd : qv.topLevels) {
+        QvWindow *win = qvWindowFromHandle(hwnd);
+        if (win && win->sdlWindow && xWindowOf(win->sdlWindow) == xwindow) return win;
+    }
+    return nullptr;
+}
+
+bool knownDestroyed(unsigned long xwindow) {
+    return std::find(qv.x11.destroyed.begin(), qv.x11.destroyed.end(), xwindow) != qv.x11.destroyed.end();
+}
+
+// Another client destroyed one of our windows: its record goes at the next
+// pump (qvDestroyWindowsGone), and errors about it are expected from now on.
+void noteDestroyed(unsigned long xwindow) {
+    if (knownDestroyed(xwindow) || !windowOfXWindow(xwindow)) return;
+    qv.x11.destroyed.push_back(xwindow);
+    qv.x11.destructionPending = true;
+}
+
+// X errors: those about a window of ours that no longer exists (SDL or the
+// OpenGL driver still drawing in it before its destruction is handled) are
+// that destruction; any other goes to the handler that was there before
+// (Xlib's: a line and the end of the program).
+int onXError(Display *display, XErrorEvent *error) {
+    unsigned long xwindow = error->resourceid;
+    bool noSuchWindow = error->error_code == BadWindow || error->error_code == BadDrawable;
+    if (knownDestroyed(xwindow)) return 0;
+    if (noSuchWindow && windowOfXWindow(xwindow)) {
+        noteDestroyed(xwindow);
+        return 0;
+    }
+    auto before = reinterpret_cast<XErrorHandler>(qv.x11.errorHandlerBefore);
+    return before ? before(display, error) : 0;
+}
+
+// A button went down on one of our windows. SDL drops a press of a button it
+// still counts as held, which it does when the button-up went to another
+// window (the window was minimised mid-drag): that press is passed on here.
+void pressSdlWouldDrop(const XButtonEvent &press) {
+    if (press.button < Button1 || press.button > Button3) return;  // X and SDL number them alike
+    if (!(SDL_GetMouseState(nullptr, nullptr) & SDL_BUTTON(press.button))) return;
+    QvWindow *win = windowOfXWindow(press.window);
+    if (!win) return;
+    SDL_Event event = {};
+    event.type = SDL_MOUSEBUTTONDOWN;
+    event.button.windowID = win->sdlWindowId;
+    event.button.button = static_cast<Uint8>(press.button);
+    event.button.state = SDL_PRESSED;
+    event.button.clicks = 1;
+    event.button.x = press.x;
+    event.button.y = press.y;
+    SDL_PushEvent(&event);
+}
+
+// Sees each X event before SDL handles it; the copies are never queued.
+int SDLCALL watchXEvent(void *, SDL_Event *event) {
+    if (event->type != SDL_SYSWMEVENT) return 1;
+    const SDL_SysWMmsg *message = event->syswm.msg;
+    if (!message || message->subsystem != SDL_SYSWM_X11) return 0;
+    const XEvent &xevent = message->msg.x11.event;
+    if (xevent.type == DestroyNotify) noteDestroyed(xevent.xdestroywindow.window);
+    if (xevent.type == ButtonPress) pressSdlWouldDrop(xevent.xbutton);
+    return 0;
+}
+
+}  // namespace
+
+void qvWatchXEvents() {
+    const char *driver = SDL_GetCurrentVideoDriver();
+    if (!driver || std::strcmp(driver, "x11") != 0) return;
+    qv.x11.errorHandlerBefore = reinterpret_cast<void (*)()>(XSetErrorHandler(onXError));
+    SDL_SetEventFilter(watchXEvent, nullptr);
+    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+}
+
+void qvDestroyWindowsGone() {
+    if (!qv.x11.destructionPending) return;
+    qv.x11.destructionPending = false;
+    std::vector<HWND> gone;
+    for (HWND hwnd : qv.topLevels) {
+        QvWindow *win = qvWindowFromHandle(hwnd);
+        if (win && win->sdlWindow && knownDestroyed(xWindowOf(win->sdlWindow))) gone.push_back(hwnd);
+    }
+    for (HWND hwnd : gone) {
+        QvWindow *win = qvWindowFromHandle(hwnd);
+        if (!win) continue;
+        // Already off the screen: nothing is hidden. SDL waits for the X
+        // server's word that a window it hides is unmapped, which never comes
+        // for a window that no longer exists: it finds it at the head of the
+        // queue.
+        win->visible = false;
+        SDL_SysWMinfo info;
+        if (onX11(win->sdlWindow, &info)) {
+            XEvent unmapped = {};
+            unmapped.xunmap.type = UnmapNotify;
+            unmapped.xunmap.display = info.info.x11.display;
+            unmapped.xunmap.event = info.info.x11.window;
+            unmapped.xunmap.window = info.info.x11.window;
+            XPutBackEvent(info.info.x11.display, &unmapped);
+        }
+        DestroyWindow(hwnd);
+    }
 }

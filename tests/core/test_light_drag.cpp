@@ -132,11 +132,14 @@ TEST_F(LightDragWindowTest, BothButtonsFeedTrackballAndLightFromOneMotion) {
     EXPECT_NEAR(scene.mobileLight[0], 0.0f, 1e-5f);
     EXPECT_GT(scene.spinAngle, 0.0f);
     SendMessageA(window, WM_RBUTTONUP, MK_LBUTTON, MAKELPARAM(112, 100));
+    EXPECT_EQ(GetCapture(), window) << "the left drag goes on and keeps the mouse";
     SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(112, 100));
+    EXPECT_EQ(GetCapture(), nullptr);
 }
 
 // The mouse taken away mid-drag ends it; the program's own release of the
-// left button, with the right one still held, does not.
+// left button, with the right one still held, does not, nor does it give the
+// mouse back.
 TEST_F(LightDragWindowTest, OnlyALostMouseEndsTheDragEarly) {
     struct Case {
         const char *name;
@@ -153,6 +156,7 @@ TEST_F(LightDragWindowTest, OnlyALostMouseEndsTheDragEarly) {
         else
             ReleaseCapture();
         EXPECT_EQ(scene.lightDragging, c.dragging);
+        EXPECT_EQ(GetCapture(), c.dragging ? window : nullptr) << "the mouse is kept while a button is down";
         float before = scene.mobileLight[0];
         SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(160, 100));
         EXPECT_EQ(scene.mobileLight[0] != before, c.dragging == 1);

@@ -60,11 +60,8 @@ check_still_under_bare_pointer box "wire box" left
 drag_then_minimise 3
 check_still_under_bare_pointer light "light marker" right
 
-# Drags go on working as before. SDL still counts the buttons released while
-# the window was away as held and drops the next press of each; a click on
-# the window sets that right.
-x xdotool mousemove --sync $((cx + cw / 2)) $((cy + ch / 2)) click 1 click 3
-sleep 0.3
+# Drags go on working as before: the first press after the lost button-ups
+# turns the box, although SDL still counts both buttons as held.
 view before
 e2e_drag 1 $((cx + cw / 4)) $((cy + ch * 3 / 4)) $((cx + cw / 2)) $((cy + ch / 2)) 10
 sleep 0.5

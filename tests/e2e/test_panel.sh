@@ -4,6 +4,9 @@
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/panel.sh"
 prog=$1
+# A user's SDL settings that would take the panel's frame hints and place,
+# black out the main window or drop a first click change nothing.
+export SDL_FRAMEBUFFER_ACCELERATION=opengl SDL_MOUSE_FOCUS_CLICKTHROUGH=0
 
 # --- the run -------------------------------------------------------------------
 

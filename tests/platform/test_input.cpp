@@ -228,6 +228,8 @@ TEST_F(MouseInput, TheWindowSystemTakingTheMouseEndsTheCapture) {
         pushWindowEvent(c.toCaptureWindow ? a : b, c.event, 3, 4);
         drainQueue();
         EXPECT_EQ(GetCapture(), c.captureEnds ? nullptr : a);
+        // Its button-up may go to another window: the button no longer counts as held.
+        EXPECT_EQ(qvMouseKeyFlags() & MK_LBUTTON, c.captureEnds ? 0u : WPARAM{MK_LBUTTON});
         if (c.captureEnds)
             EXPECT_TRUE(matchesSequence(ended, mouseMessages()));
         else

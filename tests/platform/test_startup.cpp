@@ -5,6 +5,7 @@
 #include <pthread.h>
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <future>
 
@@ -29,6 +30,34 @@ TEST(Startup, AcceptsTheOffscreenDriverWhenAskedFor) {
             setenv("SDL_VIDEODRIVER", "offscreen", 1);
             qvStartup();
             std::exit(qv.videoReady ? 0 : 2);
+        },
+        ::testing::ExitedWithCode(0), "^$");
+}
+
+// What the layer's behaviour rests on holds whatever the environment says;
+// each hint that gave way is named on stderr.
+TEST(Startup, TheLayersHintsOutweighTheEnvironment) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    struct Case {
+        const char *hint, *environment;
+        bool held;
+    };
+    const Case cases[] = {
+        {SDL_HINT_FRAMEBUFFER_ACCELERATION, "opengl", false},
+        {SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "0", true},
+        {SDL_HINT_MOUSE_AUTO_CAPTURE, "0", true},
+        {SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "1", false},
+    };
+    EXPECT_EXIT(
+        {
+            unsetenv("DISPLAY");
+            setenv("SDL_VIDEODRIVER", "offscreen", 1);
+            for (const Case &c : cases) setenv(c.hint, c.environment, 1);
+            qvStartup();
+            for (const Case &c : cases)
+                if (SDL_GetHintBoolean(c.hint, c.held ? SDL_FALSE : SDL_TRUE) != (c.held ? SDL_TRUE : SDL_FALSE))
+                    std::fprintf(stderr, "%s\n", c.hint);
+            std::exit(0);
         },
         ::testing::ExitedWithCode(0), "^$");
 }

@@ -296,3 +296,38 @@ TEST_F(WindowLifecycle, ScreenMetricsComeFromTheDisplay) {
     EXPECT_EQ(LoadCursorA(nullptr, IDC_ARROW), LoadCursorA(nullptr, IDC_ARROW));
     EXPECT_NE(GetModuleHandleA(nullptr), nullptr);
 }
+
+// Positions and sizes past what Windows keeps (16 signed bits) are held
+// there where the rectangle is made: no edge overflows, none lies left of
+// its window's origin.
+TEST_F(WindowLifecycle, ExtremePlacementsAreHeldTo16Bits) {
+    struct Case {
+        const char *what;
+        bool child, moved;
+        int x, y, width, height;
+        RECT expected;  // GetWindowRect; a child's parent stands at (0, 0)
+    };
+    const int most = 0x7FFFFFFF, least = -most - 1;
+    const Case cases[] = {
+        {"created far out", false, false, most - 10, least + 10, most, most, {32767, -32768, 65534, -1}},
+        {"moved far out", false, true, least, most, least, most, {-32768, 32767, -32768, 65534}},
+        {"a child created far out", true, false, most, most, most - 1, 5, {32767, 32767, 65534, 32772}},
+        {"a child moved far out", true, true, least, 3, most, least, {-32768, 3, -1, 3}},
+    };
+    HWND parent = makeWindow("RecordingA", 0, 100, 100, WS_POPUP);
+    for (const Case &c : cases) {
+        HWND hwnd = c.child ? makeChild(parent, 1, 0, 0, 10, 10) : makeWindow("RecordingA", 0, 10, 10, WS_POPUP);
+        if (c.moved)
+            MoveWindow(hwnd, c.x, c.y, c.width, c.height, TRUE);
+        else if (c.child)
+            hwnd = makeChild(parent, 2, c.x, c.y, c.width, c.height);
+        else
+            hwnd = makeWindow("RecordingA", 0, c.width, c.height, WS_POPUP, c.x, c.y);
+        RECT r = {};
+        ASSERT_TRUE(GetWindowRect(hwnd, &r)) << c.what;
+        EXPECT_EQ(r.left, c.expected.left) << c.what;
+        EXPECT_EQ(r.top, c.expected.top) << c.what;
+        EXPECT_EQ(r.right, c.expected.right) << c.what;
+        EXPECT_EQ(r.bottom, c.expected.bottom) << c.what;
+    }
+}
