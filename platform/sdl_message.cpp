@@ -20,7 +20,8 @@
 //   input (keys and mouse), then WM_QUIT, then WM_PAINT, then WM_TIMER.
 //   Mouse messages go to the deepest visible enabled child under the pointer
 //   or to the capture window, in its client coordinates packed as signed
-//   16-bit halves, with the MK_* flags; consecutive WM_MOUSEMOVEs to one window are merged.
+//   16-bit halves, with the MK_* flags; consecutive WM_MOUSEMOVEs to one
+//   window are merged.
 //   Key events go to sdl_keyboard.cpp's input function (TranslateMessage is
 //   there too). A window minimised, maximised or restored by the window
 //   system hears it as WM_SYSCOMMAND (SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE),
@@ -28,8 +29,8 @@
 //   A window manager's close request posts WM_CLOSE; SIGINT and SIGTERM
 //   (SDL_QUIT) post WM_CLOSE to every top-level window (the deadline and the
 //   second signal are sdl_startup.cpp's).
-// Left out: WM_ACTIVATE and the focus of a window activated by itself (only a focus
-//   put aside comes back),
+// Left out: WM_ACTIVATE and the focus of a window activated by itself (only
+//   a focus put aside comes back),
 //   the mouse wheel, WM_MOUSEACTIVATE/WM_SETCURSOR/WM_NCHITTEST, sent-message
 //   queues between threads.
 #include "sdl_internal.h"
