@@ -156,7 +156,7 @@ const KeyCode keyCodes[] = {
 };
 
 // The keypad's digits with Num Lock off: Home, arrows, End... (not extended).
-const BYTE keypadNavigation[] = {VK_END,   VK_DOWN, VK_NEXT, VK_LEFT,  0x0C /* VK_CLEAR */,
+const BYTE keypadNavigation[] = {VK_END,   VK_DOWN, VK_NEXT, VK_LEFT,  VK_CLEAR,
                                  VK_RIGHT, VK_HOME, VK_UP,   VK_PRIOR, VK_INSERT};
 
 // The key's code, or null for a key Windows has no code for.

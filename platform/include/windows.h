@@ -319,6 +319,7 @@ typedef struct tagSCROLLBARINFO {
 /* Virtual-key codes; letters and digits are their upper-case ASCII codes */
 #define VK_BACK 0x08
 #define VK_TAB 0x09
+#define VK_CLEAR 0x0C
 #define VK_RETURN 0x0D
 #define VK_SHIFT 0x10
 #define VK_CONTROL 0x11
