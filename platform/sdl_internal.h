@@ -127,6 +127,7 @@ struct QvWindow {
     int clientWidth = 0;  // last size reported by WM_SIZE (0 x 0 minimised)
     int clientHeight = 0;
     bool sizeSent = false;         // a WM_SIZE has been sent at least once
+    bool maximizedSent = false;    // the last WM_SIZE said SIZE_MAXIMIZED
     bool clientSizeFixed = false;  // QV_CREATE_CLIENT_RECT: frame grows around it
 
     bool visible = false;  // WS_VISIBLE mirrors this

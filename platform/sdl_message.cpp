@@ -191,6 +191,7 @@ void stateChangedByWindowSystem(QvWindow *win, WPARAM command) {
                                             : win->minimized || win->maximized;
     if (changed) SendMessageA(hwnd, WM_SYSCOMMAND, command, 0);
     if (!(win = qvWindowFromHandle(hwnd))) return;
+    if (command != SC_MINIMIZE) win->maximized = command == SC_MAXIMIZE;
     if (command == SC_MINIMIZE) {
         if (!win->minimized) qvClientSizeChanged(win, 0, 0, true);
         return;
@@ -214,7 +215,10 @@ void inputWindowEvent(const SDL_WindowEvent &event) {
         break;
     case SDL_WINDOWEVENT_SIZE_CHANGED:
     case SDL_WINDOWEVENT_RESIZED:
-        if (!win->minimized) qvClientSizeChanged(win, event.data1, event.data2, false);
+        // The size of a maximise or restore comes after its WM_SYSCOMMAND,
+        // with the window's new state, as on Windows.
+        if (!win->minimized && win->maximized == ((SDL_GetWindowFlags(win->sdlWindow) & SDL_WINDOW_MAXIMIZED) != 0))
+            qvClientSizeChanged(win, event.data1, event.data2, false);
         break;
     case SDL_WINDOWEVENT_MINIMIZED:
         captureTakenFrom(win);

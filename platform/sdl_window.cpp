@@ -307,7 +307,9 @@ void qvClientSizeChanged(QvWindow *win, int width, int height, bool minimized) {
     height = std::clamp(height, 0, maxClientExtent);
     bool widthChanged = width != win->clientWidth;
     bool heightChanged = height != win->clientHeight;
-    if (win->sizeSent && !widthChanged && !heightChanged && minimized == win->minimized) return;
+    if (win->sizeSent && !widthChanged && !heightChanged && minimized == win->minimized &&
+        win->maximized == win->maximizedSent)
+        return;
     int oldWidth = win->clientWidth;
     int oldHeight = win->clientHeight;
     win->clientWidth = width;
@@ -339,6 +341,7 @@ void qvClientSizeChanged(QvWindow *win, int width, int height, bool minimized) {
             }
         }
     }
+    win->maximizedSent = win->maximized;
     WPARAM kind = minimized ? SIZE_MINIMIZED : win->maximized ? SIZE_MAXIMIZED : SIZE_RESTORED;
     SendMessageA(win->handle, WM_SIZE, kind, MAKELPARAM(width, height));
 }

@@ -428,6 +428,22 @@ TEST_F(WindowEvents, MinimisedWindowReportsZeroSizeAndIsNotPainted) {
     EXPECT_TRUE(matchesSequence(restored, messageLog()));
 }
 
+TEST_F(WindowEvents, MaximiseAndRestoreByTheWindowSystemComeAsSystemCommands) {
+    HWND hwnd = shownWindow(this, makeWindow("RecordingA", 0, 200, 100));
+    pushWindowEvent(hwnd, SDL_WINDOWEVENT_MAXIMIZED);
+    pushWindowEvent(hwnd, SDL_WINDOWEVENT_RESTORED);
+    drainQueue();
+    // As Wine delivers them (here the window system leaves the size as it is).
+    const ExpectedMessage expected[] = {{WM_SYSCOMMAND, SC_MAXIMIZE, 0, 0},
+                                        {WM_SIZE, SIZE_MAXIMIZED, 0, anyLParam},
+                                        {WM_SYSCOMMAND, SC_RESTORE, 0, 0},
+                                        {WM_SIZE, SIZE_RESTORED, 0, anyLParam}};
+    std::vector<LoggedMessage> log;
+    for (const LoggedMessage &m : messageLog())
+        if (m.message == WM_SYSCOMMAND || m.message == WM_SIZE) log.push_back(m);
+    EXPECT_TRUE(matchesSequence(expected, log));
+}
+
 // The client and outer sizes of a top-level window, as "w x h, w x h".
 std::string sizesOf(HWND hwnd) {
     RECT client, outer;
