@@ -478,13 +478,16 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
 BOOL WINAPI DestroyWindow(HWND hwnd) {
     QvWindow *win = qvWindowFromHandle(hwnd);
     if (!win || win->destroying) return FALSE;
-    // Owned windows go first, as on Windows.
+    // Owned windows go first, as on Windows: the last made (the topmost, as
+    // the layer keeps no other order) first.
     std::vector<HWND> owned;
-    for (HWND top : qv.topLevels) {
-        QvWindow *candidate = qvWindowFromHandle(top);
-        if (candidate && candidate->owner == hwnd) owned.push_back(top);
+    for (auto it = qv.topLevels.rbegin(); it != qv.topLevels.rend(); ++it) {
+        QvWindow *candidate = qvWindowFromHandle(*it);
+        if (candidate && candidate->owner == hwnd) owned.push_back(*it);
     }
     for (HWND top : owned) DestroyWindow(top);
+    // The focus leaves before WM_DESTROY.
+    if (qv.focus && qvIsInTree(hwnd, qv.focus)) SetFocus(nullptr);
     win = qvWindowFromHandle(hwnd);
     if (!win || win->destroying) return FALSE;
 
@@ -580,6 +583,13 @@ BOOL WINAPI ShowWindow(HWND hwnd, int cmdShow) {
     if (!win->visible) {
         SendMessageA(hwnd, WM_SHOWWINDOW, TRUE, 0);
         if (!(win = qvWindowFromHandle(hwnd))) return wasVisible;
+        // Shown and activated: it takes the focus unless something inside has it.
+        bool activates = cmdShow != SW_SHOWNA && cmdShow != SW_SHOWNOACTIVATE && cmdShow != SW_SHOWMINNOACTIVE &&
+                         cmdShow != SW_MINIMIZE && cmdShow != SW_SHOWMINIMIZED;
+        if (activates && win->enabled && !(qv.focus && qvIsInTree(hwnd, qv.focus))) {
+            SetFocus(hwnd);
+            if (!(win = qvWindowFromHandle(hwnd))) return wasVisible;
+        }
         if (!qvRealizeSdlWindow(win, false)) return wasVisible;
         // Sized inside its frame before it appears.
         qvLearnRequestedFrame(win);

@@ -6,6 +6,7 @@
 # leaves Xvfb, openbox or the program behind. Every wait has a deadline.
 #
 #   e2e_start_display [DEPTH]     Xvfb 1280x1024 at DEPTH (24), then openbox
+#                                 (with E2E_OPENBOX_CONFIG's rc.xml when set)
 #   e2e_start_program PROGRAM     the program, its output kept in $E2E_TMP
 #   e2e_start_quelvaro PROGRAM    display and program; sets main and panel
 #   e2e_start_watched PROGRAM     the same, drawn; sets client, leaves the panel out of views
@@ -143,7 +144,7 @@ e2e_start_display() {
     export DISPLAY=":$(tr -dc '0-9' <"$fdfile")"
     unset SDL_VIDEODRIVER WAYLAND_DISPLAY
 
-    openbox --sm-disable >"$E2E_TMP/openbox.log" 2>&1 &
+    openbox --sm-disable ${E2E_OPENBOX_CONFIG:+--config-file "$E2E_OPENBOX_CONFIG"} >"$E2E_TMP/openbox.log" 2>&1 &
     E2E_WM_PID=$!
     e2e_retry 15 e2e_wm_running || fail "openbox did not take the screen: $(tail -3 "$E2E_TMP/openbox.log")"
 }

@@ -356,7 +356,8 @@ TEST_F(WindowEvents, CloseBoxPostsCloseAndTheDefaultDestroys) {
     HWND hwnd = shownWindow(this, makeWindow("RecordingA", 0, 200, 100));
     pushWindowEvent(hwnd, SDL_WINDOWEVENT_CLOSE);
     drainQueue();
-    const ExpectedMessage closed[] = {{WM_CLOSE, 0, 0, 0}, {WM_DESTROY, 0, 0, 0}, {WM_NCDESTROY, 0, 0, 0}};
+    const ExpectedMessage closed[] = {
+        {WM_CLOSE, 0, 0, 0}, {WM_KILLFOCUS, 0, 0, 0}, {WM_DESTROY, 0, 0, 0}, {WM_NCDESTROY, 0, 0, 0}};
     EXPECT_TRUE(matchesSequence(closed, messageLog()));
     EXPECT_FALSE(IsWindow(hwnd));
 }
