@@ -253,7 +253,8 @@ for side in windows layer; do
 done
 echo "known differences kept: ${#known[@]}"
 if diff "$work/windows.txt" "$work/layer.txt" >"$work/differences.txt"; then
-    echo "behaviour: the layer gives $(grep -vc '^-- ' "$work/layer.txt") messages as Windows does"
+    echo "behaviour: the layer gives $(grep -vc '^-- ' "$work/layer.txt") messages and" \
+        "$(grep -c '^-- wm ' "$work/layer.txt") window-manager facts as Windows does"
     exit 0
 fi
 echo "behaviour: differences ('<' Windows under Wine, '>' the layer):"
