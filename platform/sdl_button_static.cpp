@@ -6,7 +6,9 @@
 //   BUTTON   BS_PUSHBUTTON and BS_DEFPUSHBUTTON: raised, pushed in while the
 //            mouse holds it, WM_COMMAND (id, BN_CLICKED) to the parent when
 //            the button is released over it; a press gives it the focus,
-//            which it shows with the dotted focus rectangle; BS_GROUPBOX: an
+//            which it shows with the dotted focus rectangle; the space bar
+//            pushes it in while held and clicks it on release (BM_SETSTATE,
+//            the capture taken meanwhile); BM_GETSTATE; BS_GROUPBOX: an
 //            etched frame with its text, transparent to the mouse.
 //   STATIC   SS_LEFT (text broken into lines as DrawText breaks it),
 //            SS_CENTER, SS_ICON (the icon named "#number", the control sized
@@ -15,8 +17,8 @@
 //            transparent to the mouse, as statics without SS_NOTIFY are.
 //   Controls without WS_VISIBLE exist and take messages but are never drawn;
 //   disabled controls draw their text greyed.
-// Left out: keyboard (no Space key), check boxes, radio buttons, owner-draw,
-//   BM_* / STM_* messages, WM_CTLCOLOR*, '&' mnemonics (the '&' is dropped
+// Left out: keys other than space (the dialog manager's), check boxes, radio buttons, owner-draw,
+//   BM_* messages but BM_SETSTATE/BM_GETSTATE, STM_* messages, WM_CTLCOLOR*, '&' mnemonics (the '&' is dropped
 //   and nothing is underlined).
 #include "sdl_dialog_internal.h"
 
@@ -38,8 +40,9 @@ namespace {
 const DWORD buttonTypeMask = 0x0F;
 
 struct QvButton {
-    bool tracking = false;  // the left button went down on it; it holds the capture
-    bool pushed = false;    // drawn pushed in: tracking and the pointer is over it
+    bool tracking = false;   // the left button went down on it; it holds the capture
+    bool spaceHeld = false;  // the space bar went down on it; it holds the capture
+    bool pushed = false;     // drawn pushed in: tracking and the pointer is over it, or space held
 };
 
 DWORD buttonType(const QvWindow *win) {
@@ -48,10 +51,24 @@ DWORD buttonType(const QvWindow *win) {
 
 // Ends a press without a click (capture lost, window disabled).
 void cancelPress(HWND hwnd, QvButton *button) {
+    if (button->spaceHeld) {
+        button->spaceHeld = false;
+        SendMessageA(hwnd, BM_SETSTATE, FALSE, 0);
+        return;
+    }
     if (!button->tracking) return;
     button->tracking = false;
     button->pushed = false;
     qvRedrawControl(hwnd);
+}
+
+// Tells the parent that the button was clicked. Last of all: the parent may
+// destroy the button (and its dialog) while handling it.
+void sendClick(HWND hwnd) {
+    QvWindow *win = qvWindowFromHandle(hwnd);
+    if (!win || !win->parent) return;
+    WPARAM command = MAKEWPARAM((WORD)win->id, BN_CLICKED);
+    SendMessageA(win->parent, WM_COMMAND, command, reinterpret_cast<LPARAM>(hwnd));
 }
 
 // A text centred in a rectangle on one line.
@@ -155,13 +172,36 @@ LRESULT CALLBACK qvButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         button->pushed = false;
         qvRedrawControl(hwnd);
         ReleaseCapture();
-        win = qvWindowFromHandle(hwnd);
-        if (clicked && win && win->parent) {
-            WPARAM command = MAKEWPARAM((WORD)win->id, BN_CLICKED);
-            SendMessageA(win->parent, WM_COMMAND, command, reinterpret_cast<LPARAM>(hwnd));
-        }
+        if (clicked) sendClick(hwnd);
         return 0;
     }
+    // The space bar pushes a push button in while it is held (the button
+    // takes the capture, as for the mouse) and clicks it when released,
+    // though nothing calls the dialog manager.
+    case WM_KEYDOWN:
+        if (wParam != VK_SPACE || !button || buttonType(win) == BS_GROUPBOX) break;
+        if (button->tracking || button->spaceHeld) return 0;
+        SendMessageA(hwnd, BM_SETSTATE, TRUE, 0);
+        if ((win = qvWindowFromHandle(hwnd)) && (button = static_cast<QvButton *>(win->classData))) {
+            button->spaceHeld = true;
+            SetCapture(hwnd);
+        }
+        return 0;
+    case WM_KEYUP:
+        if (wParam != VK_SPACE || !button || !button->spaceHeld) break;
+        button->spaceHeld = false;
+        SendMessageA(hwnd, BM_SETSTATE, FALSE, 0);
+        ReleaseCapture();
+        sendClick(hwnd);
+        return 0;
+    case BM_SETSTATE:
+        if (button && button->pushed != (wParam != 0)) {
+            button->pushed = wParam != 0;
+            qvRedrawControl(hwnd);
+        }
+        return 0;
+    case BM_GETSTATE:
+        return (button && button->pushed ? BST_PUSHED : 0) | (GetFocus() == hwnd ? BST_FOCUS : 0);
     case WM_CAPTURECHANGED:
         if (button) cancelPress(hwnd, button);
         return 0;
@@ -172,8 +212,9 @@ LRESULT CALLBACK qvButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_SETTEXT:
         return qvDefaultThenRedraw(hwnd, msg, wParam, lParam);
     default:
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
+        break;
     }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
 void qvPaintButton(QvWindow *win, const QvCanvas &c) {

@@ -14,6 +14,8 @@
 //                    window's own) and every direct X11 call
 //   sdl_message.cpp  the queue, timers, capture and the ONE choke point where
 //                    SDL events become WM_* messages (qvHandleSdlEvent)
+//   sdl_keyboard.cpp the keyboard: key messages, characters, and the default
+//                    handling of keys and of WM_SYSCOMMAND
 //   sdl_gdi_wgl.cpp  pixel formats, palettes, GL contexts, SwapBuffers pacing
 //   sdl_msgbox.cpp   MessageBoxA
 //   sdl_startup.cpp  SDL start-up, display refusal, signals, malloc tuning
@@ -130,6 +132,10 @@ struct QvWindow {
     bool visible = false;  // WS_VISIBLE mirrors this
     bool enabled = true;   // WS_DISABLED mirrors its negation
     bool minimized = false;
+    bool maximized = false;
+    // An owned window hidden because its owner was minimised: shown again
+    // when the owner is restored.
+    bool hiddenWithOwner = false;
     bool destroying = false;  // inside DestroyWindow
     // Clicks fall through to what lies below (group boxes, static texts).
     bool mouseTransparent = false;
@@ -320,6 +326,14 @@ struct QvLayer {
     unsigned buttons = 0;            // MK_LBUTTON | MK_RBUTTON | MK_MBUTTON held
     POINT lastScreenPoint = {0, 0};  // where the last mouse event happened
 
+    // ---- Keyboard (sdl_keyboard.cpp) --------------------------------------
+    // Per virtual key: 0x80 while it is held, as the input so far says, and
+    // as the key messages taken from the queue so far say (GetKeyState).
+    unsigned char keyState[256] = {};
+    unsigned char keyStateTaken[256] = {};
+    // Alt went down and no other key since: its release is WM_SYSKEYUP.
+    bool altAlone = false;
+
     // ---- Clock (tests replace it to drive timers without waiting) ---------
     Uint64 (*clockMs)() = nullptr;  // null: SDL_GetTicks64
 
@@ -440,6 +454,16 @@ QvFrame qvFrameOf(const QvWindow *win);
 // Tells the window manager what a dialog's frame offers: moving, and closing
 // only when closable; no minimise, maximise or resize.
 void qvSetDialogFrameFunctions(SDL_Window *window, bool closable);
+// Before a top-level window is mapped: its group leader is the program's
+// first top-level window (the window manager groups them as one program);
+// an owned window asks for no taskbar entry.
+void qvSetWindowManagerHints(QvWindow *win);
+// Withdraws a window from the window manager, also when it has iconified it
+// (SDL hides only mapped windows).
+void qvWithdrawWindow(SDL_Window *window);
+// Asks the window manager to move the window from the keyboard, as the
+// window menu's Move does; false when it offers no such thing.
+bool qvAskWindowManagerToMove(SDL_Window *window);
 // Starts catching X errors, which a broken OpenGL driver answers GLX requests
 // with (Xlib's default handler would end the program on the spot).
 void qvCatchXErrors();
@@ -460,6 +484,9 @@ void qvHandleSdlEvent(const SDL_Event &event);
 void qvPumpEvents();
 // Appends a message to the queue (no coalescing).
 void qvPostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// Queues a posted message ahead of the keys and mouse input still queued:
+// Windows takes posted messages first (PostMessageA, TranslateMessage).
+void qvPostAheadOfInput(const MSG &msg);
 // Drops queued messages and timers of a window being destroyed; releases
 // the capture if it held it.
 void qvForgetWindow(HWND hwnd);
@@ -467,6 +494,21 @@ void qvForgetWindow(HWND hwnd);
 LPARAM qvPackPoint(int x, int y);
 // MK_* flags for the current buttons and modifier keys.
 WPARAM qvMouseKeyFlags();
+
+// ---- Keyboard (sdl_keyboard.cpp) -------------------------------------------
+// The choke point's keyboard part: a key went down or up in an SDL window.
+void qvInputKey(const SDL_KeyboardEvent &event);
+// A key message was taken from the queue: GetKeyState and TranslateMessage
+// see the keys as they were when it was made.
+void qvKeyMessageTaken(const MSG &msg);
+// DefWindowProcA for keys and WM_SYSCOMMAND: Alt+F4 closes, Alt and F10
+// alone and Alt+character ask for the window menu (the window manager's on
+// Linux), minimise, maximise, restore and move go through the window system.
+LRESULT qvDefaultKeyHandling(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// Hides the visible owned windows of a window being minimised
+// (WM_SHOWWINDOW, SW_PARENTCLOSING), or shows again those it hid
+// (SW_PARENTOPENING).
+void qvShowOwnedWindows(HWND owner, bool show);
 
 // ---- GDI and WGL (sdl_gdi_wgl.cpp) -----------------------------------------
 QvDc *qvDcFromHandle(HDC hdc);

@@ -9,26 +9,28 @@
 // Implemented: PostMessageA, SendMessageA, PeekMessageA (PM_NOREMOVE,
 //   PM_REMOVE, window and range filters), GetMessageA (sleeps in
 //   SDL_WaitEventTimeout until input or the next timer; -1 for a bad window
-//   filter), TranslateMessage, DispatchMessageA (timer procedures too),
+//   filter), DispatchMessageA (timer procedures too),
 //   PostQuitMessage, SetTimer/KillTimer, SetCapture/ReleaseCapture/GetCapture
 //   (WM_CAPTURECHANGED, also when the window holding the capture is
 //   minimised, hidden or loses the focus), SetFocus/GetFocus (WM_KILLFOCUS,
 //   WM_SETFOCUS). When the window system takes the input focus away from a
 //   top-level window, the focus inside it is put aside (WM_KILLFOCUS) and
 //   given back when the window gets it again, as a dialog keeps its focused
-//   control; a window with nothing to give back takes the focus itself. Order of retrieval as on Windows: posted and input
-//   messages, then WM_QUIT, then WM_PAINT, then WM_TIMER. Mouse messages go to
-//   the deepest visible enabled child under the pointer or to the capture
-//   window, in its client coordinates packed as signed 16-bit halves, with the
-//   MK_* flags; consecutive WM_MOUSEMOVEs to one window are merged.
+//   control; a window with nothing to give back takes the focus itself.
+//   Order of retrieval as on Windows: posted messages, then
+//   input (keys and mouse), then WM_QUIT, then WM_PAINT, then WM_TIMER.
+//   Mouse messages go to the deepest visible enabled child under the pointer
+//   or to the capture window, in its client coordinates packed as signed
+//   16-bit halves, with the MK_* flags; consecutive WM_MOUSEMOVEs to one window are merged.
+//   Key events go to sdl_keyboard.cpp's input function (TranslateMessage is
+//   there too). A window minimised, maximised or restored by the window
+//   system hears it as WM_SYSCOMMAND (SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE),
+//   whose default handling makes it the window's state, as Wine does.
 //   A window manager's close request posts WM_CLOSE; SIGINT and SIGTERM
 //   (SDL_QUIT) post WM_CLOSE to every top-level window (the deadline and the
 //   second signal are sdl_startup.cpp's).
-// Left out: keyboard messages (TranslateMessage has nothing to translate),
-//   WM_ACTIVATE and the focus of a window activated by itself (only a focus
-//   put aside comes back),
-//   the mouse wheel, WM_MOUSEACTIVATE/WM_SETCURSOR/WM_NCHITTEST, sent-message
-//   queues between threads, WM_SYSCOMMAND.
+// Left out: WM_ACTIVATE, the mouse wheel, WM_MOUSEACTIVATE/WM_SETCURSOR/WM_NCHITTEST, sent-message
+//   queues between threads.
 #include "sdl_internal.h"
 
 #include <algorithm>
@@ -201,11 +203,37 @@ void captureTakenFrom(QvWindow *top) {
     if (qv.capture && qvIsInTree(top->handle, qv.capture)) ReleaseCapture();
 }
 
+// The window system minimised (SC_MINIMIZE), maximised (SC_MAXIMIZE) or
+// restored (SC_RESTORE) a top-level window on its own. The window hears it
+// as WM_SYSCOMMAND, whose default handling makes it the window's state (its
+// owned windows hidden or shown again, WM_SIZE); a window whose procedure
+// keeps the command from it still reports the size the window system gave.
+// An owned window the window manager iconified along with its owner follows
+// its owner instead.
+void stateChangedByWindowSystem(QvWindow *win, WPARAM command) {
+    HWND hwnd = win->handle;
+    QvWindow *owner = qvWindowFromHandle(win->owner);
+    if (win->hiddenWithOwner ||
+        (owner && owner->sdlWindow && (SDL_GetWindowFlags(owner->sdlWindow) & SDL_WINDOW_MINIMIZED)))
+        return;
+    bool changed = command == SC_MINIMIZE   ? !win->minimized
+                   : command == SC_MAXIMIZE ? !win->maximized
+                                            : win->minimized || win->maximized;
+    if (changed) SendMessageA(hwnd, WM_SYSCOMMAND, command, 0);
+    if (!(win = qvWindowFromHandle(hwnd))) return;
+    if (command == SC_MINIMIZE) {
+        if (!win->minimized) qvClientSizeChanged(win, 0, 0, true);
+        return;
+    }
+    int width = 0, height = 0;
+    SDL_GetWindowSize(win->sdlWindow, &width, &height);
+    qvClientSizeChanged(win, width, height, false);
+}
+
 // Something happened to an SDL window: exposure, size, state, focus, close box.
 void inputWindowEvent(const SDL_WindowEvent &event) {
     QvWindow *win = qvWindowFromSdlId(event.windowID);
     if (!win) return;
-    int width = 0, height = 0;
     switch (event.event) {
     case SDL_WINDOWEVENT_SHOWN:
         qvLearnFrame(win);
@@ -220,15 +248,16 @@ void inputWindowEvent(const SDL_WindowEvent &event) {
         break;
     case SDL_WINDOWEVENT_MINIMIZED:
         captureTakenFrom(win);
-        if ((win = qvWindowFromSdlId(event.windowID))) qvClientSizeChanged(win, 0, 0, true);
+        if ((win = qvWindowFromSdlId(event.windowID))) stateChangedByWindowSystem(win, SC_MINIMIZE);
         break;
     case SDL_WINDOWEVENT_HIDDEN:
         captureTakenFrom(win);
         break;
     case SDL_WINDOWEVENT_RESTORED:
+        stateChangedByWindowSystem(win, SC_RESTORE);
+        break;
     case SDL_WINDOWEVENT_MAXIMIZED:
-        SDL_GetWindowSize(win->sdlWindow, &width, &height);
-        qvClientSizeChanged(win, width, height, false);
+        stateChangedByWindowSystem(win, SC_MAXIMIZE);
         break;
     case SDL_WINDOWEVENT_MOVED: {
         int frameWidth = win->rect.right - win->rect.left;
@@ -267,7 +296,10 @@ bool takeMessage(MSG *out, HWND filter, UINT first, UINT last, bool remove) {
     for (auto it = qv.posted.begin(); it != qv.posted.end(); ++it) {
         if (!passesFilter(it->hwnd, it->message, filter, first, last)) continue;
         *out = *it;
-        if (remove) qv.posted.erase(it);
+        if (remove) {
+            qv.posted.erase(it);
+            qvKeyMessageTaken(*out);
+        }
         return true;
     }
     if (qv.quitPosted && (first == 0 && last == 0 ? true : (WM_QUIT >= first && WM_QUIT <= last))) {
@@ -332,6 +364,10 @@ void qvHandleSdlEvent(const SDL_Event &event) {
         inputMouseButton(event.button.windowID, event.button.button, event.type == SDL_MOUSEBUTTONDOWN,
                          event.button.clicks, event.button.x, event.button.y);
         break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        qvInputKey(event.key);
+        break;
     case SDL_WINDOWEVENT:
         inputWindowEvent(event.window);
         break;
@@ -351,6 +387,14 @@ void qvPumpEvents() {
 
 void qvPostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     qv.posted.push_back(MSG{hwnd, message, wParam, lParam, static_cast<DWORD>(qvNowMs()), qv.lastScreenPoint});
+}
+
+void qvPostAheadOfInput(const MSG &msg) {
+    auto isInput = [](const MSG &m) {
+        return (m.message >= WM_KEYDOWN && m.message <= WM_SYSCHAR) ||
+               (m.message >= WM_MOUSEMOVE && m.message <= WM_MBUTTONUP);
+    };
+    qv.posted.insert(std::find_if(qv.posted.begin(), qv.posted.end(), isInput), msg);
 }
 
 void qvForgetWindow(HWND hwnd) {
@@ -383,7 +427,7 @@ extern "C" {
 
 BOOL WINAPI PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (hwnd && !qvWindowFromHandle(hwnd)) return FALSE;
-    qvPostMessage(hwnd, msg, wParam, lParam);
+    qvPostAheadOfInput(MSG{hwnd, msg, wParam, lParam, static_cast<DWORD>(qvNowMs()), qv.lastScreenPoint});
     return TRUE;
 }
 
@@ -411,12 +455,6 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax) {
         else
             SDL_Delay(wait);
     }
-}
-
-BOOL WINAPI TranslateMessage(const MSG *msg) {
-    // The layer makes no keyboard messages, so there are no characters to add.
-    (void)msg;
-    return FALSE;
 }
 
 LRESULT WINAPI DispatchMessageA(const MSG *msg) {

@@ -10,8 +10,10 @@
 //   CREATESTRUCTA, WM_SIZE for children at creation, WS_VISIBLE), DestroyWindow
 //   (owned windows first, then WM_DESTROY parent before children, WM_NCDESTROY
 //   children before parent), DefWindowProcA (WM_NCCREATE, WM_CLOSE, WM_PAINT,
-//   WM_ERASEBKGND, WM_SETTEXT, WM_GETTEXT, WM_GETTEXTLENGTH), IsWindow,
-//   IsWindowVisible, ShowWindow (WM_SHOWWINDOW, then the first WM_SIZE),
+//   WM_ERASEBKGND, WM_SETTEXT, WM_GETTEXT, WM_GETTEXTLENGTH; keys and
+//   WM_SYSCOMMAND in sdl_keyboard.cpp), IsWindow,
+//   IsWindowVisible, ShowWindow (WM_SHOWWINDOW, then the first WM_SIZE;
+//   minimising hides the owned windows, restoring shows them again),
 //   Get/SetWindowLong(Ptr)A, Get/SetWindowTextA, GetClientRect, GetWindowRect,
 //   GetParent, EnableWindow, IsWindowEnabled, MoveWindow, ClientToScreen,
 //   ScreenToClient, LoadCursorA (stock cursors), GetSystemMetrics
@@ -287,6 +289,7 @@ bool qvRealizeSdlWindow(QvWindow *win, bool withGl) {
     // is the transient-for hint. Drivers without window managers refuse it.
     QvWindow *owner = qvWindowFromHandle(win->owner);
     if (owner && owner->sdlWindow && SDL_SetWindowModalFor(created, owner->sdlWindow) != 0) SDL_ClearError();
+    qvSetWindowManagerHints(win);
     if (old) {
         // A plain window becomes an OpenGL one: the new one takes its place.
         SDL_DestroyWindow(old);
@@ -336,7 +339,7 @@ void qvClientSizeChanged(QvWindow *win, int width, int height, bool minimized) {
             }
         }
     }
-    WPARAM kind = minimized ? SIZE_MINIMIZED : SIZE_RESTORED;
+    WPARAM kind = minimized ? SIZE_MINIMIZED : win->maximized ? SIZE_MAXIMIZED : SIZE_RESTORED;
     SendMessageA(win->handle, WM_SIZE, kind, MAKELPARAM(width, height));
 }
 
@@ -549,6 +552,13 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     }
     case WM_GETTEXTLENGTH:
         return static_cast<LRESULT>(win->text.size());
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+    case WM_SYSCHAR:
+    case WM_SYSCOMMAND:
+        return qvDefaultKeyHandling(hwnd, msg, wParam, lParam);
     default:
         return 0;
     }
@@ -595,6 +605,8 @@ BOOL WINAPI ShowWindow(HWND hwnd, int cmdShow) {
         qvLearnRequestedFrame(win);
         if (!(win = qvWindowFromHandle(hwnd))) return wasVisible;
         win->visible = true;
+        // The window manager forgets a window's state while it is withdrawn.
+        qvSetWindowManagerHints(win);
         SDL_ShowWindow(win->sdlWindow);
         if (!win->mapped) {
             win->mapped = true;
@@ -606,14 +618,27 @@ BOOL WINAPI ShowWindow(HWND hwnd, int cmdShow) {
     case SW_MINIMIZE:
     case SW_SHOWMINIMIZED:
     case SW_SHOWMINNOACTIVE:
+        // Owned windows go with their owner, before it reports its new size.
+        if (!win->minimized) qvShowOwnedWindows(hwnd, false);
+        if (!(win = qvWindowFromHandle(hwnd))) return wasVisible;
         SDL_MinimizeWindow(win->sdlWindow);
         qvClientSizeChanged(win, 0, 0, true);
         return wasVisible;
     case SW_MAXIMIZE:
-        SDL_MaximizeWindow(win->sdlWindow);
-        break;
     case SW_RESTORE:
-        SDL_RestoreWindow(win->sdlWindow);
+        if (cmdShow == SW_MAXIMIZE)
+            SDL_MaximizeWindow(win->sdlWindow);
+        else
+            SDL_RestoreWindow(win->sdlWindow);
+        win->maximized = cmdShow == SW_MAXIMIZE;
+        qvShowOwnedWindows(hwnd, true);
+        // The window system may take a moment; its event finishes the change.
+        if ((win = qvWindowFromHandle(hwnd)) && win->minimized &&
+            !(SDL_GetWindowFlags(win->sdlWindow) & SDL_WINDOW_MINIMIZED)) {
+            int width = 0, height = 0;
+            SDL_GetWindowSize(win->sdlWindow, &width, &height);
+            qvClientSizeChanged(win, width, height, false);
+        }
         break;
     default:
         break;

@@ -17,6 +17,9 @@
 //   the program (a broken driver then offers no pixel format); a lost
 //   connection to the display destroys every window as a close would, says so
 //   in one line and ends the program with status 1.
+//   Every top-level window names the program's first as its group leader;
+//   owned windows can be withdrawn while iconified, and a window can be
+//   handed to the window manager for a keyboard move (_NET_WM_MOVERESIZE).
 // Left out: frames on drivers other than X11 (SDL reports none), window
 //   manager hints beyond these, frame changes after a window is first framed
 //   (a theme change), the Windows frame metrics (SM_CXFRAME...).
@@ -25,6 +28,7 @@
 #include <SDL_syswm.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 #include <unistd.h>
 
@@ -212,6 +216,79 @@ void qvSetDialogFrameFunctions(SDL_Window *window, bool closable) {
     XChangeProperty(display, info.info.x11.window, windowType, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<unsigned char *>(&dialogType), 1);
     XFlush(display);
+}
+
+// ===========================================================================
+// Window-manager hints, withdrawal and moving
+// ===========================================================================
+
+void qvSetWindowManagerHints(QvWindow *win) {
+    SDL_SysWMinfo info;
+    if (!onX11(win->sdlWindow, &info)) return;
+    // The group leader: the first top-level window with an X window (this
+    // one, for the first). SDL names a made-up window there.
+    Window leader = info.info.x11.window;
+    for (HWND hwnd : qv.topLevels) {
+        QvWindow *top = qvWindowFromHandle(hwnd);
+        SDL_SysWMinfo topInfo;
+        if (top && top != win && onX11(top->sdlWindow, &topInfo)) {
+            leader = topInfo.info.x11.window;
+            break;
+        }
+        if (top == win) break;
+    }
+    Display *display = info.info.x11.display;
+    XWMHints *hints = XGetWMHints(display, info.info.x11.window);
+    XWMHints fresh = {};
+    XWMHints *set = hints ? hints : &fresh;
+    set->flags |= WindowGroupHint;
+    set->window_group = leader;
+    XSetWMHints(display, info.info.x11.window, set);
+    if (hints) XFree(hints);
+    // Windows gives an owned window no taskbar button. Set while the window
+    // is withdrawn, before every mapping: the window manager drops it on
+    // withdrawal.
+    if (qvWindowFromHandle(win->owner)) {
+        Atom state = XInternAtom(display, "_NET_WM_STATE", False);
+        Atom skipTaskbar = XInternAtom(display, "_NET_WM_STATE_SKIP_TASKBAR", False);
+        XChangeProperty(display, info.info.x11.window, state, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char *>(&skipTaskbar), 1);
+    }
+    XFlush(display);
+}
+
+void qvWithdrawWindow(SDL_Window *window) {
+    SDL_SysWMinfo info;
+    if (!onX11(window, &info)) return;
+    Display *display = info.info.x11.display;
+    // Unmaps it, and tells the window manager to forget an iconified one.
+    XWithdrawWindow(display, info.info.x11.window, DefaultScreen(display));
+    XFlush(display);
+}
+
+bool qvAskWindowManagerToMove(SDL_Window *window) {
+    SDL_SysWMinfo info;
+    if (!onX11(window, &info)) return false;
+    Display *display = info.info.x11.display;
+    Atom moveResize = XInternAtom(display, "_NET_WM_MOVERESIZE", False);
+    if (!windowManagerSupports(display, moveResize)) return false;
+    // The pointer's place, and the keyboard move of the EWMH.
+    const long moveByKeyboard = 10, sourceApplication = 1;
+    int x = 0, y = 0;
+    SDL_GetGlobalMouseState(&x, &y);
+    XEvent event = {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = info.info.x11.window;
+    event.xclient.message_type = moveResize;
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = x;
+    event.xclient.data.l[1] = y;
+    event.xclient.data.l[2] = moveByKeyboard;
+    event.xclient.data.l[3] = 0;
+    event.xclient.data.l[4] = sourceApplication;
+    XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    XFlush(display);
+    return true;
 }
 
 // ===========================================================================

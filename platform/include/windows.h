@@ -269,6 +269,9 @@ typedef struct tagSCROLLBARINFO {
 #define WM_KEYDOWN 0x0100
 #define WM_KEYUP 0x0101
 #define WM_CHAR 0x0102
+#define WM_SYSKEYDOWN 0x0104
+#define WM_SYSKEYUP 0x0105
+#define WM_SYSCHAR 0x0106
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
 #define WM_SYSCOMMAND 0x0112
@@ -293,6 +296,92 @@ typedef struct tagSCROLLBARINFO {
 #define SIZE_RESTORED 0
 #define SIZE_MINIMIZED 1
 #define SIZE_MAXIMIZED 2
+
+/* WM_SHOWWINDOW lParam: why a window is shown or hidden */
+#define SW_PARENTCLOSING 1
+#define SW_PARENTOPENING 3
+
+/* WM_SYSCOMMAND wParam (the low four bits are the system's own) */
+#define SC_SIZE 0xF000
+#define SC_MOVE 0xF010
+#define SC_MINIMIZE 0xF020
+#define SC_MAXIMIZE 0xF030
+#define SC_CLOSE 0xF060
+#define SC_KEYMENU 0xF100
+#define SC_RESTORE 0xF120
+
+/* Keyboard-message lParam, high word */
+#define KF_EXTENDED 0x0100
+#define KF_ALTDOWN 0x2000
+#define KF_REPEAT 0x4000
+#define KF_UP 0x8000
+
+/* Virtual-key codes; letters and digits are their upper-case ASCII codes */
+#define VK_BACK 0x08
+#define VK_TAB 0x09
+#define VK_RETURN 0x0D
+#define VK_SHIFT 0x10
+#define VK_CONTROL 0x11
+#define VK_MENU 0x12
+#define VK_PAUSE 0x13
+#define VK_CAPITAL 0x14
+#define VK_ESCAPE 0x1B
+#define VK_SPACE 0x20
+#define VK_PRIOR 0x21
+#define VK_NEXT 0x22
+#define VK_END 0x23
+#define VK_HOME 0x24
+#define VK_LEFT 0x25
+#define VK_UP 0x26
+#define VK_RIGHT 0x27
+#define VK_DOWN 0x28
+#define VK_SNAPSHOT 0x2C
+#define VK_INSERT 0x2D
+#define VK_DELETE 0x2E
+#define VK_LWIN 0x5B
+#define VK_RWIN 0x5C
+#define VK_APPS 0x5D
+#define VK_NUMPAD0 0x60
+#define VK_NUMPAD1 0x61
+#define VK_NUMPAD2 0x62
+#define VK_NUMPAD3 0x63
+#define VK_NUMPAD4 0x64
+#define VK_NUMPAD5 0x65
+#define VK_NUMPAD6 0x66
+#define VK_NUMPAD7 0x67
+#define VK_NUMPAD8 0x68
+#define VK_NUMPAD9 0x69
+#define VK_MULTIPLY 0x6A
+#define VK_ADD 0x6B
+#define VK_SUBTRACT 0x6D
+#define VK_DECIMAL 0x6E
+#define VK_DIVIDE 0x6F
+#define VK_F1 0x70
+#define VK_F2 0x71
+#define VK_F3 0x72
+#define VK_F4 0x73
+#define VK_F5 0x74
+#define VK_F6 0x75
+#define VK_F7 0x76
+#define VK_F8 0x77
+#define VK_F9 0x78
+#define VK_F10 0x79
+#define VK_F11 0x7A
+#define VK_F12 0x7B
+#define VK_NUMLOCK 0x90
+#define VK_SCROLL 0x91
+#define VK_OEM_1 0xBA
+#define VK_OEM_PLUS 0xBB
+#define VK_OEM_COMMA 0xBC
+#define VK_OEM_MINUS 0xBD
+#define VK_OEM_PERIOD 0xBE
+#define VK_OEM_2 0xBF
+#define VK_OEM_3 0xC0
+#define VK_OEM_4 0xDB
+#define VK_OEM_5 0xDC
+#define VK_OEM_6 0xDD
+#define VK_OEM_7 0xDE
+#define VK_OEM_102 0xE2
 
 /* Mouse-message key state (wParam) */
 #define MK_LBUTTON 0x0001
@@ -416,6 +505,10 @@ typedef struct tagSCROLLBARINFO {
 #define BS_GROUPBOX 0x00000007L
 #define BS_TYPEMASK 0x0000000FL
 #define BN_CLICKED 0
+#define BM_GETSTATE 0x00F2
+#define BM_SETSTATE 0x00F3
+#define BST_PUSHED 0x0004
+#define BST_FOCUS 0x0008
 
 #define SS_LEFT 0x00000000L
 #define SS_CENTER 0x00000001L
@@ -528,6 +621,7 @@ LRESULT WINAPI SendMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeMsg);
 BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax);
 BOOL WINAPI TranslateMessage(const MSG *msg);
+SHORT WINAPI GetKeyState(int virtKey);
 LRESULT WINAPI DispatchMessageA(const MSG *msg);
 void WINAPI PostQuitMessage(int exitCode);
 UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC timerFunc);

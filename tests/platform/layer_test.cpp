@@ -1,5 +1,8 @@
 #include "layer_test.h"
 
+#include <algorithm>
+#include <iterator>
+
 Uint64 LayerTest::now = 1000;
 
 void LayerTest::SetUp() {
@@ -11,6 +14,9 @@ void LayerTest::SetUp() {
     qv.clockMs = fakeClock;
     // Frames a test made up do not carry over to the next one.
     qv.frames = QvFrameState{};
+    std::fill(std::begin(qv.keyState), std::end(qv.keyState), 0);
+    std::fill(std::begin(qv.keyStateTaken), std::end(qv.keyStateTaken), 0);
+    qv.altAlone = false;
     clearMessageLog();
 }
 
@@ -68,6 +74,17 @@ void LayerTest::pushWindowEvent(HWND top, Uint8 kind, int data1, int data2) {
     SDL_PushEvent(&event);
 }
 
+void LayerTest::pushKey(HWND top, SDL_Scancode scancode, bool down, bool repeat) {
+    SDL_Event event = {};
+    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    event.key.windowID = sdlIdOf(top);
+    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    event.key.repeat = repeat;
+    event.key.keysym.scancode = scancode;
+    event.key.keysym.sym = SDL_GetKeyFromScancode(scancode);
+    SDL_PushEvent(&event);
+}
+
 std::vector<MSG> LayerTest::drainQueue() {
     std::vector<MSG> taken;
     MSG msg;
@@ -75,6 +92,7 @@ std::vector<MSG> LayerTest::drainQueue() {
     for (int i = 0; i < 1000 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); i++) {
         taken.push_back(msg);
         if (msg.message == WM_QUIT) break;
+        TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
     return taken;

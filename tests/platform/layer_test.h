@@ -27,8 +27,11 @@ class LayerTest : public ::testing::Test {
     void pushMotion(HWND top, int x, int y);
     void pushButton(HWND top, Uint8 button, bool down, int x, int y);
     void pushWindowEvent(HWND top, Uint8 event, int data1 = 0, int data2 = 0);
+    // A key at a position, with the US layout's keysym; repeat as SDL's auto-repeat.
+    void pushKey(HWND top, SDL_Scancode scancode, bool down, bool repeat = false);
 
-    // Removes and dispatches every message that is there now; returns the
-    // messages taken, in order (WM_PAINT is dispatched, which validates).
+    // Removes, translates and dispatches every message that is there now, as
+    // the program's loop does; returns the messages taken, in order (WM_PAINT
+    // is dispatched, which validates).
     std::vector<MSG> drainQueue();
 };

@@ -238,6 +238,113 @@ TEST_F(MouseInput, TheWindowSystemTakingTheMouseEndsTheCapture) {
     }
 }
 
+using KeyboardInput = LayerTest;
+
+// What a key table row does: a key at a position goes down (or repeats) or up.
+struct KeyStep {
+    SDL_Scancode key;
+    bool down;
+    bool repeat = false;
+};
+
+TEST_F(KeyboardInput, KeysArriveAsWindowsDeliversThem) {
+    // Every row as wine64 delivered it to a window of the same class (its
+    // menu loop's messages after SC_KEYMENU left out).
+    const SDL_Scancode a = SDL_SCANCODE_A, alt = SDL_SCANCODE_LALT, ctrl = SDL_SCANCODE_LCTRL;
+    struct Case {
+        const char *what;
+        std::vector<KeyStep> steps;
+        std::vector<ExpectedMessage> expected;
+    };
+    const Case cases[] = {
+        {"a letter",
+         {{a, true}, {a, false}},
+         {{WM_KEYDOWN, 'A', 0x001E0001, 0}, {WM_CHAR, 'a', 0x001E0001, 0}, {WM_KEYUP, 'A', (LPARAM)0xC01E0001, 0}}},
+        {"a letter held: the repeats have the previous state",
+         {{SDL_SCANCODE_B, true}, {SDL_SCANCODE_B, true, true}, {SDL_SCANCODE_B, false}},
+         {{WM_KEYDOWN, 'B', 0x00300001, 0},
+          {WM_CHAR, 'b', 0x00300001, 0},
+          {WM_KEYDOWN, 'B', 0x40300001, 0},
+          {WM_CHAR, 'b', 0x40300001, 0},
+          {WM_KEYUP, 'B', (LPARAM)0xC0300001, 0}}},
+        {"Shift+A",
+         {{SDL_SCANCODE_LSHIFT, true}, {a, true}, {SDL_SCANCODE_LSHIFT, false}, {a, false}},
+         {{WM_KEYDOWN, VK_SHIFT, 0x002A0001, 0},
+          {WM_KEYDOWN, 'A', 0x001E0001, 0},
+          {WM_CHAR, 'A', 0x001E0001, 0},
+          {WM_KEYUP, VK_SHIFT, (LPARAM)0xC02A0001, 0},
+          {WM_KEYUP, 'A', (LPARAM)0xC01E0001, 0}}},
+        {"Ctrl+A gives a control character",
+         {{ctrl, true}, {a, true}, {a, false}, {ctrl, false}},
+         {{WM_KEYDOWN, VK_CONTROL, 0x001D0001, 0},
+          {WM_KEYDOWN, 'A', 0x001E0001, 0},
+          {WM_CHAR, 1, 0x001E0001, 0},
+          {WM_KEYUP, 'A', (LPARAM)0xC01E0001, 0},
+          {WM_KEYUP, VK_CONTROL, (LPARAM)0xC01D0001, 0}}},
+        {"an arrow is extended",
+         {{SDL_SCANCODE_LEFT, true}, {SDL_SCANCODE_LEFT, false}},
+         {{WM_KEYDOWN, VK_LEFT, 0x014B0001, 0}, {WM_KEYUP, VK_LEFT, (LPARAM)0xC14B0001, 0}}},
+        {"the keypad's Enter",
+         {{SDL_SCANCODE_KP_ENTER, true}, {SDL_SCANCODE_KP_ENTER, false}},
+         {{WM_KEYDOWN, VK_RETURN, 0x011C0001, 0},
+          {WM_CHAR, '\r', 0x011C0001, 0},
+          {WM_KEYUP, VK_RETURN, (LPARAM)0xC11C0001, 0}}},
+        {"Alt+F5: system keys, and Alt's release after it a plain one",
+         {{alt, true}, {SDL_SCANCODE_F5, true}, {SDL_SCANCODE_F5, false}, {alt, false}},
+         {{WM_SYSKEYDOWN, VK_MENU, 0x20380001, 0},
+          {WM_SYSKEYDOWN, VK_F5, 0x203F0001, 0},
+          {WM_SYSKEYUP, VK_F5, (LPARAM)0xE03F0001, 0},
+          {WM_KEYUP, VK_MENU, (LPARAM)0xC0380001, 0}}},
+        {"Alt alone asks for the window menu",
+         {{alt, true}, {alt, false}},
+         {{WM_SYSKEYDOWN, VK_MENU, 0x20380001, 0},
+          {WM_SYSKEYUP, VK_MENU, (LPARAM)0xC0380001, 0},
+          {WM_SYSCOMMAND, SC_KEYMENU, 0, 0}}},
+        {"F10 alone too",
+         {{SDL_SCANCODE_F10, true}, {SDL_SCANCODE_F10, false}},
+         {{WM_SYSKEYDOWN, VK_F10, 0x00440001, 0},
+          {WM_SYSKEYUP, VK_F10, (LPARAM)0xC0440001, 0},
+          {WM_SYSCOMMAND, SC_KEYMENU, 0, 0}}},
+        {"Alt+X: a system character, the window menu asked with it",
+         {{alt, true}, {SDL_SCANCODE_X, true}, {SDL_SCANCODE_X, false}, {alt, false}},
+         {{WM_SYSKEYDOWN, VK_MENU, 0x20380001, 0},
+          {WM_SYSKEYDOWN, 'X', 0x202D0001, 0},
+          {WM_SYSCHAR, 'x', 0x202D0001, 0},
+          {WM_SYSCOMMAND, SC_KEYMENU, 'x', 0},
+          {WM_SYSKEYUP, 'X', (LPARAM)0xE02D0001, 0},
+          {WM_KEYUP, VK_MENU, (LPARAM)0xC0380001, 0}}},
+        {"Ctrl+Alt+A: plain keys with the Alt bit, no character",
+         {{ctrl, true}, {alt, true}, {a, true}, {a, false}, {alt, false}, {ctrl, false}},
+         {{WM_KEYDOWN, VK_CONTROL, 0x001D0001, 0},
+          {WM_KEYDOWN, VK_MENU, 0x20380001, 0},
+          {WM_KEYDOWN, 'A', 0x201E0001, 0},
+          {WM_KEYUP, 'A', (LPARAM)0xE01E0001, 0},
+          {WM_KEYUP, VK_MENU, (LPARAM)0xC0380001, 0},
+          {WM_KEYUP, VK_CONTROL, (LPARAM)0xC01D0001, 0}}},
+        {"Alt+F4 closes the window",
+         {{alt, true}, {SDL_SCANCODE_F4, true}, {SDL_SCANCODE_F4, false}, {alt, false}},
+         {{WM_SYSKEYDOWN, VK_MENU, 0x20380001, 0},
+          {WM_SYSKEYDOWN, VK_F4, 0x203E0001, 0},
+          {WM_SYSCOMMAND, SC_CLOSE, 0, 0},
+          {WM_CLOSE, 0, 0, 0},
+          {WM_DESTROY, 0, 0, 0},
+          {WM_NCDESTROY, 0, 0, 0}}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        HWND hwnd = shownWindow(this, makeWindow("RecordingA", 0, 200, 100));
+        for (const KeyStep &step : c.steps) pushKey(hwnd, step.key, step.down, step.repeat);
+        drainQueue();
+        std::vector<LoggedMessage> keys;
+        for (const LoggedMessage &m : messageLog())
+            if ((m.message >= WM_KEYDOWN && m.message <= WM_SYSCHAR) || m.message == WM_SYSCOMMAND ||
+                m.message == WM_CLOSE || m.message == WM_DESTROY || m.message == WM_NCDESTROY)
+                keys.push_back(m);
+        EXPECT_TRUE(matchesSequence(c.expected.data(), c.expected.size(), keys));
+        DestroyWindow(hwnd);
+    }
+}
+
 using WindowEvents = LayerTest;
 
 TEST_F(WindowEvents, ResizeSendsSizeAndRepaintsWithRedrawStyles) {
@@ -292,7 +399,8 @@ TEST_F(WindowEvents, MinimisedWindowReportsZeroSizeAndIsNotPainted) {
     pushWindowEvent(hwnd, SDL_WINDOWEVENT_MINIMIZED);
     pushWindowEvent(hwnd, SDL_WINDOWEVENT_EXPOSED);
     drainQueue();
-    const ExpectedMessage minimised[] = {{WM_SIZE, SIZE_MINIMIZED, 0, 0}};
+    // The window system's minimise reaches the window as Wine delivers it.
+    const ExpectedMessage minimised[] = {{WM_SYSCOMMAND, SC_MINIMIZE, 0, 0}, {WM_SIZE, SIZE_MINIMIZED, 0, 0}};
     EXPECT_TRUE(matchesSequence(minimised, messageLog()));
     RECT client;
     GetClientRect(hwnd, &client);
@@ -303,6 +411,7 @@ TEST_F(WindowEvents, MinimisedWindowReportsZeroSizeAndIsNotPainted) {
     pushWindowEvent(hwnd, SDL_WINDOWEVENT_RESTORED);
     drainQueue();
     const ExpectedMessage restored[] = {
+        {WM_SYSCOMMAND, SC_RESTORE, 0, 0},
         {WM_SIZE, SIZE_RESTORED, 0, anyLParam},
         {WM_PAINT, 0, 0, 0},
         {WM_ERASEBKGND, 0, 0, anyWParam},
