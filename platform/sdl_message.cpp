@@ -247,14 +247,18 @@ void inputWindowEvent(const SDL_WindowEvent &event) {
         if (!win->minimized) qvClientSizeChanged(win, event.data1, event.data2, false);
         break;
     case SDL_WINDOWEVENT_MINIMIZED:
+        // The window system took the capture and the focus with the window.
         captureTakenFrom(win);
+        if ((win = qvWindowFromSdlId(event.windowID))) putFocusAside(win);
         if ((win = qvWindowFromSdlId(event.windowID))) stateChangedByWindowSystem(win, SC_MINIMIZE);
         break;
     case SDL_WINDOWEVENT_HIDDEN:
         captureTakenFrom(win);
         break;
     case SDL_WINDOWEVENT_RESTORED:
-        stateChangedByWindowSystem(win, SC_RESTORE);
+        // Given the focus already, the window has it before it hears the restore.
+        if (SDL_GetKeyboardFocus() == win->sdlWindow) giveFocusBack(win);
+        if ((win = qvWindowFromSdlId(event.windowID))) stateChangedByWindowSystem(win, SC_RESTORE);
         break;
     case SDL_WINDOWEVENT_MAXIMIZED:
         stateChangedByWindowSystem(win, SC_MAXIMIZE);

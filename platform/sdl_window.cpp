@@ -587,6 +587,11 @@ BOOL WINAPI ShowWindow(HWND hwnd, int cmdShow) {
         win->visible = false;
         win->needsPaint = false;
         if (win->sdlWindow) SDL_HideWindow(win->sdlWindow);
+        // Windows activates the owner of a hidden window that had the focus.
+        if (qv.focus && qvIsInTree(hwnd, qv.focus)) {
+            QvWindow *owner = qvWindowFromHandle(win->owner);
+            SetFocus(owner && owner->visible && owner->enabled ? owner->handle : nullptr);
+        }
         return wasVisible;
     }
 
@@ -621,6 +626,12 @@ BOOL WINAPI ShowWindow(HWND hwnd, int cmdShow) {
         // Owned windows go with their owner, before it reports its new size.
         if (!win->minimized) qvShowOwnedWindows(hwnd, false);
         if (!(win = qvWindowFromHandle(hwnd))) return wasVisible;
+        // A minimised window has no focus; it comes back on restore.
+        if (qv.focus && qvIsInTree(hwnd, qv.focus)) {
+            win->focusAside = qv.focus;
+            SetFocus(nullptr);
+            if (!(win = qvWindowFromHandle(hwnd))) return wasVisible;
+        }
         SDL_MinimizeWindow(win->sdlWindow);
         qvClientSizeChanged(win, 0, 0, true);
         return wasVisible;

@@ -399,8 +399,10 @@ TEST_F(WindowEvents, MinimisedWindowReportsZeroSizeAndIsNotPainted) {
     pushWindowEvent(hwnd, SDL_WINDOWEVENT_MINIMIZED);
     pushWindowEvent(hwnd, SDL_WINDOWEVENT_EXPOSED);
     drainQueue();
-    // The window system's minimise reaches the window as Wine delivers it.
-    const ExpectedMessage minimised[] = {{WM_SYSCOMMAND, SC_MINIMIZE, 0, 0}, {WM_SIZE, SIZE_MINIMIZED, 0, 0}};
+    // The window system's minimise reaches the window as Wine delivers it,
+    // the focus gone with it first.
+    const ExpectedMessage minimised[] = {
+        {WM_KILLFOCUS, 0, 0, 0}, {WM_SYSCOMMAND, SC_MINIMIZE, 0, 0}, {WM_SIZE, SIZE_MINIMIZED, 0, 0}};
     EXPECT_TRUE(matchesSequence(minimised, messageLog()));
     RECT client;
     GetClientRect(hwnd, &client);
