@@ -112,7 +112,7 @@ if [[ "${1:-}" == --play ]]; then
     }
     # Screen coordinates of a target.
     target() {
-        local spec=${1%%+*} off=0,0 x y w h a t b origin
+        local spec=${1%%+*} off=0,0 x y w h a t b ox oy
         [[ "$1" == *+* ]] && off=${1#*+}
         case $spec in
         main:*)
