@@ -21,7 +21,8 @@
 //   input (keys and mouse), then WM_QUIT, then WM_PAINT, then WM_TIMER.
 //   Mouse messages go to the deepest visible enabled child under the pointer
 //   or to the capture window, in its client coordinates packed as signed
-//   16-bit halves, with the MK_* flags; consecutive WM_MOUSEMOVEs to one window are merged.
+//   16-bit halves, with the MK_* flags; consecutive WM_MOUSEMOVEs to one
+//   window are merged.
 //   Key events go to sdl_keyboard.cpp's input function (TranslateMessage is
 //   there too). A window minimised, maximised or restored by the window
 //   system hears it as WM_SYSCOMMAND (SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE),

@@ -6,7 +6,7 @@
 # leaves Xvfb, openbox or the program behind. Every wait has a deadline.
 #
 #   e2e_start_display [DEPTH]     Xvfb 1280x1024 at DEPTH (24), then openbox
-#                                 (with E2E_OPENBOX_CONFIG's rc.xml when set)
+#                                 (E2E_PROGRAM_ALT_F4=1: without its Alt+F4)
 #   e2e_start_program PROGRAM     the program, its output kept in $E2E_TMP
 #   e2e_start_quelvaro PROGRAM    display and program; sets main and panel
 #   e2e_start_watched PROGRAM     the same, drawn; sets client, leaves the panel out of views
@@ -132,7 +132,9 @@ x() { timeout "$E2E_X_TIMEOUT" "$@"; }
 
 # Starts Xvfb on a free display number (Xvfb picks it and tells us through
 # -displayfd once it accepts clients), exports DISPLAY, then starts openbox and
-# waits until it manages the screen.
+# waits until it manages the screen. With E2E_PROGRAM_ALT_F4=1 openbox runs on
+# a copy of its configuration without its own Alt+F4 binding, so that the key
+# reaches the program, as on a desktop whose window manager leaves it alone.
 e2e_start_display() {
     local depth=${1:-24}
     local fdfile="$E2E_TMP/displayfd"
@@ -144,7 +146,12 @@ e2e_start_display() {
     export DISPLAY=":$(tr -dc '0-9' <"$fdfile")"
     unset SDL_VIDEODRIVER WAYLAND_DISPLAY
 
-    openbox --sm-disable ${E2E_OPENBOX_CONFIG:+--config-file "$E2E_OPENBOX_CONFIG"} >"$E2E_TMP/openbox.log" 2>&1 &
+    local config=()
+    if [[ "${E2E_PROGRAM_ALT_F4:-}" == 1 ]]; then
+        sed '/<keybind key="A-F4">/,/<\/keybind>/d' /etc/xdg/openbox/rc.xml >"$E2E_TMP/rc.xml"
+        config=(--config-file "$E2E_TMP/rc.xml")
+    fi
+    openbox --sm-disable "${config[@]}" >"$E2E_TMP/openbox.log" 2>&1 &
     E2E_WM_PID=$!
     e2e_retry 15 e2e_wm_running || fail "openbox did not take the screen: $(tail -3 "$E2E_TMP/openbox.log")"
 }

@@ -74,8 +74,10 @@ inline void pumpMessages() {
     }
 }
 
-// The kinds of mouse input a table row injects.
-enum MouseAction { press, release, moveTo, rightPress, rightRelease };
+// The kinds of input a table row injects: the mouse, a key (x is its
+// SDL_Scancode), the window system taking the keyboard away (SDL releases the
+// held key x first) and giving it back.
+enum MouseAction { press, release, moveTo, rightPress, rightRelease, keyDown, keyUp, keyboardTaken, keyboardGiven };
 
 // One step of injected input: an action at a point in the client area of the
 // dialog's window (which may lie outside it).
@@ -84,18 +86,33 @@ struct MouseStep {
     int x, y;
 };
 
-// Pushes one SDL mouse event on the dialog's window and pumps it through.
+// Pushes the SDL events of one step on the dialog's window and pumps them through.
 inline void injectMouse(HWND dialog, const MouseStep &step) {
     QvWindow *win = qvWindowFromHandle(dialog);
     ASSERT_NE(win, nullptr);
     ASSERT_NE(win->sdlWindow, nullptr);
     SDL_Event event = {};
-    if (step.action == moveTo) {
+    if (step.action == keyDown || step.action == keyUp || step.action == keyboardTaken) {
+        event.type = step.action == keyDown ? SDL_KEYDOWN : SDL_KEYUP;
+        event.key.windowID = win->sdlWindowId;
+        event.key.state = step.action == keyDown ? SDL_PRESSED : SDL_RELEASED;
+        event.key.keysym.scancode = static_cast<SDL_Scancode>(step.x);
+        event.key.keysym.sym = SDL_GetKeyFromScancode(event.key.keysym.scancode);
+    }
+    if (step.action == keyboardTaken || step.action == keyboardGiven) {
+        if (step.action == keyboardTaken) {
+            ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+        }
+        event = {};
+        event.type = SDL_WINDOWEVENT;
+        event.window.windowID = win->sdlWindowId;
+        event.window.event = step.action == keyboardTaken ? SDL_WINDOWEVENT_FOCUS_LOST : SDL_WINDOWEVENT_FOCUS_GAINED;
+    } else if (step.action == moveTo) {
         event.type = SDL_MOUSEMOTION;
         event.motion.windowID = win->sdlWindowId;
         event.motion.x = step.x;
         event.motion.y = step.y;
-    } else {
+    } else if (step.action != keyDown && step.action != keyUp) {
         bool down = step.action == press || step.action == rightPress;
         event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
         event.button.windowID = win->sdlWindowId;

@@ -22,6 +22,7 @@ struct ButtonCase {
 };
 
 TEST_F(Controls, PushButtonsClickWhenReleasedOverThemselves) {
+    const int space = SDL_SCANCODE_SPACE;
     // Points in the panel: 20, 10 lies inside every visible push button;
     // 150, 100 is bare dialog; 60, 135 is where the hidden "COLORS" would be.
     const ButtonCase cases[] = {
@@ -64,6 +65,27 @@ TEST_F(Controls, PushButtonsClickWhenReleasedOverThemselves) {
         {"where the hidden COLORS button lies", 0, onDialog, {{press, 60, 135}, {release, 60, 135}}, {}, 1020},
         {"the group box's frame", 0, onDialog, {{press, 5, 60}, {release, 5, 60}}, {}, 1020},
         {"a framed text", 0, onDialog, {{press, 180, 40}, {release, 180, 40}}, {}, 1020},
+        // The keys as Wine's user32 takes them with no dialog manager in the loop.
+        {"space on the button with the focus", 0, onDialog, {{keyDown, space, 0}, {keyUp, space, 0}}, {1020}, 1020},
+        {"space held while the window loses the keyboard, released when it is back",
+         0,
+         onDialog,
+         {{keyDown, space, 0}, {keyboardTaken, space, 0}, {keyboardGiven, 0, 0}, {keyUp, space, 0}},
+         {},
+         1020},
+        {"Tab, an arrow, Return and Escape",
+         0,
+         onDialog,
+         {{keyDown, SDL_SCANCODE_TAB, 0},
+          {keyUp, SDL_SCANCODE_TAB, 0},
+          {keyDown, SDL_SCANCODE_DOWN, 0},
+          {keyUp, SDL_SCANCODE_DOWN, 0},
+          {keyDown, SDL_SCANCODE_RETURN, 0},
+          {keyUp, SDL_SCANCODE_RETURN, 0},
+          {keyDown, SDL_SCANCODE_ESCAPE, 0},
+          {keyUp, SDL_SCANCODE_ESCAPE, 0}},
+         {},
+         1020},
     };
     for (const ButtonCase &c : cases) {
         SCOPED_TRACE(c.what);

@@ -251,6 +251,7 @@ TEST_F(KeyboardInput, KeysArriveAsWindowsDeliversThem) {
     // Every row as wine64 delivered it to a window of the same class (its
     // menu loop's messages after SC_KEYMENU left out).
     const SDL_Scancode a = SDL_SCANCODE_A, alt = SDL_SCANCODE_LALT, ctrl = SDL_SCANCODE_LCTRL;
+    const SDL_Scancode keyboardTaken = SDL_SCANCODE_UNKNOWN;  // the window system takes the keyboard
     struct Case {
         const char *what;
         std::vector<KeyStep> steps;
@@ -321,6 +322,9 @@ TEST_F(KeyboardInput, KeysArriveAsWindowsDeliversThem) {
           {WM_KEYUP, 'A', (LPARAM)0xE01E0001, 0},
           {WM_KEYUP, VK_MENU, (LPARAM)0xC0380001, 0},
           {WM_KEYUP, VK_CONTROL, (LPARAM)0xC01D0001, 0}}},
+        {"a key SDL releases as the window loses the keyboard went up elsewhere",
+         {{a, true}, {a, false}, {keyboardTaken, false}},
+         {{WM_KEYDOWN, 'A', 0x001E0001, 0}, {WM_CHAR, 'a', 0x001E0001, 0}}},
         {"Alt+F4 closes the window",
          {{alt, true}, {SDL_SCANCODE_F4, true}, {SDL_SCANCODE_F4, false}, {alt, false}},
          {{WM_SYSKEYDOWN, VK_MENU, 0x20380001, 0},
@@ -333,7 +337,12 @@ TEST_F(KeyboardInput, KeysArriveAsWindowsDeliversThem) {
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         HWND hwnd = shownWindow(this, makeWindow("RecordingA", 0, 200, 100));
-        for (const KeyStep &step : c.steps) pushKey(hwnd, step.key, step.down, step.repeat);
+        for (const KeyStep &step : c.steps) {
+            if (step.key == keyboardTaken)
+                pushWindowEvent(hwnd, SDL_WINDOWEVENT_FOCUS_LOST);
+            else
+                pushKey(hwnd, step.key, step.down, step.repeat);
+        }
         drainQueue();
         std::vector<LoggedMessage> keys;
         for (const LoggedMessage &m : messageLog())

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <set>
+#include <tuple>
 
 namespace {
 
@@ -199,6 +200,50 @@ TEST_F(WindowLifecycle, DestroyGoesOwnedFirstThenParentBeforeChildren) {
     }
     for (HWND gone : {parent, child, grandchild, owned}) EXPECT_FALSE(IsWindow(gone));
     EXPECT_FALSE(DestroyWindow(parent)) << "a destroyed window cannot be destroyed again";
+}
+
+TEST_F(WindowLifecycle, OwnedWindowsHideWithTheirMinimisedOwnerAndComeBack) {
+    HWND owner = makeWindow("RecordingA", 0, 200, 200);
+    ShowWindow(owner, SW_SHOW);
+    HWND owned = CreateWindowExA(0, "RecordingA", "owned", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, 0, 50, 50, owner,
+                                 nullptr, nullptr, nullptr);
+    // One the program keeps hidden stays so.
+    HWND hidden = CreateWindowExA(0, "RecordingA", "hidden", WS_POPUP | WS_CAPTION, 0, 0, 50, 50, owner, nullptr,
+                                  nullptr, nullptr);
+    drainQueue();
+    struct Step {
+        HWND hwnd;
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    // As Wine's user32 does it when the window manager minimises and restores the owner.
+    const Step minimised[] = {{owner, WM_SYSCOMMAND, SC_MINIMIZE, 0},
+                              {owned, WM_SHOWWINDOW, FALSE, SW_PARENTCLOSING},
+                              {owned, WM_SHOWWINDOW, FALSE, 0},
+                              {owner, WM_SIZE, SIZE_MINIMIZED, 0}};
+    const Step restored[] = {{owner, WM_SYSCOMMAND, SC_RESTORE, 0},
+                             {owned, WM_SHOWWINDOW, TRUE, SW_PARENTOPENING},
+                             {owned, WM_SHOWWINDOW, TRUE, 0},
+                             {owner, WM_SIZE, SIZE_RESTORED, MAKELPARAM(200, 200)}};
+    for (auto [event, steps, visible] : {std::tuple{SDL_WINDOWEVENT_MINIMIZED, minimised, false},
+                                         std::tuple{SDL_WINDOWEVENT_RESTORED, restored, true}}) {
+        clearMessageLog();
+        pushWindowEvent(owner, event);
+        drainQueue();
+        std::vector<LoggedMessage> log;
+        for (const LoggedMessage &m : messageLog())
+            if (m.message == WM_SYSCOMMAND || m.message == WM_SHOWWINDOW || m.message == WM_SIZE) log.push_back(m);
+        ASSERT_EQ(log.size(), 4u) << "after event " << int(event);
+        for (size_t i = 0; i < log.size(); i++) {
+            EXPECT_EQ(log[i].hwnd, steps[i].hwnd) << i;
+            EXPECT_EQ(log[i].message, steps[i].message) << i << ": got " << messageName(log[i].message);
+            EXPECT_EQ(log[i].wParam, steps[i].wParam) << i;
+            EXPECT_EQ(log[i].lParam, steps[i].lParam) << i;
+        }
+        EXPECT_EQ(IsWindowVisible(owned) != FALSE, visible);
+        EXPECT_FALSE(IsWindowVisible(hidden));
+    }
 }
 
 TEST_F(WindowLifecycle, AThousandWindowsLeaveNothingBehindAndNoHandleReturns) {
