@@ -15,8 +15,8 @@ wine=/usr/lib/wine/wine64
 # The scenarios, one step a line (see play_step). Targets: main:X,Y in the
 # main window's client area; NAME.ID a control's centre, +DX,DY from it;
 # NAME.ID/down, /thumb, /trough a scroll bar's lower arrow, its thumb and the
-# trough below the thumb. BEHAVIOUR_SCENARIOS replaces them (to
-# look at one alone).
+# trough below the thumb; "park" puts the pointer where no window is.
+# BEHAVIOUR_SCENARIOS replaces them (to look at one alone).
 scenarios='
 note creating, showing and updating the window, an owned dialog from each template
 cmd main
@@ -55,6 +55,7 @@ click 1 colours.1039/trough
 press 1 colours.1039/thumb
 glide colours.1039/thumb+0,30
 release 1
+park
 note minimise and restore with owned dialogs up
 minimise main
 restore main
@@ -175,6 +176,7 @@ if [[ "${1:-}" == --play ]]; then
             ;;
         release) sleep 0.1; x xdotool mouseup "$arg" ;;
         hold) sleep "$arg" ;;
+        park) x xdotool mousemove 1275 1015 ;;  # over no window: nothing shown again lies under it
         key) x xdotool key --delay 80 $arg ;;
         exit)
             settle
