@@ -306,6 +306,9 @@ HWND WINAPI CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND own
         DestroyWindow(hwnd);
         return nullptr;
     }
+    // The dialog's own size comes before its procedure hears anything, as on Windows.
+    if ((win = qvWindowFromHandle(hwnd))) qvClientSizeChanged(win, win->clientWidth, win->clientHeight, false);
+    if (!IsWindow(hwnd)) return nullptr;
     // The dialog procedure takes over from here: WM_INITDIALOG is its first message.
     record->proc = dialogFunc;
     HWND first = firstTabStop(hwnd);

@@ -17,7 +17,8 @@
 //   WM_SETFOCUS). When the window system takes the input focus away from a
 //   top-level window, the focus inside it is put aside (WM_KILLFOCUS) and
 //   given back when the window gets it again, as a dialog keeps its focused
-//   control. Order of retrieval as on Windows: posted messages, then
+//   control; a window with nothing to give back takes the focus itself.
+//   Order of retrieval as on Windows: posted messages, then
 //   input (keys and mouse), then WM_QUIT, then WM_PAINT, then WM_TIMER.
 //   Mouse messages go to the deepest visible enabled child under the pointer
 //   or to the capture window, in its client coordinates packed as signed
@@ -30,10 +31,8 @@
 //   A window manager's close request posts WM_CLOSE; SIGINT and SIGTERM
 //   (SDL_QUIT) post WM_CLOSE to every top-level window (the deadline and the
 //   second signal are sdl_signals.cpp's).
-// Left out: WM_ACTIVATE and the focus of a window activated by itself (only
-//   a focus put aside comes back),
-//   the mouse wheel, WM_MOUSEACTIVATE/WM_SETCURSOR/WM_NCHITTEST, sent-message
-//   queues between threads.
+// Left out: WM_ACTIVATE, the mouse wheel, WM_MOUSEACTIVATE/WM_SETCURSOR/
+//   WM_NCHITTEST, sent-message queues between threads.
 #include "sdl_internal.h"
 
 #include <algorithm>
@@ -111,8 +110,18 @@ QvWindow *mouseEventTarget(Uint32 sdlId, int x, int y, POINT *clientPoint) {
 
 // ---- Input functions: the only callers of the mouse and size messages ----
 
+// True when SDL's next event says the pointer left window sdlId: SDL ends a
+// window's motion with the point where the pointer left, held to the window's
+// edge, which is no motion inside it.
+bool leavingNext(Uint32 sdlId) {
+    SDL_Event next;
+    return SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1 &&
+           next.type == SDL_WINDOWEVENT && next.window.event == SDL_WINDOWEVENT_LEAVE && next.window.windowID == sdlId;
+}
+
 // The pointer moved to (x, y) in the client area of SDL window sdlId.
 void inputMouseMotion(Uint32 sdlId, int x, int y) {
+    if (!qv.capture && leavingNext(sdlId)) return;
     POINT clientPoint;
     QvWindow *target = mouseEventTarget(sdlId, x, y, &clientPoint);
     if (target) postMouseMessage(target->handle, WM_MOUSEMOVE, qvMouseKeyFlags(), clientPoint);
@@ -151,20 +160,42 @@ void inputMouseButton(Uint32 sdlId, Uint8 button, bool down, int clicks, int x, 
     postMouseMessage(target->handle, message, qvMouseKeyFlags(), clientPoint);
 }
 
+// True when SDL holds a focus gain for one of our windows not yet handled:
+// the window system is moving the focus between two of them.
+bool focusGainQueued() {
+    SDL_Event events[32];
+    int count = SDL_PeepEvents(events, 32, SDL_PEEKEVENT, SDL_WINDOWEVENT, SDL_WINDOWEVENT);
+    for (int i = 0; i < count; i++) {
+        if (events[i].window.event == SDL_WINDOWEVENT_FOCUS_GAINED && qvWindowFromSdlId(events[i].window.windowID))
+            return true;
+    }
+    return false;
+}
+
 // The window system took the input focus from a top-level window: the focus
-// inside it loses it, and is kept to be given back.
+// inside it loses it, and is kept to be given back. When it goes to another
+// of our windows, it moves there in one step, as Windows moves it (the
+// window losing it hears which one has it).
 void putFocusAside(QvWindow *top) {
     if (!qv.focus || !qvIsInTree(top->handle, qv.focus)) return;
     top->focusAside = qv.focus;
-    SetFocus(nullptr);
+    if (!focusGainQueued()) SetFocus(nullptr);
 }
 
 // The window system gave a top-level window the input focus: what it had
-// gets it back, unless a click inside has already placed it.
+// gets it back, unless a click inside has already placed it; a window with
+// nothing to give back takes the focus itself, as an activated window does
+// on Windows, when no window holds it or one only kept it on the way here.
 void giveFocusBack(QvWindow *top) {
     HWND aside = top->focusAside;
     top->focusAside = nullptr;
-    if (aside && qvIsInTree(top->handle, aside) && !(qv.focus && qvIsInTree(top->handle, qv.focus))) SetFocus(aside);
+    if (qv.focus && qvIsInTree(top->handle, qv.focus)) return;
+    if (aside && qvIsInTree(top->handle, aside)) {
+        SetFocus(aside);
+        return;
+    }
+    QvWindow *holder = qvWindowFromHandle(qv.focus);
+    if (!holder || qvTopLevelOf(holder)->focusAside == qv.focus) SetFocus(top->handle);
 }
 
 // The window system took the mouse from top (minimised, hidden, another
@@ -226,14 +257,18 @@ void inputWindowEvent(const SDL_WindowEvent &event) {
             qvClientSizeChanged(win, event.data1, event.data2, false);
         break;
     case SDL_WINDOWEVENT_MINIMIZED:
+        // The window system took the capture and the focus with the window.
         captureTakenFrom(win);
+        if ((win = qvWindowFromSdlId(event.windowID))) putFocusAside(win);
         if ((win = qvWindowFromSdlId(event.windowID))) stateChangedByWindowSystem(win, SC_MINIMIZE);
         break;
     case SDL_WINDOWEVENT_HIDDEN:
         captureTakenFrom(win);
         break;
     case SDL_WINDOWEVENT_RESTORED:
-        stateChangedByWindowSystem(win, SC_RESTORE);
+        // Given the focus already, the window has it before it hears the restore.
+        if (SDL_GetKeyboardFocus() == win->sdlWindow) giveFocusBack(win);
+        if ((win = qvWindowFromSdlId(event.windowID))) stateChangedByWindowSystem(win, SC_RESTORE);
         break;
     case SDL_WINDOWEVENT_MAXIMIZED:
         stateChangedByWindowSystem(win, SC_MAXIMIZE);
@@ -501,7 +536,15 @@ HWND WINAPI SetCapture(HWND hwnd) {
 BOOL WINAPI ReleaseCapture(void) {
     HWND previous = qv.capture;
     qv.capture = nullptr;
-    if (qvWindowFromHandle(previous)) SendMessageA(previous, WM_CAPTURECHANGED, 0, 0);
+    if (!qvWindowFromHandle(previous)) return TRUE;
+    SendMessageA(previous, WM_CAPTURECHANGED, 0, 0);
+    // The window under the pointer, if another, hears where it is, as it
+    // would have but for the capture.
+    QvWindow *top = qv.videoReady && !qv.capture ? qvWindowFromSdlId(SDL_GetWindowID(SDL_GetMouseFocus())) : nullptr;
+    POINT p = top ? qvScreenToClient(top, qv.lastScreenPoint) : POINT{0, 0}, clientPoint;
+    QvWindow *under = top ? mouseTarget(top, p, &clientPoint) : nullptr;
+    if (under && under->handle != previous)
+        postMouseMessage(under->handle, WM_MOUSEMOVE, qvMouseKeyFlags(), clientPoint);
     return TRUE;
 }
 
@@ -513,6 +556,10 @@ HWND WINAPI SetFocus(HWND hwnd) {
     HWND previous = qvWindowFromHandle(qv.focus) ? qv.focus : nullptr;
     if (hwnd && !qvWindowFromHandle(hwnd)) return nullptr;
     if (hwnd == previous) return previous;
+    // A window that the focus leaves for another top-level window keeps it
+    // to be given back when it is activated again, as a dialog does.
+    QvWindow *previousTop = previous ? qvTopLevelOf(qvWindowFromHandle(previous)) : nullptr;
+    if (hwnd && previousTop && !qvIsInTree(previousTop->handle, hwnd)) previousTop->focusAside = previous;
     qv.focus = hwnd;
     if (previous) SendMessageA(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
     // The window that lost the focus may have moved it elsewhere meanwhile.

@@ -498,13 +498,16 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
 BOOL WINAPI DestroyWindow(HWND hwnd) {
     QvWindow *win = qvWindowFromHandle(hwnd);
     if (!win || win->destroying) return FALSE;
-    // Owned windows go first, as on Windows.
+    // Owned windows go first, as on Windows: the last made (the topmost, as
+    // the layer keeps no other order) first.
     std::vector<HWND> owned;
-    for (HWND top : qv.topLevels) {
-        QvWindow *candidate = qvWindowFromHandle(top);
-        if (candidate && candidate->owner == hwnd) owned.push_back(top);
+    for (auto it = qv.topLevels.rbegin(); it != qv.topLevels.rend(); ++it) {
+        QvWindow *candidate = qvWindowFromHandle(*it);
+        if (candidate && candidate->owner == hwnd) owned.push_back(*it);
     }
     for (HWND top : owned) DestroyWindow(top);
+    // The focus leaves before WM_DESTROY.
+    if (qv.focus && qvIsInTree(hwnd, qv.focus)) SetFocus(nullptr);
     win = qvWindowFromHandle(hwnd);
     if (!win || win->destroying) return FALSE;
 
@@ -601,12 +604,24 @@ BOOL WINAPI ShowWindow(HWND hwnd, int cmdShow) {
         win->visible = false;
         win->needsPaint = false;
         if (win->sdlWindow) SDL_HideWindow(win->sdlWindow);
+        // Windows activates the owner of a hidden window that had the focus.
+        if (qv.focus && qvIsInTree(hwnd, qv.focus)) {
+            QvWindow *owner = qvWindowFromHandle(win->owner);
+            SetFocus(owner && owner->visible && owner->enabled ? owner->handle : nullptr);
+        }
         return wasVisible;
     }
 
     if (!win->visible) {
         SendMessageA(hwnd, WM_SHOWWINDOW, TRUE, 0);
         if (!(win = qvWindowFromHandle(hwnd))) return wasVisible;
+        // Shown and activated: it takes the focus unless something inside has it.
+        bool activates = cmdShow != SW_SHOWNA && cmdShow != SW_SHOWNOACTIVATE && cmdShow != SW_SHOWMINNOACTIVE &&
+                         cmdShow != SW_MINIMIZE && cmdShow != SW_SHOWMINIMIZED;
+        if (activates && win->enabled && !(qv.focus && qvIsInTree(hwnd, qv.focus))) {
+            SetFocus(hwnd);
+            if (!(win = qvWindowFromHandle(hwnd))) return wasVisible;
+        }
         if (!qvRealizeSdlWindow(win, false)) return wasVisible;
         // Sized inside its frame before it appears.
         qvLearnRequestedFrame(win);
@@ -628,6 +643,12 @@ BOOL WINAPI ShowWindow(HWND hwnd, int cmdShow) {
         // Owned windows go with their owner, before it reports its new size.
         if (!win->minimized) qvShowOwnedWindows(hwnd, false);
         if (!(win = qvWindowFromHandle(hwnd))) return wasVisible;
+        // A minimised window has no focus; it comes back on restore.
+        if (qv.focus && qvIsInTree(hwnd, qv.focus)) {
+            win->focusAside = qv.focus;
+            SetFocus(nullptr);
+            if (!(win = qvWindowFromHandle(hwnd))) return wasVisible;
+        }
         SDL_MinimizeWindow(win->sdlWindow);
         qvClientSizeChanged(win, 0, 0, true);
         return wasVisible;

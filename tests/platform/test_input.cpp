@@ -410,8 +410,10 @@ TEST_F(WindowEvents, MinimisedWindowReportsZeroSizeAndIsNotPainted) {
     pushWindowEvent(hwnd, SDL_WINDOWEVENT_MINIMIZED);
     pushWindowEvent(hwnd, SDL_WINDOWEVENT_EXPOSED);
     drainQueue();
-    // The window system's minimise reaches the window as Wine delivers it.
-    const ExpectedMessage minimised[] = {{WM_SYSCOMMAND, SC_MINIMIZE, 0, 0}, {WM_SIZE, SIZE_MINIMIZED, 0, 0}};
+    // The window system's minimise reaches the window as Wine delivers it,
+    // the focus gone with it first.
+    const ExpectedMessage minimised[] = {
+        {WM_KILLFOCUS, 0, 0, 0}, {WM_SYSCOMMAND, SC_MINIMIZE, 0, 0}, {WM_SIZE, SIZE_MINIMIZED, 0, 0}};
     EXPECT_TRUE(matchesSequence(minimised, messageLog()));
     RECT client;
     GetClientRect(hwnd, &client);
@@ -492,7 +494,8 @@ TEST_F(WindowEvents, CloseBoxPostsCloseAndTheDefaultDestroys) {
     HWND hwnd = shownWindow(this, makeWindow("RecordingA", 0, 200, 100));
     pushWindowEvent(hwnd, SDL_WINDOWEVENT_CLOSE);
     drainQueue();
-    const ExpectedMessage closed[] = {{WM_CLOSE, 0, 0, 0}, {WM_DESTROY, 0, 0, 0}, {WM_NCDESTROY, 0, 0, 0}};
+    const ExpectedMessage closed[] = {
+        {WM_CLOSE, 0, 0, 0}, {WM_KILLFOCUS, 0, 0, 0}, {WM_DESTROY, 0, 0, 0}, {WM_NCDESTROY, 0, 0, 0}};
     EXPECT_TRUE(matchesSequence(closed, messageLog()));
     EXPECT_FALSE(IsWindow(hwnd));
 }

@@ -27,12 +27,11 @@ const ExpectedMessage createChild[] = {
 };
 
 // ShowWindow(SW_SHOWDEFAULT) then UpdateWindow of a 320 x 240 window (the
-// offscreen driver has no frame): shown, sized, painted at once with the
-// background erase inside BeginPaint.
+// offscreen driver has no frame): shown, given the focus as it is activated,
+// sized, painted at once with the background erase inside BeginPaint.
 const ExpectedMessage showAndUpdate[] = {
-    {WM_SHOWWINDOW, TRUE, 0, 0},  {WM_SIZE, SIZE_RESTORED, MAKELPARAM(320, 240), 0},
-    {WM_PAINT, 0, 0, 0},          {WM_ERASEBKGND, 0, 0, anyWParam},
-    {markerAfterUpdate, 0, 0, 0},
+    {WM_SHOWWINDOW, TRUE, 0, 0}, {WM_SETFOCUS, 0, 0, 0},           {WM_SIZE, SIZE_RESTORED, MAKELPARAM(320, 240), 0},
+    {WM_PAINT, 0, 0, 0},         {WM_ERASEBKGND, 0, 0, anyWParam}, {markerAfterUpdate, 0, 0, 0},
 };
 
 // WM_CLOSE through the queue to DefWindowProcA: the window is destroyed.
