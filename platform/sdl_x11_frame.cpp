@@ -471,8 +471,9 @@ void noteDestroyed(unsigned long xwindow) {
 
 // X errors: those about a window of ours that no longer exists (SDL or the
 // OpenGL driver still drawing in it before its destruction is handled) are
-// that destruction; any other goes to the handler that was there before
-// (Xlib's: a line and the end of the program).
+// that destruction; those about another client's window that is gone are
+// ignored; any other goes to the handler that was there before (Xlib's: a
+// line and the end of the program).
 int onXError(Display *display, XErrorEvent *error) {
     unsigned long xwindow = error->resourceid;
     bool noSuchWindow = error->error_code == BadWindow || error->error_code == BadDrawable;
@@ -481,6 +482,10 @@ int onXError(Display *display, XErrorEvent *error) {
         noteDestroyed(xwindow);
         return 0;
     }
+    // Another client's window (the window manager's frame of one of ours, as
+    // it is taken down) that went between SDL's question about it and the
+    // answer: a race, not a fault of ours, and nothing Windows would report.
+    if (noSuchWindow) return 0;
     auto before = reinterpret_cast<XErrorHandler>(qv.x11.errorHandlerBefore);
     return before ? before(display, error) : 0;
 }
