@@ -1,0 +1,211 @@
+// The GL 1.1 subset on ES 2.0 (platform/webgl) against Mesa's fixed-function
+// GL. This program links the frame's own code (render/, surfaces/) with the
+// subset and no libGL, draws each case of support/frame_cases.h on an OpenGL
+// ES 2.0 context (SDL's offscreen driver, Mesa's llvmpipe) and compares it
+// with the same case drawn by tools/render_frame on Mesa's compatibility
+// context, run as a separate process.
+//
+// Pictures are compared with a tolerance, measured on the cases below: the
+// two pictures differ by 1/255 in a channel at up to 7 % of the pixels
+// (Mesa's lighting arithmetic and the shader's round differently), by more
+// than 2/255 at 59 pixels at most (the wireframe; 36 in the start frame), at
+// the edges of the sheet and where the box leaves the picture. A pixel counts
+// as different when a channel differs by more than 2/255, and a case passes
+// when at most 0.3 % of its 99,840 pixels (300, five times the worst measured)
+// do. Drawing the wireframe filled, or lighting the underside with the top's
+// material, makes thousands of pixels differ by 20/255 and more.
+#include <windows.h>
+
+#include <SDL.h>
+#include <SDL_image.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "render/frame.h"
+#include "render/gl.h"
+#include "render/scene_state.h"
+#include "support/frame_cases.h"
+#include "support/start_scene.h"
+#include "webgl/gl11_internal.h"
+
+// The frame ends with a swap; the picture is read from the buffer drawn in.
+BOOL WINAPI SwapBuffers(HDC) {
+    return TRUE;
+}
+
+namespace {
+
+const int channelTolerance = 2;
+const double differingShareLimit = 0.003;
+
+typedef void (*ReadPixels)(GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, void *);
+
+void *loadProc(const char *name) {
+    return SDL_GL_GetProcAddress(name);
+}
+
+// An OpenGL ES 2.0 context on a hidden window of the cases' size, with the
+// subset started on it.
+struct Es2Context {
+    SDL_Window *window = nullptr;
+    SDL_GLContext context = nullptr;
+    bool started = false;
+
+    Es2Context() {
+        setenv("SDL_VIDEODRIVER", "offscreen", 0);
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return;
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
+        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+        SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+        SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+        SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+        window =
+            SDL_CreateWindow("webgl", 0, 0, frameCaseWidth, frameCaseHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+        if (window) context = SDL_GL_CreateContext(window);
+        if (!context) {
+            std::fprintf(stderr, "no ES 2.0 context: %s\n", SDL_GetError());
+            return;
+        }
+        SDL_GL_MakeCurrent(window, context);
+        started = gl11Start(loadProc);
+    }
+    ~Es2Context() {
+        if (context) SDL_GL_DeleteContext(context);
+        if (window) SDL_DestroyWindow(window);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+};
+
+// RGB pixels, top row first.
+typedef std::vector<unsigned char> Picture;
+
+// What render_frame drew and printed for a case.
+struct Reference {
+    Picture picture;
+    float rotation[16];
+    float modelview[16];
+};
+
+bool runReference(const std::string &caseName, Reference &out) {
+    std::string png = std::string(QUELVARO_WEBGL_OUT) + "/" + caseName + ".png";
+    std::string command = std::string(QUELVARO_RENDER_FRAME) + " " + png + " " + caseName;
+    FILE *pipe = popen(command.c_str(), "r");
+    if (!pipe) return false;
+    char line[64];
+    int n = 0;
+    while (n < 32 && std::fgets(line, sizeof line, pipe)) {
+        (n < 16 ? out.rotation[n] : out.modelview[n - 16]) = std::strtof(line, nullptr);
+        n++;
+    }
+    if (pclose(pipe) != 0 || n != 32) return false;
+    SDL_Surface *loaded = IMG_Load(png.c_str());
+    if (!loaded) return false;
+    SDL_Surface *rgb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB24, 0);
+    SDL_FreeSurface(loaded);
+    if (!rgb) return false;
+    out.picture.clear();
+    for (int row = 0; row < rgb->h; row++) {
+        const unsigned char *from = static_cast<unsigned char *>(rgb->pixels) + row * rgb->pitch;
+        out.picture.insert(out.picture.end(), from, from + rgb->w * 3);
+    }
+    SDL_FreeSurface(rgb);
+    return true;
+}
+
+// Draws the case with the subset and reads the picture back.
+Picture drawWithSubset(const char *caseName) {
+    openStartScene(frameCaseWidth, frameCaseHeight);
+    applyFrameCase(caseName);
+    for (int frame = 0; frame < frameCaseFrames; frame++) drawScene();
+    std::vector<unsigned char> rgba(frameCaseWidth * frameCaseHeight * 4);
+    auto readPixels = reinterpret_cast<ReadPixels>(SDL_GL_GetProcAddress("glReadPixels"));
+    readPixels(0, 0, frameCaseWidth, frameCaseHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    Picture picture;
+    for (int row = frameCaseHeight - 1; row >= 0; row--) {
+        for (int x = 0; x < frameCaseWidth; x++) {
+            const unsigned char *p = &rgba[(row * frameCaseWidth + x) * 4];
+            picture.insert(picture.end(), p, p + 3);
+        }
+    }
+    return picture;
+}
+
+// Keeps the subset's picture next to Mesa's, to look at when a case fails.
+void savePicture(const Picture &picture, const std::string &caseName) {
+    SDL_Surface *surface =
+        SDL_CreateRGBSurfaceWithFormatFrom(const_cast<unsigned char *>(picture.data()), frameCaseWidth, frameCaseHeight,
+                                           24, frameCaseWidth * 3, SDL_PIXELFORMAT_RGB24);
+    if (!surface) return;
+    IMG_SavePNG(surface, (std::string(QUELVARO_WEBGL_OUT) + "/" + caseName + "-es2.png").c_str());
+    SDL_FreeSurface(surface);
+}
+
+// The share of pixels with a channel more than the tolerance apart.
+double differingShare(const Picture &a, const Picture &b) {
+    if (a.size() != b.size() || a.empty()) return 1.0;
+    size_t differing = 0;
+    for (size_t p = 0; p < a.size(); p += 3) {
+        for (int c = 0; c < 3; c++) {
+            if (std::abs(a[p + c] - b[p + c]) > channelTolerance) {
+                differing++;
+                break;
+            }
+        }
+    }
+    return (double)differing / (double)(a.size() / 3);
+}
+
+class WebGlSubset : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { es2 = new Es2Context; }
+    static void TearDownTestSuite() { delete es2; }
+    void SetUp() override {
+        if (!es2->context) GTEST_SKIP() << "no OpenGL ES 2.0 context";
+        ASSERT_TRUE(es2->started);
+    }
+    static Es2Context *es2;
+};
+Es2Context *WebGlSubset::es2 = nullptr;
+
+// The start frame and every option, the sheet seen from below with its back
+// material, and spins that turn the scene (the sphere and box move).
+TEST_F(WebGlSubset, PicturesMatchMesa) {
+    for (const char *name : {"start", "fog", "wireframe", "flat", "blend", "below", "spin-wide"}) {
+        SCOPED_TRACE(name);
+        Reference mesa;
+        ASSERT_TRUE(runReference(name, mesa));
+        Picture subset = drawWithSubset(name);
+        savePicture(subset, name);
+        double share = differingShare(subset, mesa.picture);
+        std::printf("%-10s %.4f of the pixels differ by more than %d/255\n", name, share, channelTolerance);
+        EXPECT_LE(share, differingShareLimit);
+    }
+}
+
+// The matrices the frame works out on the stack and reads back, equal to
+// Mesa's in every bit: the start orientation and spins about a slanted axis,
+// about a coordinate axis given unnormalised, and by a wide angle.
+TEST_F(WebGlSubset, MatricesEqualMesaBitForBit) {
+    for (const char *name : {"start", "spin", "spin-x", "spin-wide"}) {
+        SCOPED_TRACE(name);
+        Reference mesa;
+        ASSERT_TRUE(runReference(name, mesa));
+        drawWithSubset(name);
+        float modelview[16];
+        glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+        for (int i = 0; i < 16; i++) {
+            EXPECT_EQ(scene.rotationMatrix[i], mesa.rotation[i]) << "rotation element " << i;
+            EXPECT_EQ(modelview[i], mesa.modelview[i]) << "modelview element " << i;
+        }
+    }
+}
+
+}  // namespace
