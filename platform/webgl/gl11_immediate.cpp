@@ -3,7 +3,8 @@
 // into what ES 2.0 draws: triangles, and lines turned into triangles.
 //
 //  - Polygons (GL_TRIANGLES, GL_TRIANGLE_STRIP, GL_TRIANGLE_FAN, GL_QUADS,
-//    GL_QUAD_STRIP) are filled as triangles, a quad a b c d as a b d and b c d.
+//    GL_QUAD_STRIP) are filled as triangles, a quad a b c d as a b c and a c d
+//    (the split that matches Mesa's smooth shading across a quad).
 //    When the polygon mode of either side is not GL_FILL, each polygon's side
 //    is found here (its signed area in window coordinates, counter-clockwise
 //    in front) and, for GL_LINE, its edges are drawn as lines that carry that
@@ -137,7 +138,7 @@ static void addPolygon(const Polygon &poly, std::vector<Gl11Vertex> &out) {
             addLine(v[poly.index[i]], v[poly.index[(i + 1) % poly.count]], provoking, facing, out);
         }
     } else if (mode == GL_FILL) {
-        static const int quadTriangles[6] = {0, 1, 3, 1, 2, 3};
+        static const int quadTriangles[6] = {0, 1, 2, 0, 2, 3};
         static const int triangle[3] = {0, 1, 2};
         const int *order = poly.count == 4 ? quadTriangles : triangle;
         const int corners = poly.count == 4 ? 6 : 3;
