@@ -22,6 +22,8 @@
 #include <SDL_image.h>
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -122,11 +124,18 @@ bool runReference(const std::string &caseName, Reference &out) {
     return true;
 }
 
+Picture readPicture(void);
+
 // Draws the case with the subset and reads the picture back.
 Picture drawWithSubset(const char *caseName) {
     openStartScene(frameCaseWidth, frameCaseHeight);
     applyFrameCase(caseName);
     for (int frame = 0; frame < frameCaseFrames; frame++) drawScene();
+    return readPicture();
+}
+
+// Reads the picture drawn, top row first.
+Picture readPicture(void) {
     std::vector<unsigned char> rgba(frameCaseWidth * frameCaseHeight * 4);
     auto readPixels = reinterpret_cast<ReadPixels>(SDL_GL_GetProcAddress("glReadPixels"));
     readPixels(0, 0, frameCaseWidth, frameCaseHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
@@ -151,12 +160,12 @@ void savePicture(const Picture &picture, const std::string &caseName) {
 }
 
 // The share of pixels with a channel more than the tolerance apart.
-double differingShare(const Picture &a, const Picture &b) {
+double differingShare(const Picture &a, const Picture &b, int tolerance = channelTolerance) {
     if (a.size() != b.size() || a.empty()) return 1.0;
     size_t differing = 0;
     for (size_t p = 0; p < a.size(); p += 3) {
         for (int c = 0; c < 3; c++) {
-            if (std::abs(a[p + c] - b[p + c]) > channelTolerance) {
+            if (std::abs(a[p + c] - b[p + c]) > tolerance) {
                 differing++;
                 break;
             }
@@ -208,6 +217,42 @@ TEST_F(WebGlSubset, MatricesEqualMesaBitForBit) {
             EXPECT_EQ(modelview[i], mesa.modelview[i]) << "modelview element " << i;
         }
     }
+}
+
+// The system's libGLU, loaded beside the subset: this program exports the
+// subset's glBegin, glNormal3f, glVertex3f and glEnd, so libGLU's sphere is
+// drawn through them too. Both spheres, large, lit and flat-shaded (each
+// facet takes its provoking vertex's normal), must give the same pixels.
+TEST_F(WebGlSubset, SphereIsGlus) {
+    void *glu = dlopen("libGLU.so.1", RTLD_NOW | RTLD_LOCAL);
+    if (!glu) GTEST_SKIP() << "no libGLU: " << dlerror();
+    auto newQuadric = reinterpret_cast<GLUquadric *(*)(void)>(dlsym(glu, "gluNewQuadric"));
+    auto sphere = reinterpret_cast<void (*)(GLUquadric *, GLdouble, GLint, GLint)>(dlsym(glu, "gluSphere"));
+    auto deleteQuadric = reinterpret_cast<void (*)(GLUquadric *)>(dlsym(glu, "gluDeleteQuadric"));
+    ASSERT_TRUE(newQuadric && sphere && deleteQuadric);
+    struct Size {
+        int slices, stacks;
+    };
+    for (Size size : {Size{10, 10}, Size{7, 5}, Size{32, 16}, Size{3, 2}}) {
+        SCOPED_TRACE(size.slices);
+        Picture pictures[2];
+        for (int which = 0; which < 2; which++) {
+            openStartScene(frameCaseWidth, frameCaseHeight);
+            glShadeModel(GL_FLAT);
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            glEnable(GL_DEPTH_TEST);
+            glEnable(GL_LIGHTING);
+            glPushMatrix();
+            glRotatef(50.0f, 0.3f, 1.0f, 0.2f);
+            GLUquadric *quadric = which ? newQuadric() : gluNewQuadric();
+            which ? sphere(quadric, 2.5, size.slices, size.stacks) : gluSphere(quadric, 2.5, size.slices, size.stacks);
+            which ? deleteQuadric(quadric) : gluDeleteQuadric(quadric);
+            glPopMatrix();
+            pictures[which] = readPicture();
+        }
+        EXPECT_EQ(differingShare(pictures[0], pictures[1], 0), 0.0);
+    }
+    dlclose(glu);
 }
 
 }  // namespace
