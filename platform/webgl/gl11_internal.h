@@ -27,7 +27,7 @@
 //                       or lines, polygon mode, provoking vertex, wide lines
 //   gl11_shader.cpp     the one GLSL ES 1.00 program (lighting, fog) and
 //                       the table of ES 2.0 entry points
-//   glu.cpp             gluPerspective, gluLookAt and the quadric sphere
+//   glu.cpp             the quadric and GLU's sphere
 #pragma once
 
 #include <GL/gl.h>
@@ -81,6 +81,8 @@ typedef void *(*Gl11ProcLoader)(const char *name);
 bool gl11Start(Gl11ProcLoader loader);
 
 const int gl11MaxLights = 8;
+// No primitive is being gathered (not one of GL's primitive modes).
+const GLenum gl11NoPrimitive = 0xFFFF;
 const int gl11StackDepth = 32;
 
 struct Gl11Material {
@@ -156,16 +158,13 @@ struct Gl11State {
 
     // Immediate mode: the primitive being gathered (GL_NONE outside
     // glBegin/glEnd), its vertices and the current normal and colour.
-    GLenum primitive = 0xFFFF;
+    GLenum primitive = gl11NoPrimitive;
     std::vector<Gl11Vertex> gathered;
     float normal[3] = {0.0f, 0.0f, 1.0f};
     float colour[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 };
 
 extern Gl11State gl11;
-
-// No primitive is being gathered.
-const GLenum gl11NoPrimitive = 0xFFFF;
 
 // Puts GL 1.1's initial state back (gl11Start does it).
 void gl11ResetState(void);
