@@ -166,7 +166,8 @@ struct Gl11State {
 
 extern Gl11State gl11;
 
-// Puts GL 1.1's initial state back (gl11Start does it).
+// Puts GL 1.1's initial state back, as a new context has it (gl11Start
+// does it; tests do it between cases).
 void gl11ResetState(void);
 
 // The top of the current stack.

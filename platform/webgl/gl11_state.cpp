@@ -34,8 +34,26 @@ static void resetMaterial(Gl11Material &m) {
     m.shininess = 0.0f;
 }
 
-// GL 1.1's initial state, with one matrix on each stack.
+// GL 1.1's initial state, with one matrix on each stack; the ES 2.0 side's
+// capabilities, blend function and clear colour too once started.
 void gl11ResetState(void) {
+    if (gl11.started) {
+        gl11.es.disable(GL_DEPTH_TEST);
+        gl11.es.disable(GL_BLEND);
+        gl11.es.blendFunc(GL_ONE, GL_ZERO);
+        gl11.es.clearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    }
+    gl11.lighting = gl11.twoSide = gl11.localViewer = gl11.fog = false;
+    gl11.fogMode = GL_EXP;
+    gl11.fogStart = 0.0f, gl11.fogEnd = 1.0f, gl11.fogDensity = 1.0f;
+    setColour(gl11.fogColour, 0.0f, 0.0f, 0.0f, 0.0f);
+    gl11.shadeModel = GL_SMOOTH;
+    gl11.polygonModeFront = gl11.polygonModeBack = GL_FILL;
+    gl11.lineWidth = 1.0f;
+    gl11.primitive = gl11NoPrimitive;
+    gl11.gathered.clear();
+    gl11.normal[0] = gl11.normal[1] = 0.0f, gl11.normal[2] = 1.0f;
+    setColour(gl11.colour, 1.0f, 1.0f, 1.0f, 1.0f);
     gl11.modelview.assign(1, identity);
     gl11.projection.assign(1, identity);
     gl11.matrixMode = GL_MODELVIEW;

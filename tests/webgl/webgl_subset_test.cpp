@@ -127,7 +127,9 @@ bool runReference(const std::string &caseName, Reference &out) {
 Picture readPicture(void);
 
 // Draws the case with the subset and reads the picture back.
+// Each case starts from GL's initial state, as render_frame's does.
 Picture drawWithSubset(const char *caseName) {
+    gl11ResetState();
     openStartScene(frameCaseWidth, frameCaseHeight);
     applyFrameCase(caseName);
     for (int frame = 0; frame < frameCaseFrames; frame++) drawScene();
@@ -237,6 +239,7 @@ TEST_F(WebGlSubset, SphereIsGlus) {
         SCOPED_TRACE(size.slices);
         Picture pictures[2];
         for (int which = 0; which < 2; which++) {
+            gl11ResetState();
             openStartScene(frameCaseWidth, frameCaseHeight);
             glShadeModel(GL_FLAT);
             glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
