@@ -124,18 +124,6 @@ bool runReference(const std::string &caseName, Reference &out) {
     return true;
 }
 
-Picture readPicture(void);
-
-// Draws the case with the subset and reads the picture back.
-// Each case starts from GL's initial state, as render_frame's does.
-Picture drawWithSubset(const char *caseName) {
-    gl11ResetState();
-    openStartScene(frameCaseWidth, frameCaseHeight);
-    applyFrameCase(caseName);
-    for (int frame = 0; frame < frameCaseFrames; frame++) drawScene();
-    return readPicture();
-}
-
 // Reads the picture drawn, top row first.
 Picture readPicture(void) {
     std::vector<unsigned char> rgba(frameCaseWidth * frameCaseHeight * 4);
@@ -149,6 +137,16 @@ Picture readPicture(void) {
         }
     }
     return picture;
+}
+
+// Draws the case with the subset and reads the picture back.
+// Each case starts from GL's initial state, as render_frame's does.
+Picture drawWithSubset(const char *caseName) {
+    gl11ResetState();
+    openStartScene(frameCaseWidth, frameCaseHeight);
+    applyFrameCase(caseName);
+    for (int frame = 0; frame < frameCaseFrames; frame++) drawScene();
+    return readPicture();
 }
 
 // Keeps the subset's picture next to Mesa's, to look at when a case fails.
