@@ -16,7 +16,7 @@ set -euo pipefail
 packages=(
   cmake g++ pkg-config
   libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libfontconfig-dev libx11-dev fonts-liberation
-  libgl-dev libglu1-mesa-dev libgl1-mesa-dri libglx-mesa0
+  libgl-dev libglu1-mesa-dev libgl1-mesa-dri libglx-mesa0 libgles-dev libegl-dev libegl-mesa0
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool openbox wmctrl imagemagick x11-utils python3
 )

@@ -2,11 +2,18 @@
 // saves it as a PNG.
 //
 // Usage: render_frame OUTPUT.png
+//        render_frame OUTPUT.png CASE
 //
 // It sets up a hidden OpenGL window of the default client size (919 x 896) on SDL's offscreen driver and
 // does what the main window's creation and first resize do (lights, camera,
 // start orientation, viewport), then draws one frame from the initial scene
 // state and reads back the buffer it was drawn into.
+//
+// With a CASE (tests/support/frame_cases.h) it draws that case's scene at
+// the cases' small size, as many frames as the cases take, and prints the
+// rotation matrix and the modelview matrix GL holds after them, 32 numbers in
+// C's exact hexadecimal notation: the reference the GL subset on ES 2.0 is
+// compared with (tests/webgl).
 #include <SDL.h>
 #include <SDL_image.h>
 
@@ -16,11 +23,13 @@
 
 #include "render/frame.h"
 #include "render/gl.h"
+#include "render/scene_state.h"
+#include "support/frame_cases.h"
 #include "support/offscreen_gl.h"
 #include "support/start_scene.h"
 
-const int frameWidth = defaultClientWidth;
-const int frameHeight = defaultClientHeight;
+static int frameWidth = defaultClientWidth;
+static int frameHeight = defaultClientHeight;
 
 // Reads the back buffer, top row first, and writes it as a PNG.
 static int savePicture(const char *path) {
@@ -42,10 +51,12 @@ static int savePicture(const char *path) {
 }
 
 int main(int argc, char **argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT.png\n", argv[0]);
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: %s OUTPUT.png [CASE]\n", argv[0]);
         return 2;
     }
+    const char *caseName = argc == 3 ? argv[2] : nullptr;
+    if (caseName) frameWidth = frameCaseWidth, frameHeight = frameCaseHeight;
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     OffscreenGl gl(frameWidth, frameHeight);
     if (!gl.ok()) {
@@ -53,7 +64,17 @@ int main(int argc, char **argv) {
         return 1;
     }
     openStartScene(frameWidth, frameHeight);
-    drawScene();
+    if (caseName && !applyFrameCase(caseName)) {
+        std::fprintf(stderr, "render_frame: no case %s\n", caseName);
+        return 2;
+    }
+    for (int frame = 0; frame < (caseName ? frameCaseFrames : 1); frame++) drawScene();
+    if (caseName) {
+        float modelview[16];
+        glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+        for (float v : scene.rotationMatrix) std::printf("%a\n", v);
+        for (float v : modelview) std::printf("%a\n", v);
+    }
 
     int saved = savePicture(argv[1]);
     if (!saved) std::fprintf(stderr, "render_frame: cannot write %s: %s\n", argv[1], SDL_GetError());
