@@ -78,6 +78,26 @@ bool windowManagerSupports(Display *display, Atom wanted) {
     return found;
 }
 
+// Sets a property of the window that holds one atom, both named.
+void setAtomProperty(Display *display, Window window, const char *property, const char *value) {
+    Atom atom = XInternAtom(display, value, False);
+    XChangeProperty(display, window, XInternAtom(display, property, False), XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char *>(&atom), 1);
+}
+
+// Sends the window manager a request about the window: a client message of
+// the given type to the root window, as the EWMH asks.
+void askWindowManager(Display *display, Window window, Atom type, const long (&data)[5]) {
+    XEvent event = {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = type;
+    event.xclient.format = 32;
+    for (int i = 0; i < 5; i++) event.xclient.data.l[i] = data[i];
+    XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    XFlush(display);
+}
+
 // Asks the window manager for the frame it will put around a window that is
 // not mapped yet, so that the window can be given its client size before it
 // appears instead of being resized in view. The answer comes as a property
@@ -89,13 +109,7 @@ bool requestFrame(SDL_Window *window) {
     Display *display = info.info.x11.display;
     Atom request = XInternAtom(display, "_NET_REQUEST_FRAME_EXTENTS", False);
     if (!windowManagerSupports(display, request)) return false;
-    XEvent event = {};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = info.info.x11.window;
-    event.xclient.message_type = request;
-    event.xclient.format = 32;
-    XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
-    XFlush(display);
+    askWindowManager(display, info.info.x11.window, request, {0, 0, 0, 0, 0});
     return true;
 }
 
@@ -215,10 +229,7 @@ void qvSetDialogFrameFunctions(SDL_Window *window, bool closable) {
                     reinterpret_cast<unsigned char *>(hints), 5);
     // A dialog, not an application window: window managers give it no
     // minimise button of its own.
-    Atom windowType = XInternAtom(display, "_NET_WM_WINDOW_TYPE", False);
-    Atom dialogType = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DIALOG", False);
-    XChangeProperty(display, info.info.x11.window, windowType, XA_ATOM, 32, PropModeReplace,
-                    reinterpret_cast<unsigned char *>(&dialogType), 1);
+    setAtomProperty(display, info.info.x11.window, "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DIALOG");
     XFlush(display);
 }
 
@@ -252,12 +263,8 @@ void qvSetWindowManagerHints(QvWindow *win) {
     // Windows gives an owned window no taskbar button. Set while the window
     // is withdrawn, before every mapping: the window manager drops it on
     // withdrawal.
-    if (qvWindowFromHandle(win->owner)) {
-        Atom state = XInternAtom(display, "_NET_WM_STATE", False);
-        Atom skipTaskbar = XInternAtom(display, "_NET_WM_STATE_SKIP_TASKBAR", False);
-        XChangeProperty(display, info.info.x11.window, state, XA_ATOM, 32, PropModeReplace,
-                        reinterpret_cast<unsigned char *>(&skipTaskbar), 1);
-    }
+    if (qvWindowFromHandle(win->owner))
+        setAtomProperty(display, info.info.x11.window, "_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR");
     XFlush(display);
 }
 
@@ -280,18 +287,7 @@ bool qvAskWindowManagerToMove(SDL_Window *window) {
     const long moveByKeyboard = 10, sourceApplication = 1;
     int x = 0, y = 0;
     SDL_GetGlobalMouseState(&x, &y);
-    XEvent event = {};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = info.info.x11.window;
-    event.xclient.message_type = moveResize;
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = x;
-    event.xclient.data.l[1] = y;
-    event.xclient.data.l[2] = moveByKeyboard;
-    event.xclient.data.l[3] = 0;
-    event.xclient.data.l[4] = sourceApplication;
-    XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
-    XFlush(display);
+    askWindowManager(display, info.info.x11.window, moveResize, {x, y, moveByKeyboard, 0, sourceApplication});
     return true;
 }
 
