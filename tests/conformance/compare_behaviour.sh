@@ -38,7 +38,6 @@ note the capture taken by minimising mid-drag, the button released after the res
 press 3 main:100,100
 glide main:140,130
 minimise main
-wm panel colours
 restore main
 release 3
 note a button clicked, pressed and released off it, clicked by space
@@ -58,6 +57,7 @@ release 1
 park
 note minimise and restore with owned dialogs up
 minimise main
+wm panel colours
 restore main
 wm panel colours
 note a timer running while messages are posted
