@@ -17,6 +17,10 @@ wine=/usr/lib/wine/wine64
 # NAME.ID/down, /thumb, /trough a scroll bar's lower arrow, its thumb and the
 # trough below the thumb; "park" puts the pointer where no window is.
 # BEHAVIOUR_SCENARIOS replaces them (to look at one alone).
+# Known fault, not yet mended: when the window stays minimised for a second or
+# more in the middle of a right drag (reading xprop there is enough), the
+# layer never hears the drag's release after the restore and the colours
+# dialog then takes no clicks; so that scenario restores at once.
 scenarios='
 note creating, showing and updating the window, an owned dialog from each template
 cmd main
