@@ -220,11 +220,8 @@ for tool in "$wine" x86_64-w64-mingw32-g++ x86_64-w64-mingw32-windres Xvfb openb
 done
 
 exe="$work/behaviour_probe.exe"
-if [[ ! -f "$exe" || "$exe" -ot "$here/behaviour_probe.cpp" || "$exe" -ot "$src/res/quelvaro.rc" ]]; then
-    x86_64-w64-mingw32-windres -I"$src/res" "$src/res/quelvaro.rc" -O coff -o "$work/quelvaro_res.o" || exit 1
-    x86_64-w64-mingw32-g++ -O1 -Wall -Wextra -Werror -o "$exe" "$here/behaviour_probe.cpp" \
-        "$work/quelvaro_res.o" -static-libgcc -static-libstdc++ -luser32 -lgdi32 || exit 1
-fi
+source "$src/tests/support/windows_probe.sh"
+windows_probe_build "$here/behaviour_probe.cpp" "$exe" || exit 1
 mkdir -p "$work/windows" "$work/layer"
 if [[ -z "${BEHAVIOUR_COMPARE_ONLY:-}" ]]; then  # set: compare the logs of the last run again
     WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \

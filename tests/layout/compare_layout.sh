@@ -20,11 +20,8 @@ done
 
 # The Windows probe, rebuilt when its source or the resource script changed.
 exe="$work/layout_probe.exe"
-if [[ ! -f "$exe" || "$exe" -ot "$src/tests/layout/layout_probe.cpp" || "$exe" -ot "$src/res/quelvaro.rc" ]]; then
-  x86_64-w64-mingw32-windres -I"$src/res" "$src/res/quelvaro.rc" -O coff -o "$work/quelvaro_res.o" || exit 1
-  x86_64-w64-mingw32-g++ -O1 -Wall -Wextra -Werror -o "$exe" "$src/tests/layout/layout_probe.cpp" \
-    "$work/quelvaro_res.o" -static-libgcc -static-libstdc++ -luser32 -lgdi32 || exit 1
-fi
+source "$src/tests/support/windows_probe.sh"
+windows_probe_build "$src/tests/layout/layout_probe.cpp" "$exe" || exit 1
 
 SDL_VIDEODRIVER=offscreen "$probe" >"$work/layer.txt" || { echo "the probe failed on the layer"; exit 1; }
 # The first run creates the prefix (a few seconds more).
