@@ -359,6 +359,9 @@ struct QvLayer {
     HWND focus = nullptr;            // the window with the keyboard focus (GetFocus)
     unsigned buttons = 0;            // MK_LBUTTON | MK_RBUTTON | MK_MBUTTON held
     POINT lastScreenPoint = {0, 0};  // where the last mouse event happened
+    // The window system took SDL's capture while SDL counted a button as
+    // held: its release may go to another client's window (the pump looks).
+    bool buttonsMayComeUpElsewhere = false;
 
     // ---- Keyboard (sdl_keyboard.cpp) --------------------------------------
     // Per virtual key: 0x80 while it is held, as the input so far says, and
@@ -577,6 +580,10 @@ void qvWatchDisplayLoss();
 // pass on: their destruction by another client (xdotool windowclose), and
 // presses SDL drops because it still counts their button as held.
 void qvWatchXEvents();
+// A button SDL counts as held that the X server has let go of (released
+// over another client's window, after the window system took the capture)
+// comes up in SDL too, as a release on the window the pointer is in.
+void qvTakeReleasesElsewhere();
 // Destroys, as DestroyWindow does, the windows another client destroyed
 // since the last call (the pump calls it).
 void qvDestroyWindowsGone();

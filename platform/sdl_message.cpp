@@ -202,6 +202,8 @@ void giveFocusBack(QvWindow *top) {
 // window made active): a capture held in it ends as ReleaseCapture would end
 // it, so its owner hears that a drag's button-up may never come.
 void captureTakenFrom(QvWindow *top) {
+    // SDL's own capture goes with it.
+    if (SDL_GetMouseState(nullptr, nullptr)) qv.buttonsMayComeUpElsewhere = true;
     if (!qv.capture || !qvIsInTree(top->handle, qv.capture)) return;
     // The buttons held may come up over another window: none counts as held
     // any more (a press is reported afresh, sdl_x11_frame.cpp).
@@ -400,6 +402,7 @@ void qvPumpEvents() {
         quit.type = SDL_QUIT;
         SDL_PushEvent(&quit);
     }
+    qvTakeReleasesElsewhere();
     SDL_Event event;
     while (SDL_PollEvent(&event)) qvHandleSdlEvent(event);
     qvDestroyWindowsGone();

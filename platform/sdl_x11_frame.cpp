@@ -21,7 +21,11 @@
 //   status 1. A window another client destroys is destroyed as DestroyWindow
 //   destroys it, and the errors about it are taken as that destruction. A
 //   press SDL would drop, counting its button as still held after a button-up
-//   that went to another window, is passed on from the X server's own event.
+//   that went to another window, is passed on from the X server's own event;
+//   a button SDL still counts as held once the window system has taken the
+//   capture (the window minimised mid-drag) is asked of the X server, and
+//   when it was released over another client's window, SDL hears the release
+//   on the window the pointer is in.
 //   Every top-level window names the program's first as its group leader;
 //   owned windows can be withdrawn while iconified, and a window can be
 //   handed to the window manager for a keyboard move (_NET_WM_MOVERESIZE).
@@ -524,6 +528,63 @@ void qvWatchXEvents() {
     qv.x11.errorHandlerBefore = reinterpret_cast<void (*)()>(XSetErrorHandler(onXError));
     SDL_SetEventFilter(watchXEvent, nullptr);
     SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+}
+
+namespace {
+
+// Notes, in *found, a ButtonRelease of the button at *found queued by Xlib;
+// takes no event from the queue.
+Bool noteQueuedRelease(Display *, XEvent *event, XPointer found) {
+    int *button = reinterpret_cast<int *>(found);
+    if (event->type == ButtonRelease && static_cast<int>(event->xbutton.button) == *button) *button = 0;
+    return False;
+}
+
+}  // namespace
+
+void qvTakeReleasesElsewhere() {
+    if (!qv.buttonsMayComeUpElsewhere) return;
+    Uint32 held = SDL_GetMouseState(nullptr, nullptr);
+    if (!held) {
+        qv.buttonsMayComeUpElsewhere = false;
+        return;
+    }
+    // SDL reports a release on the window the pointer is in, whichever of
+    // ours it reads it from.
+    SDL_Window *window = SDL_GetMouseFocus();
+    for (auto it = qv.topLevels.begin(); !window && it != qv.topLevels.end(); ++it) {
+        QvWindow *top = qvWindowFromHandle(*it);
+        if (top && top->sdlWindow) window = top->sdlWindow;
+    }
+    SDL_SysWMinfo info;
+    if (!onX11(window, &info)) return;
+    Display *display = info.info.x11.display;
+    Window root = 0, child = 0;
+    int rootX = 0, rootY = 0, x = 0, y = 0;
+    unsigned int mask = 0;
+    if (!XQueryPointer(display, info.info.x11.window, &root, &child, &rootX, &rootY, &x, &y, &mask)) return;
+    for (int button = Button1; button <= Button3; button++) {  // X and SDL number them alike
+        if (!(held & SDL_BUTTON(button)) || (mask & (Button1Mask << (button - Button1)))) continue;
+        // A release the server gave us before its answer is queued by now.
+        int unseen = button;
+        XEvent ignored;
+        XCheckIfEvent(display, &ignored, noteQueuedRelease, reinterpret_cast<XPointer>(&unseen));
+        if (!unseen) continue;
+        XEvent release = {};
+        release.xbutton.type = ButtonRelease;
+        release.xbutton.display = display;
+        release.xbutton.window = info.info.x11.window;
+        release.xbutton.root = root;
+        release.xbutton.time = CurrentTime;
+        release.xbutton.x = x;
+        release.xbutton.y = y;
+        release.xbutton.x_root = rootX;
+        release.xbutton.y_root = rootY;
+        release.xbutton.state = mask;
+        release.xbutton.button = static_cast<unsigned int>(button);
+        release.xbutton.same_screen = True;
+        XPutBackEvent(display, &release);
+    }
 }
 
 void qvDestroyWindowsGone() {
