@@ -76,6 +76,8 @@ bool startVideo() {
     setLayerHints();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
     qv.videoReady = true;
+    // Also where video starts on first use (the layer's tests and probes).
+    qvWatchXEvents();
     return true;
 }
 
@@ -137,5 +139,4 @@ void qvStartup() {
     // ended if it does not go by itself.
     qvSignalsDisplayOpen();
     qvWatchDisplayLoss();
-    qvWatchXEvents();
 }

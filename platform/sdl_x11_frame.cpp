@@ -525,7 +525,8 @@ int SDLCALL watchXEvent(void *, SDL_Event *event) {
 void qvWatchXEvents() {
     const char *driver = SDL_GetCurrentVideoDriver();
     if (!driver || std::strcmp(driver, "x11") != 0) return;
-    qv.x11.errorHandlerBefore = reinterpret_cast<void (*)()>(XSetErrorHandler(onXError));
+    XErrorHandler before = XSetErrorHandler(onXError);
+    if (before != onXError) qv.x11.errorHandlerBefore = reinterpret_cast<void (*)()>(before);
     SDL_SetEventFilter(watchXEvent, nullptr);
     SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
 }
