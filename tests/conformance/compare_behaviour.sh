@@ -119,20 +119,20 @@ if [[ "${1:-}" == --play ]]; then
     }
     # Screen coordinates of a target.
     target() {
-        local spec=${1%%+*} off=0,0 x y w h a t b ox oy
+        local place=${1%%+*} off=0,0 x y w h a t b ox oy
         [[ "$1" == *+* ]] && off=${1#*+}
-        case $spec in
+        case $place in
         main:*)
             read -r ox oy _ <<<"$(e2e_client_geometry "$(window main)")"
-            IFS=, read -r x y <<<"${spec#main:}"
+            IFS=, read -r x y <<<"${place#main:}"
             x=$((ox + x)) y=$((oy + y))
             ;;
         *)
-            local control=${spec%/*}
+            local control=${place%/*}
             read -r _ _ x y w h _ a _ t b <<<"$(grep "^@ $control " messages.txt)"
             read -r ox oy _ <<<"$(e2e_client_geometry "$(window "${control%%.*}")")"
             x=$((ox + x + w / 2)) y=$((oy + y + h / 2))
-            case $spec in
+            case $place in
             */down) y=$((y - h / 2 + h - a / 2)) ;;
             */thumb) y=$((y - h / 2 + (t + b) / 2)) ;;
             */trough) y=$((y - h / 2 + (b + h - a) / 2)) ;;
@@ -152,10 +152,10 @@ if [[ "${1:-}" == --play ]]; then
         echo "wm $1: ${state}owner ${owner:+$(name_of "$owner")} group ${group:+$(name_of "$group")}"
     }
     play_step() {
-        local verb=$1 arg=${2:-} spec
+        local verb=$1 arg=${2:-} place
         case $verb in
         activate | minimise | restore | wm) ensure $arg ;;
-        click | press | glide) spec=${arg##* } && ensure "${spec%%[.:]*}" ;;
+        click | press | glide) place=${arg##* } && ensure "${place%%[.:]*}" ;;
         esac
         case $verb in
         note) settle; tell "note $arg" ;;
