@@ -90,16 +90,23 @@ void setAtomProperty(Display *display, Window window, const char *property, cons
 }
 
 // Sends the window manager a request about the window: a client message of
-// the given type to the root window, as the EWMH asks.
-void askWindowManager(Display *display, Window window, Atom type, const long (&data)[5]) {
+// the named type to the root window, as the EWMH asks. False when the window
+// is not on X11 or the window manager does not offer that request.
+bool askWindowManager(SDL_Window *window, const char *request, const long (&data)[5]) {
+    SDL_SysWMinfo info;
+    if (!onX11(window, &info)) return false;
+    Display *display = info.info.x11.display;
+    Atom type = XInternAtom(display, request, False);
+    if (!windowManagerSupports(display, type)) return false;
     XEvent event = {};
     event.xclient.type = ClientMessage;
-    event.xclient.window = window;
+    event.xclient.window = info.info.x11.window;
     event.xclient.message_type = type;
     event.xclient.format = 32;
     for (int i = 0; i < 5; i++) event.xclient.data.l[i] = data[i];
     XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
     XFlush(display);
+    return true;
 }
 
 // Asks the window manager for the frame it will put around a window that is
@@ -108,13 +115,7 @@ void askWindowManager(Display *display, Window window, Atom type, const long (&d
 // change that SDL reads when it pumps events. False when no window manager
 // offers this.
 bool requestFrame(SDL_Window *window) {
-    SDL_SysWMinfo info;
-    if (!onX11(window, &info)) return false;
-    Display *display = info.info.x11.display;
-    Atom request = XInternAtom(display, "_NET_REQUEST_FRAME_EXTENTS", False);
-    if (!windowManagerSupports(display, request)) return false;
-    askWindowManager(display, info.info.x11.window, request, {0, 0, 0, 0, 0});
-    return true;
+    return askWindowManager(window, "_NET_REQUEST_FRAME_EXTENTS", {0, 0, 0, 0, 0});
 }
 
 // Pumps SDL until the window manager has reported the window's frame, or the
@@ -282,17 +283,11 @@ void qvWithdrawWindow(SDL_Window *window) {
 }
 
 bool qvAskWindowManagerToMove(SDL_Window *window) {
-    SDL_SysWMinfo info;
-    if (!onX11(window, &info)) return false;
-    Display *display = info.info.x11.display;
-    Atom moveResize = XInternAtom(display, "_NET_WM_MOVERESIZE", False);
-    if (!windowManagerSupports(display, moveResize)) return false;
     // The pointer's place, and the keyboard move of the EWMH.
     const long moveByKeyboard = 10, sourceApplication = 1;
     int x = 0, y = 0;
     SDL_GetGlobalMouseState(&x, &y);
-    askWindowManager(display, info.info.x11.window, moveResize, {x, y, moveByKeyboard, 0, sourceApplication});
-    return true;
+    return askWindowManager(window, "_NET_WM_MOVERESIZE", {x, y, moveByKeyboard, 0, sourceApplication});
 }
 
 // ===========================================================================
