@@ -194,9 +194,9 @@ Lines loggedCalls(void) {
     return lines;
 }
 
-// True when two calls read the same, their numbers equal to a relative 1e-6:
-// both sides write floats with 7 significant digits, so one float gives one
-// text, and the tolerance only absorbs the last digit's rounding.
+// True when two calls read the same, their numbers equal to a relative 1e-6,
+// about one unit in the last of the 7 digits both sides print a float with:
+// the same float prints the same, one a rounding away may print a unit apart.
 bool sameCall(const std::string &a, const std::string &b) {
     const char *p = a.c_str(), *q = b.c_str();
     while (*p && *q) {
@@ -300,8 +300,9 @@ TEST_F(WebGlSubset, MatricesEqualMesaBitForBit) {
 }
 
 // The GL calls of the set-up and the frames, in order and with their
-// arguments, equal to what apitrace records of them on Mesa: the start frame, each option,
-// the sheet from below and spins (whose matrices are read back and sent again).
+// arguments, equal to what apitrace records of them on Mesa: the start frame,
+// each option, the sheet from below and spins (whose matrices are read back
+// and sent again).
 TEST_F(WebGlSubset, CallsMatchApitrace) {
     if (!*QUELVARO_APITRACE) GTEST_SKIP() << "no apitrace";
     for (const char *name : {"start", "fog", "wireframe", "flat", "blend", "below", "spin", "spin-wide"}) {
