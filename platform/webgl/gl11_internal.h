@@ -205,6 +205,7 @@ extern "C" void gl11SetCallLog(bool on);
 extern "C" const char *gl11CallLog(void);
 
 // One argument of a logged call, its value already written as apitrace does.
+// There is no constructor for a GLenum: it is named through gl11LogEnum.
 struct Gl11LogArg {
     const char *name;
     std::string value;
