@@ -20,11 +20,12 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool openbox wmctrl imagemagick x11-utils python3
 )
-# What only the tests need: the Windows builds and Wine, the package checks.
+# What only the tests need: the Windows builds and Wine, the package checks,
+# apitrace (the frames' GL calls compared with a trace of them on Mesa).
 test_packages=(
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   dpkg-dev file desktop-file-utils appstream
-  lintian man-db groff-base
+  lintian man-db groff-base apitrace
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64
 )
 mode=${1:-all}

@@ -14,6 +14,11 @@
 // rotation matrix and the modelview matrix GL holds after them, 32 numbers in
 // C's exact hexadecimal notation: the reference the GL subset on ES 2.0 is
 // compared with (tests/webgl).
+//
+// The start scene's set-up and the frames are each drawn inside a debug group
+// ("start scene", "frames"), so that in a trace of this program (apitrace) the
+// calls they make stand apart from the context's set-up and the read-back.
+#define GL_GLEXT_PROTOTYPES 1
 #include <SDL.h>
 #include <SDL_image.h>
 
@@ -63,12 +68,16 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "render_frame: no OpenGL\n");
         return 1;
     }
+    glPushDebugGroup(GL_DEBUG_SOURCE_APPLICATION, 0, -1, "start scene");
     openStartScene(frameWidth, frameHeight);
+    glPopDebugGroup();
     if (caseName && !applyFrameCase(caseName)) {
         std::fprintf(stderr, "render_frame: no case %s\n", caseName);
         return 2;
     }
+    glPushDebugGroup(GL_DEBUG_SOURCE_APPLICATION, 0, -1, "frames");
     for (int frame = 0; frame < (caseName ? frameCaseFrames : 1); frame++) drawScene();
+    glPopDebugGroup();
     if (caseName) {
         float modelview[16];
         glGetFloatv(GL_MODELVIEW_MATRIX, modelview);

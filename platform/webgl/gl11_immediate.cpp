@@ -31,12 +31,14 @@ struct Polygon {
 };
 
 void glBegin(GLenum mode) {
+    if (gl11.logging) gl11LogCall("glBegin", {{"mode", gl11LogPrimitive(mode)}});
     if (gl11.primitive != gl11NoPrimitive || mode > GL_POLYGON) return;  // GL_INVALID_OPERATION / _ENUM
     gl11.primitive = mode;
     gl11.gathered.clear();
 }
 
-void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
+// Gathers a vertex with the current normal and colour.
+static void addVertex(GLfloat x, GLfloat y, GLfloat z) {
     if (gl11.primitive == gl11NoPrimitive) return;
     Gl11Vertex v = {{x, y, z, 1.0f},
                     {gl11.normal[0], gl11.normal[1], gl11.normal[2]},
@@ -46,8 +48,14 @@ void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
     gl11.gathered.push_back(v);
 }
 
+void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
+    if (gl11.logging) gl11LogCall("glVertex3f", {{"x", x}, {"y", y}, {"z", z}});
+    addVertex(x, y, z);
+}
+
 void glVertex3fv(const GLfloat *v) {
-    glVertex3f(v[0], v[1], v[2]);
+    if (gl11.logging) gl11LogCall("glVertex3fv", {{"v", gl11LogFloats(v, 3)}});
+    addVertex(v[0], v[1], v[2]);
 }
 
 // Clip coordinates of a vertex: projection times modelview times position.
@@ -185,6 +193,7 @@ static std::vector<int> segmentsOf(GLenum mode, int n) {
 }
 
 void glEnd(void) {
+    if (gl11.logging) gl11LogCall("glEnd", {});
     GLenum mode = gl11.primitive;
     if (mode == gl11NoPrimitive) return;
     gl11.primitive = gl11NoPrimitive;

@@ -28,10 +28,14 @@
 //   gl11_shader.cpp     the one GLSL ES 1.00 program (lighting, fog) and
 //                       the table of ES 2.0 entry points
 //   glu.cpp             the quadric and GLU's sphere
+//   gl11_log.cpp        the call log: each GL call written as apitrace dumps it
 #pragma once
 
 #include <GL/gl.h>
 
+#include <initializer_list>
+#include <string>
+#include <utility>
 #include <vector>
 
 // The ES 2.0 calls drawn through; every pointer is set by gl11Start.
@@ -162,6 +166,10 @@ struct Gl11State {
     std::vector<Gl11Vertex> gathered;
     float normal[3] = {0.0f, 0.0f, 1.0f};
     float colour[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+
+    // The call log: on, and the lines written so far.
+    bool logging = false;
+    std::string log;
 };
 
 extern Gl11State gl11;
@@ -178,3 +186,45 @@ void gl11Multiply(Gl11Matrix &a, const Gl11Matrix &b);
 // Draws a list of triangles, three vertices each, with the state's matrices,
 // lighting and fog.
 void gl11Draw(const std::vector<Gl11Vertex> &vertices);
+
+// ---- The call log ------------------------------------------------------------
+//
+// While it is on, every GL 1.1 call the subset defines appends one line to the
+// log, the call as `apitrace dump --call-nos=no` prints it (argument names,
+// enum names, floats to 7 significant digits, doubles to 16, arrays in braces,
+// a one-element array as &value), so that the calls a frame makes here can be
+// compared with a trace of the same frame on a real GL. GLU calls are not
+// logged, as apitrace records none: the GL calls they make are. Off, each call
+// costs one test of gl11.logging. Plain C++ only, and the two calls below
+// have C names, so that a page can switch the browser build's log on and read
+// it (Module._gl11SetCallLog, UTF8ToString(Module._gl11CallLog())).
+
+// Clears the log and switches it on, or off (the log is kept).
+extern "C" void gl11SetCallLog(bool on);
+// The lines logged since it was switched on, each ending in a newline.
+extern "C" const char *gl11CallLog(void);
+
+// One argument of a logged call, its value already written as apitrace does.
+// There is no constructor for a GLenum: it is named through gl11LogEnum.
+struct Gl11LogArg {
+    const char *name;
+    std::string value;
+    Gl11LogArg(const char *name, int v);
+    Gl11LogArg(const char *name, float v);
+    Gl11LogArg(const char *name, double v);
+    Gl11LogArg(const char *name, std::string v) : name(name), value(std::move(v)) {}
+};
+
+// Appends "name(arg = value, ...)" to the log.
+void gl11LogCall(const char *name, std::initializer_list<Gl11LogArg> args);
+// An enum by its GL name, decimal when the subset knows no name for it.
+std::string gl11LogEnum(GLenum value);
+// A glBegin mode: GL_POINTS to GL_POLYGON.
+std::string gl11LogPrimitive(GLenum mode);
+// glClear's mask: the buffer bits joined by " | ".
+std::string gl11LogMask(GLbitfield mask);
+// count floats in braces, the one of a single-element array as &value.
+std::string gl11LogFloats(const GLfloat *values, int count);
+// How many values the parameter pname of glLightfv, glMaterialfv, glFogfv,
+// glLightModelfv or glGetFloatv takes.
+int gl11ParamCount(GLenum pname);

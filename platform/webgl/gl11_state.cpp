@@ -90,32 +90,38 @@ void gl11Multiply(Gl11Matrix &a, const Gl11Matrix &b) {
 // ---- Matrices ----------------------------------------------------------------
 
 void glMatrixMode(GLenum mode) {
+    if (gl11.logging) gl11LogCall("glMatrixMode", {{"mode", gl11LogEnum(mode)}});
     if (mode == GL_MODELVIEW || mode == GL_PROJECTION) gl11.matrixMode = mode;
 }
 
 void glLoadIdentity(void) {
+    if (gl11.logging) gl11LogCall("glLoadIdentity", {});
     gl11Top() = identity;
 }
 
 // A full stack keeps its top, as GL does on GL_STACK_OVERFLOW; the last
 // matrix is never popped.
 void glPushMatrix(void) {
+    if (gl11.logging) gl11LogCall("glPushMatrix", {});
     std::vector<Gl11Matrix> &stack = gl11.matrixMode == GL_PROJECTION ? gl11.projection : gl11.modelview;
     if ((int)stack.size() < gl11StackDepth) stack.push_back(stack.back());
 }
 
 void glPopMatrix(void) {
+    if (gl11.logging) gl11LogCall("glPopMatrix", {});
     std::vector<Gl11Matrix> &stack = gl11.matrixMode == GL_PROJECTION ? gl11.projection : gl11.modelview;
     if (stack.size() > 1) stack.pop_back();
 }
 
 void glMultMatrixf(const GLfloat *m) {
+    if (gl11.logging) gl11LogCall("glMultMatrixf", {{"m", gl11LogFloats(m, 16)}});
     Gl11Matrix b;
     std::memcpy(b.m, m, sizeof b.m);
     gl11Multiply(gl11Top(), b);
 }
 
 void glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
+    if (gl11.logging) gl11LogCall("glTranslatef", {{"x", x}, {"y", y}, {"z", z}});
     Gl11Matrix t = identity;
     t.m[12] = x;
     t.m[13] = y;
@@ -127,6 +133,7 @@ void glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
 // turned into radians in double and rounded to float, its sine and cosine
 // taken in float (as Mesa gives them, measured).
 void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) {
+    if (gl11.logging) gl11LogCall("glRotatef", {{"angle", angle}, {"x", x}, {"y", y}, {"z", z}});
     float radians = (float)(angle * M_PI / 180.0);
     float s = std::sin(radians);
     float c = std::cos(radians);
@@ -155,6 +162,9 @@ void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) {
 }
 
 void glFrustum(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f) {
+    if (gl11.logging) {
+        gl11LogCall("glFrustum", {{"left", l}, {"right", r}, {"bottom", b}, {"top", t}, {"zNear", n}, {"zFar", f}});
+    }
     if (n <= 0.0 || f <= 0.0 || l == r || b == t || n == f) return;  // GL_INVALID_VALUE
     Gl11Matrix p = {};
     p.m[0] = (float)(2.0 * n / (r - l));
@@ -168,6 +178,9 @@ void glFrustum(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdou
 }
 
 void glOrtho(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f) {
+    if (gl11.logging) {
+        gl11LogCall("glOrtho", {{"left", l}, {"right", r}, {"bottom", b}, {"top", t}, {"zNear", n}, {"zFar", f}});
+    }
     if (l == r || b == t || n == f) return;  // GL_INVALID_VALUE
     Gl11Matrix p = identity;
     p.m[0] = (float)(2.0 / (r - l));
@@ -180,12 +193,18 @@ void glOrtho(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdoubl
 }
 
 // Only the two matrices can be read back; anything else leaves params alone.
+// The log has what was read, as a trace records the values returned.
 void glGetFloatv(GLenum pname, GLfloat *params) {
     if (pname == GL_MODELVIEW_MATRIX) std::memcpy(params, gl11.modelview.back().m, 16 * sizeof(float));
     if (pname == GL_PROJECTION_MATRIX) std::memcpy(params, gl11.projection.back().m, 16 * sizeof(float));
+    if (gl11.logging) {
+        gl11LogCall("glGetFloatv",
+                    {{"pname", gl11LogEnum(pname)}, {"params", gl11LogFloats(params, gl11ParamCount(pname))}});
+    }
 }
 
 void glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
+    if (gl11.logging) gl11LogCall("glViewport", {{"x", x}, {"y", y}, {"width", width}, {"height", height}});
     if (width < 0 || height < 0) return;  // GL_INVALID_VALUE
     gl11.viewport[0] = x, gl11.viewport[1] = y, gl11.viewport[2] = width, gl11.viewport[3] = height;
     if (gl11.started) gl11.es.viewport(x, y, width, height);
@@ -212,16 +231,23 @@ static void setCapability(GLenum cap, bool on) {
 }
 
 void glEnable(GLenum cap) {
+    if (gl11.logging) gl11LogCall("glEnable", {{"cap", gl11LogEnum(cap)}});
     setCapability(cap, true);
 }
 
 void glDisable(GLenum cap) {
+    if (gl11.logging) gl11LogCall("glDisable", {{"cap", gl11LogEnum(cap)}});
     setCapability(cap, false);
 }
 
 // ---- Lights and materials ----------------------------------------------------
 
 void glLightfv(GLenum light, GLenum pname, const GLfloat *params) {
+    if (gl11.logging) {
+        gl11LogCall("glLightfv", {{"light", gl11LogEnum(light)},
+                                  {"pname", gl11LogEnum(pname)},
+                                  {"params", gl11LogFloats(params, gl11ParamCount(pname))}});
+    }
     if (light < GL_LIGHT0 || light >= GL_LIGHT0 + gl11MaxLights) return;
     Gl11Light &l = gl11.lights[light - GL_LIGHT0];
     if (pname == GL_AMBIENT) std::memcpy(l.ambient, params, sizeof l.ambient);
@@ -239,16 +265,26 @@ void glLightfv(GLenum light, GLenum pname, const GLfloat *params) {
     }
 }
 
+// Switches two-sided lighting or the local viewer.
+static void setLightModel(GLenum pname, bool on) {
+    if (pname == GL_LIGHT_MODEL_TWO_SIDE) gl11.twoSide = on;
+    if (pname == GL_LIGHT_MODEL_LOCAL_VIEWER) gl11.localViewer = on;
+}
+
 void glLightModeli(GLenum pname, GLint param) {
-    if (pname == GL_LIGHT_MODEL_TWO_SIDE) gl11.twoSide = param != 0;
-    if (pname == GL_LIGHT_MODEL_LOCAL_VIEWER) gl11.localViewer = param != 0;
+    if (gl11.logging) gl11LogCall("glLightModeli", {{"pname", gl11LogEnum(pname)}, {"param", param}});
+    setLightModel(pname, param != 0);
 }
 
 void glLightModelfv(GLenum pname, const GLfloat *params) {
+    if (gl11.logging) {
+        gl11LogCall("glLightModelfv",
+                    {{"pname", gl11LogEnum(pname)}, {"params", gl11LogFloats(params, gl11ParamCount(pname))}});
+    }
     if (pname == GL_LIGHT_MODEL_AMBIENT) {
         std::memcpy(gl11.modelAmbient, params, sizeof gl11.modelAmbient);
     } else {
-        glLightModeli(pname, params[0] != 0.0f);
+        setLightModel(pname, params[0] != 0.0f);
     }
 }
 
@@ -261,13 +297,26 @@ static void setMaterial(Gl11Material &m, GLenum pname, const GLfloat *params) {
     if (pname == GL_SHININESS && params[0] >= 0.0f && params[0] <= 128.0f) m.shininess = params[0];
 }
 
-void glMaterialfv(GLenum face, GLenum pname, const GLfloat *params) {
+// Sets a parameter of the front material, the back one or both.
+static void setMaterials(GLenum face, GLenum pname, const GLfloat *params) {
     if (face == GL_FRONT || face == GL_FRONT_AND_BACK) setMaterial(gl11.front, pname, params);
     if (face == GL_BACK || face == GL_FRONT_AND_BACK) setMaterial(gl11.back, pname, params);
 }
 
+void glMaterialfv(GLenum face, GLenum pname, const GLfloat *params) {
+    if (gl11.logging) {
+        gl11LogCall("glMaterialfv", {{"face", gl11LogEnum(face)},
+                                     {"pname", gl11LogEnum(pname)},
+                                     {"params", gl11LogFloats(params, gl11ParamCount(pname))}});
+    }
+    setMaterials(face, pname, params);
+}
+
 void glMaterialf(GLenum face, GLenum pname, GLfloat param) {
-    if (pname == GL_SHININESS) glMaterialfv(face, pname, &param);
+    if (gl11.logging) {
+        gl11LogCall("glMaterialf", {{"face", gl11LogEnum(face)}, {"pname", gl11LogEnum(pname)}, {"param", param}});
+    }
+    if (pname == GL_SHININESS) setMaterials(face, pname, &param);
 }
 
 // ---- Fog -----------------------------------------------------------------------
@@ -280,15 +329,30 @@ static void setFogScalar(GLenum pname, float value) {
     if (pname == GL_FOG_MODE && (value == (float)GL_LINEAR || value == (float)GL_EXP)) gl11.fogMode = (GLenum)value;
 }
 
+// GL_FOG_MODE's value is an enum, and apitrace names it.
 void glFogf(GLenum pname, GLfloat param) {
+    if (gl11.logging) {
+        gl11LogCall("glFogf", {{"pname", gl11LogEnum(pname)},
+                               pname == GL_FOG_MODE ? Gl11LogArg("param", gl11LogEnum((GLenum)(int)param))
+                                                    : Gl11LogArg("param", param)});
+    }
     setFogScalar(pname, param);
 }
 
 void glFogi(GLenum pname, GLint param) {
+    if (gl11.logging) {
+        gl11LogCall("glFogi", {{"pname", gl11LogEnum(pname)},
+                               pname == GL_FOG_MODE ? Gl11LogArg("param", gl11LogEnum((GLenum)param))
+                                                    : Gl11LogArg("param", param)});
+    }
     setFogScalar(pname, (float)param);
 }
 
 void glFogfv(GLenum pname, const GLfloat *params) {
+    if (gl11.logging) {
+        gl11LogCall("glFogfv",
+                    {{"pname", gl11LogEnum(pname)}, {"params", gl11LogFloats(params, gl11ParamCount(pname))}});
+    }
     if (pname == GL_FOG_COLOR) {
         std::memcpy(gl11.fogColour, params, sizeof gl11.fogColour);
     } else {
@@ -299,45 +363,56 @@ void glFogfv(GLenum pname, const GLfloat *params) {
 // ---- Rasterising ---------------------------------------------------------------
 
 void glShadeModel(GLenum mode) {
+    if (gl11.logging) gl11LogCall("glShadeModel", {{"mode", gl11LogEnum(mode)}});
     if (mode == GL_FLAT || mode == GL_SMOOTH) gl11.shadeModel = mode;
 }
 
 void glPolygonMode(GLenum face, GLenum mode) {
+    if (gl11.logging) gl11LogCall("glPolygonMode", {{"face", gl11LogEnum(face)}, {"mode", gl11LogEnum(mode)}});
     if (mode != GL_FILL && mode != GL_LINE && mode != GL_POINT) return;
     if (face == GL_FRONT || face == GL_FRONT_AND_BACK) gl11.polygonModeFront = mode;
     if (face == GL_BACK || face == GL_FRONT_AND_BACK) gl11.polygonModeBack = mode;
 }
 
 void glLineWidth(GLfloat width) {
+    if (gl11.logging) gl11LogCall("glLineWidth", {{"width", width}});
     if (width > 0.0f) gl11.lineWidth = width;
 }
 
 void glColor3f(GLfloat r, GLfloat g, GLfloat b) {
+    if (gl11.logging) gl11LogCall("glColor3f", {{"red", r}, {"green", g}, {"blue", b}});
     setColour(gl11.colour, r, g, b, 1.0f);
 }
 
 void glNormal3f(GLfloat x, GLfloat y, GLfloat z) {
+    if (gl11.logging) gl11LogCall("glNormal3f", {{"nx", x}, {"ny", y}, {"nz", z}});
     gl11.normal[0] = x, gl11.normal[1] = y, gl11.normal[2] = z;
 }
 
 void glNormal3fv(const GLfloat *v) {
-    glNormal3f(v[0], v[1], v[2]);
+    if (gl11.logging) gl11LogCall("glNormal3fv", {{"v", gl11LogFloats(v, 3)}});
+    gl11.normal[0] = v[0], gl11.normal[1] = v[1], gl11.normal[2] = v[2];
 }
 
 // ---- Passed on -------------------------------------------------------------------
 
 void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
+    if (gl11.logging) gl11LogCall("glClearColor", {{"red", r}, {"green", g}, {"blue", b}, {"alpha", a}});
     if (gl11.started) gl11.es.clearColor(r, g, b, a);
 }
 
 void glClear(GLbitfield mask) {
+    if (gl11.logging) gl11LogCall("glClear", {{"mask", gl11LogMask(mask)}});
     if (gl11.started) gl11.es.clear(mask & (GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT));
 }
 
 void glBlendFunc(GLenum sfactor, GLenum dfactor) {
+    if (gl11.logging)
+        gl11LogCall("glBlendFunc", {{"sfactor", gl11LogEnum(sfactor)}, {"dfactor", gl11LogEnum(dfactor)}});
     if (gl11.started) gl11.es.blendFunc(sfactor, dfactor);
 }
 
 void glFlush(void) {
+    if (gl11.logging) gl11LogCall("glFlush", {});
     if (gl11.started) gl11.es.flush();
 }
