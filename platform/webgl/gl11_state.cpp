@@ -18,6 +18,10 @@ Gl11State gl11;
 
 static const Gl11Matrix identity = {{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}};
 
+// The record starts in GL's initial state (one identity matrix on each stack),
+// so that a call made before gl11Start finds the stacks it works on.
+static const bool startsInitial = (gl11ResetState(), true);
+
 static void setColour(float to[4], float r, float g, float b, float a) {
     to[0] = r;
     to[1] = g;

@@ -254,6 +254,18 @@ double differingShare(const Picture &a, const Picture &b, int tolerance = channe
     return (double)differing / (double)(a.size() / 3);
 }
 
+// Before any context: the matrix calls work on GL's initial state (this suite
+// is defined first, so it runs before any case starts the subset).
+TEST(WebGlSubsetUnstarted, MatrixCallsBeforeStart) {
+    float m[16] = {};
+    glTranslatef(1.0f, 2.0f, 3.0f);
+    glPushMatrix();
+    glPopMatrix();
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    EXPECT_EQ(m[12] + m[13] + m[14] + m[0], 7.0f);
+    glLoadIdentity();
+}
+
 class WebGlSubset : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { es2 = new Es2Context; }
