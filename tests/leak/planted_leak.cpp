@@ -5,7 +5,7 @@
 // the stack. A suppression in sanitizer.supp wide enough to hide it (a whole
 // library such as libSDL2, which allocates the surface's memory for us) would
 // hide our own leaks too, and turns that run red.
-#include "platform/sdl_dialog_internal.h"
+#include "platform/core/qv_dialog_internal.h"
 
 #include <cstdio>
 #include <string>

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/sdl_dialog_internal.h"
+#include "platform/core/qv_dialog_internal.h"
 #include "support/message_log.h"
 
 #include <vector>

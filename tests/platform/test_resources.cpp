@@ -3,7 +3,7 @@
 // answers to scripts it must refuse, the icon, and the fonts.
 #include <gtest/gtest.h>
 
-#include "platform/sdl_dialog_internal.h"
+#include "platform/core/qv_dialog_internal.h"
 
 #include <unistd.h>
 

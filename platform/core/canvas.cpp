@@ -15,7 +15,7 @@
 // Left out: GDI drawing calls (no HDC drawing: controls draw straight onto
 //   the surface), pens and brushes, system colours (the classic colours are
 //   constants), underlined mnemonics, right-to-left text, tabs in text.
-#include "sdl_dialog_internal.h"
+#include "qv_dialog_internal.h"
 
 #include <algorithm>
 #include <cstring>

@@ -30,7 +30,7 @@
 //   beyond ASCII, Caps Lock and Num Lock toggle states in GetKeyState, the
 //   left/right key codes (VK_LSHIFT...), GetAsyncKeyState, GetKeyboardState,
 //   menus and accelerators, SC_SIZE.
-#include "sdl_internal.h"
+#include "qv_internal.h"
 
 #include <cctype>
 

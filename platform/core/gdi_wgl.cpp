@@ -23,7 +23,7 @@
 //   WM_PALETTECHANGED broadcasts (no palette display offers OpenGL here),
 //   layer planes, wglShareLists, the GL functions (the program links them)
 //   and every other wgl extension.
-#include "sdl_internal.h"
+#include "qv_internal.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -20,7 +20,7 @@
 // Left out: keys other than space (the dialog manager's), check boxes, radio buttons, owner-draw,
 //   BM_* messages but BM_SETSTATE/BM_GETSTATE, STM_* messages, WM_CTLCOLOR*, '&' mnemonics (the '&' is dropped
 //   and nothing is underlined).
-#include "sdl_dialog_internal.h"
+#include "qv_dialog_internal.h"
 
 #include <strings.h>
 

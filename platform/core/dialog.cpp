@@ -31,7 +31,7 @@
 //   dialog manager's keyboard interface (IsDialogMessageA, Tab, Enter, Esc,
 //   the default button following the focus), DWLP_MSGRESULT, WM_SETFONT,
 //   DS_CENTER and DS_ABSALIGN, WM_PARENTNOTIFY.
-#include "sdl_dialog_internal.h"
+#include "qv_dialog_internal.h"
 
 #include <algorithm>
 #include <cstring>

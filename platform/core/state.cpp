@@ -8,7 +8,7 @@
 //   their fixed lines themselves (sdl_signals.cpp): nothing here is safe in a
 //   handler.
 // Left out: a log file; the program keeps none.
-#include "sdl_internal.h"
+#include "qv_internal.h"
 
 #include <cstdarg>
 #include <cstdio>

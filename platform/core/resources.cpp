@@ -17,7 +17,7 @@
 //   - LoadIconA: the program's icons by number, and the stock application icon.
 // Left out: DIALOGEX, MENU, STRINGTABLE, what a VERSIONINFO holds, shorthand control statements
 // (PUSHBUTTON, LTEXT...), #define and #if, PNG-compressed icons, cursors.
-#include "sdl_dialog_internal.h"
+#include "qv_dialog_internal.h"
 
 #include <cctype>
 #include <cstdlib>

@@ -26,7 +26,7 @@
 //     back (FcFini), so the process ends holding none of them.
 // Left out: italic, underline, character sets, bitmap fonts, font handles
 // (WM_SETFONT / HFONT): each dialog draws with the font its template names.
-#include "sdl_dialog_internal.h"
+#include "../core/qv_dialog_internal.h"
 
 #include <fontconfig/fontconfig.h>
 

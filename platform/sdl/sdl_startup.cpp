@@ -13,7 +13,7 @@
 //   opened (sdl_signals.cpp).
 // Left out: STARTUPINFO (the show command is always SW_SHOWDEFAULT), the
 //   command line's quoting rules (the arguments are joined by blanks).
-#include "sdl_internal.h"
+#include "../core/qv_internal.h"
 
 #include <fcntl.h>
 #include <malloc.h>

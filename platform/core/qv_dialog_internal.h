@@ -5,7 +5,7 @@
 // Only platform/ files and the layer's own tests include it.
 #pragma once
 
-#include "sdl_internal.h"
+#include "qv_internal.h"
 
 #include <SDL_ttf.h>
 

@@ -11,7 +11,7 @@
 //   sdl_signals.cpp): nothing can take a close request until it is closed.
 // Left out: MB_DEFBUTTON*, MB_SYSTEMMODAL/MB_TASKMODAL (the box is modal for
 //   the whole program anyway), MB_HELP, owner disabling.
-#include "sdl_internal.h"
+#include "../core/qv_internal.h"
 
 #include <pthread.h>
 #include <sys/prctl.h>

@@ -19,7 +19,7 @@
 //   ellipses, '&' prefixes in DrawTextA (measured as written), CreateFontA,
 //   fonts that no dialog template names, and every GDI object but fonts in
 //   SelectObject.
-#include "sdl_dialog_internal.h"
+#include "qv_dialog_internal.h"
 
 #include <algorithm>
 #include <cstring>

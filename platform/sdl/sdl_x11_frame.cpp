@@ -32,7 +32,7 @@
 // Left out: frames on drivers other than X11 (SDL reports none), window
 //   manager hints beyond these, frame changes after a window is first framed
 //   (a theme change), the Windows frame metrics (SM_CXFRAME...).
-#include "sdl_internal.h"
+#include "../core/qv_internal.h"
 
 #include <SDL_syswm.h>
 #include <X11/Xatom.h>

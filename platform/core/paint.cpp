@@ -13,7 +13,7 @@
 // Left out: regions (the update region is a bounding rectangle),
 //   ValidateRect, GetUpdateRect, RedrawWindow, GetWindowDC, class background
 //   brushes (nothing is erased), WM_NCPAINT.
-#include "sdl_internal.h"
+#include "qv_internal.h"
 
 #include <algorithm>
 #include <cstring>

@@ -33,7 +33,7 @@
 //   second signal are sdl_signals.cpp's).
 // Left out: WM_ACTIVATE, the mouse wheel, WM_MOUSEACTIVATE/WM_SETCURSOR/
 //   WM_NCHITTEST, sent-message queues between threads.
-#include "sdl_internal.h"
+#include "qv_internal.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -16,7 +16,7 @@
 // Left out: keyboard, horizontal scroll bars, the scroll bars of ordinary
 //   windows (SB_HORZ, SB_VERT), SCROLLINFO and page sizes (the thumb keeps
 //   its size), SBM_* messages, EnableScrollBar, WM_CTLCOLORSCROLLBAR.
-#include "sdl_dialog_internal.h"
+#include "qv_dialog_internal.h"
 
 #include <strings.h>
 

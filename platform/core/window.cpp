@@ -31,7 +31,7 @@
 //   class background brushes, cursor shapes (cursor handles are tokens),
 //   menus. LoadIconA is in sdl_resources.cpp; a class's icon becomes its SDL
 //   windows' icon.
-#include "sdl_internal.h"
+#include "qv_internal.h"
 
 #include <strings.h>
 

@@ -15,7 +15,7 @@
 //   block both signals, so the handler runs on the main thread. A signal the
 //   program was started with ignored stays ignored.
 // Left out: the other signals keep their default actions.
-#include "sdl_internal.h"
+#include "../core/qv_internal.h"
 
 #include <pthread.h>
 #include <unistd.h>
