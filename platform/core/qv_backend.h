@@ -158,12 +158,17 @@ bool qvbIsGlWindow(const QvWindow *win);
 // Destroys win's window-system window, if any (the record stays the core's).
 void qvbDestroyWindow(QvWindow *win);
 
-// Shows (maps) win's window; the first time, the backend learns the frame
-// the window manager gives it and reports it with qvTakeFrame before
-// returning. May run the core (qvTakeFrame sends WM_SIZE): look win up again.
+// Shows (maps) win's window (the core has set win->visible). The first time
+// (win->mapped false) the backend sets win->mapped and learns the frame the
+// window manager gives it, reporting it with qvTakeFrame before returning.
+// May run the core (qvTakeFrame sends WM_SIZE): look win up again.
 void qvbShowWindow(QvWindow *win);
-// Hides win's window, also when minimised.
+// Hides win's window (ShowWindow SW_HIDE).
 void qvbHideWindow(QvWindow *win);
+// Takes win's window off the screen and out of the window manager's hands,
+// also when the window manager has iconified it (an owned window hidden with
+// its minimised owner).
+void qvbWithdrawWindow(QvWindow *win);
 void qvbMinimizeWindow(QvWindow *win);
 void qvbMaximizeWindow(QvWindow *win);
 void qvbRestoreWindow(QvWindow *win);
@@ -193,7 +198,8 @@ bool qvbHasFrame(DWORD style);
 // calls this before showing a window: take a frame already asked for, waiting
 // a moment, so the window is sized inside its frame before it appears.
 void qvbLearnRequestedFrame(QvWindow *win);
-// Asks for the frame of a mapped window now and reports it (qvTakeFrame).
+// Asks for the frame of a mapped window now and reports it (qvTakeFrame);
+// the core calls it when the window is shown or exposed.
 void qvbLearnFrame(QvWindow *win);
 // A dialog's frame offers moving, and closing only when closable.
 void qvbSetDialogFrame(QvWindow *win, bool closable);
@@ -247,11 +253,11 @@ bool qvbResolveFontFace(const char *faceName, std::string *family, std::string *
 // The colour layout of the display, as a PIXELFORMATDESCRIPTOR's colour bits
 // and shifts (the core builds the pixel-format list from it).
 PIXELFORMATDESCRIPTOR qvbDisplayColourLayout();
-// Loads the GL library once; false, with the reason, when there is none.
-bool qvbLoadGl();
-// True when the display's GL can make a window of this format (double
-// buffering, depth, stencil, colour bits).
-bool qvbDisplayOffers(const PIXELFORMATDESCRIPTOR &format);
+// Keeps, in order, only the candidate formats (colour layout as above, with
+// double buffering or not, depth and stencil bits) the display's GL can make
+// a window of; clears them all, reporting why through qvError, when there is
+// no usable GL. Called once, after qvbEnsureVideo.
+void qvbKeepOfferedPixelFormats(std::vector<PIXELFORMATDESCRIPTOR> *formats);
 // Creates a GL context for win (a GL window, qvbCreateWindow withGl) of the
 // given format, without making it current (the current one stays current).
 // Stores the backend's context in context->native. False, through qvError,
@@ -273,10 +279,21 @@ void *qvbGetProcAddress(const char *name);
 // Message box
 // ===========================================================================
 
-// MessageBoxA: shows text and caption modally with the buttons type asks for
-// (MB_OK, MB_OKCANCEL, MB_YESNO...); returns IDOK, IDCANCEL... or 0 when it
-// cannot be shown.
+// MessageBoxA: shows text and caption modally, over owner's top-level window
+// when it is on screen, with the buttons type asks for (qvMessageBoxButtons)
+// and its icon kind (MB_ICONERROR...); returns the id of the button pressed
+// (IDCANCEL for the close box where there is a Cancel button, else the first
+// button's), or 0 when it cannot be shown: the core then writes the words on
+// stderr. Ends a drag in progress (ReleaseCapture) before the box comes up.
 int qvbMessageBox(HWND owner, const char *text, const char *caption, UINT type);
+
+// The buttons a MB_ type shows, left to right (core, msgbox.cpp).
+struct QvMessageBoxButtons {
+    int count;
+    int ids[3];
+    const char *labels[3];
+};
+QvMessageBoxButtons qvMessageBoxButtons(UINT type);
 
 // ===========================================================================
 // The core's input entry points (implemented by the core, called by the
@@ -284,7 +301,11 @@ int qvbMessageBox(HWND owner, const char *text, const char *caption, UINT type);
 // again afterwards)
 // ===========================================================================
 
-// The pointer moved to (x, y) in top's client coordinates.
+// In every call, top is the top-level window the event happened in, or null
+// for a window that is not ours (a button's state is still counted).
+
+// The pointer moved to (x, y) in top's client coordinates. (A motion that is
+// only the pointer leaving, qvbPointerLeavingNext, is dropped by the core.)
 void qvInputMouseMotion(QvWindow *top, int x, int y);
 // A mouse button went down or up at (x, y) in top's client coordinates;
 // clicks counts a double click as 2.
@@ -293,9 +314,11 @@ void qvInputMouseButton(QvWindow *top, QvMouseButton button, bool down, int clic
 // A key went down or up in top: its virtual key (VK_*), its scan code and
 // extended bit as Windows numbers them. The core makes WM_(SYS)KEYDOWN/UP
 // with the lParam bits (repeat when it was already down) and keeps
-// GetKeyState.
+// GetKeyState. A release the window system made up on focus loss
+// (qvbFocusLossQueued) is counted but not delivered.
 void qvInputKey(QvWindow *top, BYTE vk, WORD scan, bool extended, bool down);
-// What happened to a top-level window.
+// What happened to a top-level window (a, b: the new client size for
+// RESIZED, the client origin on the screen for MOVED, else 0).
 enum QvWindowEventKind {
     QV_WINDOW_SHOWN,
     QV_WINDOW_EXPOSED,      // needs painting again
