@@ -245,9 +245,9 @@ void setUpIconStatic(HWND hwnd, QvWindow *win, QvStatic *data) {
     if (*name == '#') name++;
     int id = atoi(name);
     data->icon = id > 0 ? qvLoadProgramIcon(id) : nullptr;
-    SDL_Surface *image = qvIconImage(data->icon);
+    const QvImage *image = qvIconImage(data->icon);
     if (!image) return;
-    MoveWindow(hwnd, win->rect.left, win->rect.top, image->w, image->h, FALSE);
+    MoveWindow(hwnd, win->rect.left, win->rect.top, image->width, image->height, FALSE);
 }
 
 }  // namespace
@@ -287,8 +287,8 @@ void qvPaintStatic(QvWindow *win, const QvCanvas &c) {
     DWORD type = win->style & staticTypeMask;
     if (type == SS_ICON) {
         // The icon shrinks into what the edges leave of its room.
-        SDL_Surface *image = data ? qvIconImage(data->icon) : nullptr;
-        if (image && c.surface) qvBlitScaled(inner, image, x, y, w, h);
+        const QvImage *image = data ? qvIconImage(data->icon) : nullptr;
+        if (image && c.image) qvBlitScaled(inner, *image, x, y, w, h);
         return;
     }
     const QvFont *font = qvControlFont(win);

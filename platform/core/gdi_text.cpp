@@ -143,7 +143,7 @@ BOOL WINAPI GetTextMetricsA(HDC hdc, LPTEXTMETRICA metrics) {
     if (!font || !metrics) return FALSE;
     memset(metrics, 0, sizeof *metrics);
     metrics->tmHeight = font->height;
-    metrics->tmAscent = TTF_FontAscent(font->font);
+    metrics->tmAscent = font->ascent;
     metrics->tmDescent = font->height - metrics->tmAscent;
     metrics->tmAveCharWidth = font->averageWidth;
     int widest = 0;

@@ -419,12 +419,12 @@ TEST(ResourceParser, AnEmptyScriptHoldsNothing) {
 // ---- The icon ----------------------------------------------------------------
 
 // The alpha of one pixel of an ARGB surface.
-Uint8 alphaAt(SDL_Surface *s, int x, int y) {
+Uint8 alphaAt(const QvImage *s, int x, int y) {
     Uint32 pixel = ((Uint32 *)((Uint8 *)s->pixels + y * s->pitch))[x];
     return (Uint8)(pixel >> 24);
 }
 
-Uint32 rgbAt(SDL_Surface *s, int x, int y) {
+Uint32 rgbAt(const QvImage *s, int x, int y) {
     return ((Uint32 *)((Uint8 *)s->pixels + y * s->pitch))[x] & 0xFFFFFF;
 }
 
@@ -432,10 +432,10 @@ TEST(Icon, TheProgramsIconIs32By32WithATransparentSurround) {
     HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(32512));
     ASSERT_NE(icon, nullptr);
     EXPECT_EQ(LoadIconA(GetModuleHandleA(nullptr), "#32512"), icon) << "loaded once, shared";
-    SDL_Surface *image = qvIconImage(icon);
+    const QvImage *image = qvIconImage(icon);
     ASSERT_NE(image, nullptr);
-    EXPECT_EQ(image->w, 32);
-    EXPECT_EQ(image->h, 32);
+    EXPECT_EQ(image->width, 32);
+    EXPECT_EQ(image->height, 32);
     EXPECT_EQ(alphaAt(image, 0, 0), 0) << "the corner is outside the box";
     EXPECT_EQ(alphaAt(image, 16, 20), 255) << "the sheet is opaque";
     // At most 16 colours.
@@ -489,10 +489,10 @@ std::vector<unsigned char> smallIcon() {
 TEST(Icon, DamagedFilesAreRefusedWithoutCrashing) {
     std::vector<unsigned char> good = smallIcon();
     std::string error;
-    SDL_Surface *ok = qvDecodeIcon(good.data(), good.size(), &error);
-    ASSERT_NE(ok, nullptr) << error;
-    EXPECT_EQ(rgbAt(ok, 0, 0), 0x000050u) << "colour 5 of the palette";
-    SDL_FreeSurface(ok);
+    QvImage ok;
+    ASSERT_TRUE(qvDecodeIcon(good.data(), good.size(), &ok, &error)) << error;
+    EXPECT_EQ(rgbAt(&ok, 0, 0), 0x000050u) << "colour 5 of the palette";
+    qvImageFree(&ok);
 
     struct Damage {
         const char *what;
@@ -522,7 +522,8 @@ TEST(Icon, DamagedFilesAreRefusedWithoutCrashing) {
             if (d.value == 0x89) memcpy(&bad[22], "\x89PNG", 4);
         }
         error.clear();
-        EXPECT_EQ(qvDecodeIcon(bad.data(), bad.size(), &error), nullptr) << d.what;
+        QvImage refused;
+        EXPECT_FALSE(qvDecodeIcon(bad.data(), bad.size(), &refused, &error)) << d.what;
         EXPECT_EQ(error, d.error) << d.what;
     }
 }
