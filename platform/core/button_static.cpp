@@ -1,6 +1,6 @@
-// sdl_button_static.cpp: the BUTTON and STATIC controls that dialog
-// templates use, drawn in the classic Windows look onto their dialog's SDL
-// window surface; and the table that registers and paints every control.
+// button_static.cpp: the BUTTON and STATIC controls that dialog templates
+// use, drawn in the classic Windows look into their dialog's image; and the
+// table that registers and paints every control.
 //
 // Implemented:
 //   BUTTON   BS_PUSHBUTTON and BS_DEFPUSHBUTTON: raised, pushed in while the

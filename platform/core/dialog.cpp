@@ -1,9 +1,10 @@
-// sdl_dialog.cpp: modeless dialogs built from the program's templates.
+// dialog.cpp: modeless dialogs built from the program's templates.
 //
-// Pairs with sdl_resources.cpp (the templates), sdl_fonts.cpp (the template's
-// font, which sets the size of a dialog unit), sdl_button_static.cpp and
-// sdl_scrollbar.cpp (the controls), sdl_canvas.cpp (the drawing) and
-// sdl_x11_frame.cpp (what the window manager is told of a dialog's frame).
+// Pairs with resources.cpp (the templates), fonts.cpp (the template's
+// font, which sets the size of a dialog unit), button_static.cpp and
+// scrollbar.cpp (the controls), canvas.cpp (the drawing into an image the
+// backend shows, qvbPresentImage) and the backend's qvbSetDialogFrame (what
+// the window manager is told of a dialog's frame).
 //
 // Implemented:
 //   CreateDialogParamA: the template found by name (or number) in the

@@ -1,6 +1,7 @@
-// sdl_gdi_text.cpp: text as GDI breaks it, and GDI's text calls, for the
-// fonts of the program's dialogs (sdl_fonts.cpp opens and measures them: a
-// width is the sum of whole-pixel advances, as GetTextExtentPoint32 gives).
+// gdi_text.cpp: text as GDI breaks it, and GDI's text calls, for the
+// fonts of the program's dialogs (fonts.cpp measures them with the backend's
+// glyph advances: a width is the sum of whole-pixel advances, as
+// GetTextExtentPoint32 gives).
 //
 // Implemented:
 //   - Word breaking as DrawText with DT_WORDBREAK does it: as many characters

@@ -1,24 +1,25 @@
-// sdl_gdi_wgl.cpp: device contexts, pixel formats, palettes and OpenGL
-// contexts (the GDI and WGL subset), on SDL2's GL windows.
+// gdi_wgl.cpp: device contexts, pixel formats, palettes and OpenGL
+// contexts (the GDI and WGL subset): the records, with the backend's GL
+// underneath (qvbCreateGlContext, qvbMakeCurrent, qvbSwapBuffers).
 //
-// Pairs with sdl_window.cpp: a window's SDL window becomes an OpenGL one when
-// its pixel format is set, since the X visual is chosen when a window is made.
+// Pairs with window.cpp: a window's backend window becomes an OpenGL one when
+// its pixel format is set (qvRealizeWindow), since an X visual is chosen when
+// a window is made.
 //
 // Implemented: ChoosePixelFormat, DescribePixelFormat, SetPixelFormat,
 //   GetPixelFormat over a list built once from what the display's OpenGL
-//   offers (each candidate is tried on a hidden window; no OpenGL at all, or
-//   a driver that answers with X errors, gives an empty list, and
-//   ChoosePixelFormat returns 0); CreatePalette,
+//   offers (the backend keeps the candidates it can make a window of; no
+//   OpenGL at all gives an empty list, and ChoosePixelFormat returns 0);
+//   CreatePalette,
 //   SelectPalette, RealizePalette, UnrealizeObject, DeleteObject as real
 //   objects with the stock default palette; wglCreateContext (compatibility
 //   profile, so the fixed-function pipeline runs; the current context is left
 //   as it was), wglMakeCurrent, wglDeleteContext, wglGetCurrentContext;
 //   wglGetProcAddress for WGL_EXT_swap_control (wglSwapIntervalEXT and
 //   wglGetSwapIntervalEXT, the interval kept per window); SwapBuffers
-//   presenting at most once per that many display refreshes (the driver's
-//   vsync where it really paces, else the layer waits out the interval itself,
-//   60 Hz when the display reports no rate); one refresh until the program
-//   asks for another interval, at once when it asks for 0.
+//   presenting at most once per that many display refreshes (the backend's
+//   pacing); one refresh until the program asks for another interval, at
+//   once when it asks for 0.
 // Left out: GDI drawing (brushes, pens, text, bitmaps), the system palette and
 //   WM_PALETTECHANGED broadcasts (no palette display offers OpenGL here),
 //   layer planes, wglShareLists, the GL functions (the program links them)

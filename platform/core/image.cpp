@@ -6,10 +6,13 @@
 // one (qvbDrawText).
 //
 // Implemented: 32-bit 0xAARRGGBB pixels; opaque fills; alpha blending as
-//   SDL2's blitters compute it (whole images: the 8-bit shift of its
-//   per-pixel alpha blitter; stretched ones: nearest neighbour with its
-//   16.16 stepping and /255 blending), so that icons land on the same pixels
-//   as they did when SDL drew them; clipping to a rectangle.
+//   SDL2's portable blitters compute it (whole images: an 8-bit shift for
+//   /255; stretched ones: nearest neighbour with 16.16 steps and /255), so
+//   that icons, whose pixels are opaque or transparent, land on the same
+//   pixels as when SDL drew them (SDL's SIMD blitters may round a partly
+//   transparent pixel one lower; a stretched image clipped by its canvas is
+//   sampled from its whole target rectangle, where SDL re-derives the source
+//   from the clipped part); clipping to a rectangle.
 // Left out: other pixel formats, filtering, colour keys, premultiplied alpha.
 #include "qv_internal.h"
 

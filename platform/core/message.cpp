@@ -1,14 +1,15 @@
-// sdl_message.cpp: the message queue, timers, mouse capture and the input
-// functions that turn SDL events into Win32 messages.
+// message.cpp: the message queue, timers, mouse capture and focus, and the
+// input entry points (qv_backend.h) that turn the backend's events into
+// Win32 messages.
 //
-// Pairs with sdl_window.cpp (windows, sizes) and sdl_paint.cpp (painting).
-// qvHandleSdlEvent is the ONE place where an SDL event becomes a WM_*
-// message; every test of input pushes SDL events and lets them come through
-// here.
+// Pairs with window.cpp (windows, sizes), paint.cpp (painting) and the
+// backend's pump (qvbPumpEvents), the ONE place where its events come in
+// (on SDL, qvHandleSdlEvent); every test of input pushes SDL events and lets
+// them come through there and here.
 //
 // Implemented: PostMessageA, SendMessageA, PeekMessageA (PM_NOREMOVE,
 //   PM_REMOVE, window and range filters), GetMessageA (sleeps in
-//   SDL_WaitEventTimeout until input or the next timer; -1 for a bad window
+//   qvbWaitForEvent until input or the next timer; -1 for a bad window
 //   filter), DispatchMessageA (timer procedures too),
 //   PostQuitMessage, SetTimer/KillTimer, SetCapture/ReleaseCapture/GetCapture
 //   (WM_CAPTURECHANGED, also when the window holding the capture is
@@ -24,13 +25,13 @@
 //   or to the capture window, in its client coordinates packed as signed
 //   16-bit halves, with the MK_* flags; consecutive WM_MOUSEMOVEs to one
 //   window are merged.
-//   Key events go to sdl_keyboard.cpp's input function (TranslateMessage is
+//   Keys go to keyboard.cpp's input entry point (TranslateMessage is
 //   there too). A window minimised, maximised or restored by the window
 //   system hears it as WM_SYSCOMMAND (SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE),
 //   whose default handling makes it the window's state, as Wine does.
 //   A window manager's close request posts WM_CLOSE; SIGINT and SIGTERM
-//   (SDL_QUIT) post WM_CLOSE to every top-level window (the deadline and the
-//   second signal are sdl_signals.cpp's).
+//   (qvInputQuit) post WM_CLOSE to every top-level window (the deadline and
+//   the second signal are the backend's).
 // Left out: WM_ACTIVATE, the mouse wheel, WM_MOUSEACTIVATE/WM_SETCURSOR/
 //   WM_NCHITTEST, sent-message queues between threads.
 #include "qv_internal.h"

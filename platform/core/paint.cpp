@@ -1,6 +1,6 @@
-// sdl_paint.cpp: painting and device contexts of the layer's windows.
+// paint.cpp: painting and device contexts of the layer's windows.
 //
-// Pairs with sdl_window.cpp (the windows) and sdl_gdi_wgl.cpp (what a DC is
+// Pairs with window.cpp (the windows) and gdi_wgl.cpp (what a DC is
 // used for: palettes, pixel formats, GL contexts).
 //
 // Implemented:

@@ -1,4 +1,5 @@
-// sdl_resources.cpp: the program's resources on Linux.
+// resources.cpp: the program's resources where there is no windres: the
+// script parsed and the icons decoded into QvImages.
 //
 // The resource script res/quelvaro.rc and the icon it names are embedded in
 // the program at build time (cmake/embed_files.cmake); this file reads them.

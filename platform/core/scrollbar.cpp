@@ -1,4 +1,4 @@
-// sdl_scrollbar.cpp: the SCROLLBAR control (vertical, SB_CTL) that dialog
+// scrollbar.cpp: the SCROLLBAR control (vertical, SB_CTL) that dialog
 // templates use, its geometry and the scroll-bar calls.
 //
 // Implemented:

@@ -1,9 +1,11 @@
-// sdl_window.cpp: window classes and windows on SDL2: creation and
-// destruction, window longs and texts, showing, moving and rectangles.
+// window.cpp: window classes and windows: creation and destruction, window
+// longs and texts, showing, moving and rectangles; each top-level window's
+// window-system window is the backend's (qvbCreateWindow, qvbShowWindow...).
 //
-// Pairs with sdl_message.cpp (which turns SDL events into the size and mouse
-// messages handled here), sdl_paint.cpp (painting and DCs), sdl_x11_frame.cpp
-// (the window manager's frame) and sdl_gdi_wgl.cpp (pixel formats and GL).
+// Pairs with message.cpp (whose input entry points turn the backend's events
+// into the size and mouse messages handled here), paint.cpp (painting and
+// DCs), frame.cpp (the window manager's frame) and gdi_wgl.cpp (pixel formats
+// and GL).
 //
 // Implemented:
 //   RegisterClassA, CreateWindowExA (WM_NCCREATE and WM_CREATE with a
@@ -11,7 +13,7 @@
 //   (owned windows first, then WM_DESTROY parent before children, WM_NCDESTROY
 //   children before parent), DefWindowProcA (WM_NCCREATE, WM_CLOSE, WM_PAINT,
 //   WM_ERASEBKGND, WM_SETTEXT, WM_GETTEXT, WM_GETTEXTLENGTH; keys and
-//   WM_SYSCOMMAND in sdl_keyboard.cpp), IsWindow,
+//   WM_SYSCOMMAND in keyboard.cpp), IsWindow,
 //   IsWindowVisible, ShowWindow (WM_SHOWWINDOW, then the first WM_SIZE;
 //   minimising hides the owned windows, restoring shows them again),
 //   Get/SetWindowLong(Ptr)A, Get/SetWindowTextA, GetClientRect, GetWindowRect,
@@ -19,17 +21,17 @@
 //   ScreenToClient, LoadCursorA (stock cursors), GetSystemMetrics
 //   (SM_CXSCREEN, SM_CYSCREEN, and the scroll-bar, border and edge sizes at
 //   96 dpi), GetModuleHandleA, GetWindow, GetClassNameA, OffsetRect.
-//   Top-level windows get an SDL window; sizes passed in are outer sizes, and
-//   the window manager's frame (sdl_x11_frame.cpp) is taken off to give the
+//   Top-level windows get a backend window; sizes passed in are outer sizes,
+//   and the window manager's frame (frame.cpp) is taken off to give the
 //   client area. A child's WS_EX_CLIENTEDGE (2 pixels) and WS_EX_STATICEDGE
 //   (1 pixel) lie outside its client area, as on Windows. Positions and
 //   sizes given to CreateWindowExA and MoveWindow are held to 16 signed bits
 //   (sizes from 0), so that no edge computed from them overflows.
 // Left out: non-client messages (WM_NCCALCSIZE, WM_NCPAINT, WM_NCHITTEST),
 //   edges changed after creation, WM_MOVE, WM_WINDOWPOS*, activation messages
-//   (focus is in sdl_message.cpp), class extra bytes,
+//   (focus is in message.cpp), class extra bytes,
 //   class background brushes, cursor shapes (cursor handles are tokens),
-//   menus. LoadIconA is in sdl_resources.cpp; a class's icon becomes its SDL
+//   menus. LoadIconA is in resources.cpp; a class's icon becomes its backend
 //   windows' icon.
 #include "qv_internal.h"
 
@@ -257,7 +259,7 @@ QvWindow *qvChildAtPoint(QvWindow *top, POINT p) {
 }
 
 // ===========================================================================
-// SDL windows and sizes
+// Backend windows and sizes
 // ===========================================================================
 
 bool qvRealizeWindow(QvWindow *win, bool withGl) {

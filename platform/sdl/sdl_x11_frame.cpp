@@ -2,14 +2,16 @@
 // every direct X11 call the layer makes.
 //
 // Pairs with sdl_window.cpp, which asks here for the frame of a window it
-// creates, moves, shows or sizes, and sdl_dialog.cpp, which tells the window
-// manager what a dialog's frame offers.
+// creates or shows, core/frame.cpp, which the frames learnt here are reported
+// to (qvTakeFrame), and core/dialog.cpp, which has the window manager told
+// what a dialog's frame offers (qvbSetDialogFrame).
 //
 // Implemented:
 //   Each framed window has its own frame (a resizable one's is deeper), asked
 //   of an X11 window manager before the window is shown
 //   (_NET_REQUEST_FRAME_EXTENTS), or learnt once it is mapped; until then, the
-//   frame last seen on a window of the same kind stands in. The first framed
+//   frame last seen on a window of the same kind stands in (core/frame.cpp
+//   counts it). The first framed
 //   window waits a moment for the window manager's answer; when none comes
 //   there is no window manager and windows have no frame. Dialogs get Motif
 //   hints (move, and close only with a system menu) and the dialog window type.

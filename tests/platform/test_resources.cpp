@@ -486,6 +486,42 @@ std::vector<unsigned char> smallIcon() {
     return ico;
 }
 
+// Icons are laid over the dialog face by the layer's own image code; they
+// must land on the pixels SDL's blitter gave them, whole and stretched.
+TEST(Icon, IconsLandOnTheSamePixelsAsSdlBlitsGaveThem) {
+    const QvImage *icon = qvIconImage(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(32512)));
+    ASSERT_NE(icon, nullptr);
+    struct Case {
+        const char *what;
+        int x, y, w, h;  // w, h 0: the icon's own size
+    } cases[] = {{"whole", 3, 2, 0, 0}, {"shrunk into a sunken edge", 1, 1, 30, 30}, {"stretched", 0, 4, 37, 45}};
+    for (const Case &c : cases) {
+        QvImage ours = qvImageNew(48, 52);
+        qvImageFill(&ours, QvRect{0, 0, 48, 52}, qvColorFace);
+        SDL_Surface *theirs = SDL_CreateRGBSurfaceWithFormat(0, 48, 52, 32, SDL_PIXELFORMAT_RGB888);
+        SDL_FillRect(theirs, nullptr, qvColorFace);
+        SDL_Surface *image = SDL_CreateRGBSurfaceWithFormatFrom(icon->pixels, icon->width, icon->height, 32,
+                                                                icon->pitch, SDL_PIXELFORMAT_ARGB8888);
+        SDL_Rect target = {c.x, c.y, c.w ? c.w : icon->width, c.h ? c.h : icon->height};
+        if (c.w) {
+            SDL_BlitScaled(image, nullptr, theirs, &target);
+            qvImageBlendScaled(&ours, QvRect{0, 0, 48, 52}, *icon, QvRect{c.x, c.y, c.w, c.h});
+        } else {
+            SDL_BlitSurface(image, nullptr, theirs, &target);
+            qvImageBlend(&ours, QvRect{0, 0, 48, 52}, *icon, c.x, c.y);
+        }
+        int differing = 0;
+        for (int y = 0; y < 52; y++)
+            for (int x = 0; x < 48; x++)
+                differing += (((Uint32 *)((Uint8 *)theirs->pixels + y * theirs->pitch))[x] & 0xFFFFFF) !=
+                             (ours.pixels[y * 48 + x] & 0xFFFFFF);
+        EXPECT_EQ(differing, 0) << c.what;
+        SDL_FreeSurface(image);
+        SDL_FreeSurface(theirs);
+        qvImageFree(&ours);
+    }
+}
+
 TEST(Icon, DamagedFilesAreRefusedWithoutCrashing) {
     std::vector<unsigned char> good = smallIcon();
     std::string error;
