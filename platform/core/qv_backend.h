@@ -26,6 +26,11 @@
 //     qvbLastErrorText(); qvbClearError() forgets that text.
 //   - A backend never sends Win32 messages itself: it calls the core's input
 //     entry points (end of this file), which post and send them.
+//   - The core does not call qvbStartup (main() is the backend's),
+//     qvbInvisibleDisplay, qvbPreciseNowMs, qvbDelay, qvbMouseButtonsHeld,
+//     qvbShowWindowMenu, qvbCloseFont or qvbGetProcAddress: they name what
+//     every backend needs for itself; one may leave out those it has no use
+//     for.
 #pragma once
 
 #include <windows.h>
@@ -145,7 +150,8 @@ unsigned qvbModifiers();
 // Creates the window system's window of win, hidden, of win->rect's client
 // size (the core has set win->clientWidth/Height and win->text), with a
 // frame when qvbHasFrame(win->style), resizable with WS_THICKFRAME, made for
-// OpenGL when withGl. When win already has one that is plain and withGl is
+// OpenGL when withGl (in the format qv.pixelFormats[win->pixelFormat - 1]
+// when win->pixelFormat is set). When win already has one that is plain and withGl is
 // asked, the new one replaces it (shown again if win->visible). Also sets
 // the class icon (qvIconImage), the owner relation (stays above its owner,
 // no taskbar entry) and asks for the frame. False, through qvError, on
