@@ -92,7 +92,8 @@ void qvImageFill(QvImage *image, const QvRect &area, uint32_t rgb) {
     QvRect visible;
     if (!image->pixels || !qvIntersectRect(area, boundsOf(*image), &visible)) return;
     uint32_t pixel = 0xFF000000 | (rgb & 0xFFFFFF);
-    for (int y = visible.y; y < visible.y + visible.h; y++) std::fill_n(pixelAt(*image, visible.x, y), visible.w, pixel);
+    for (int y = visible.y; y < visible.y + visible.h; y++)
+        std::fill_n(pixelAt(*image, visible.x, y), visible.w, pixel);
 }
 
 void qvImageBlend(QvImage *image, const QvRect &clip, const QvImage &source, int x, int y) {

@@ -327,16 +327,16 @@ void qvInputKey(QvWindow *top, BYTE vk, WORD scan, bool extended, bool down);
 // RESIZED, the client origin on the screen for MOVED, else 0).
 enum QvWindowEventKind {
     QV_WINDOW_SHOWN,
-    QV_WINDOW_EXPOSED,      // needs painting again
-    QV_WINDOW_RESIZED,      // client size now width x height
+    QV_WINDOW_EXPOSED,  // needs painting again
+    QV_WINDOW_RESIZED,  // client size now width x height
     QV_WINDOW_MINIMIZED,
     QV_WINDOW_HIDDEN,
     QV_WINDOW_RESTORED,
     QV_WINDOW_MAXIMIZED,
-    QV_WINDOW_MOVED,        // client origin now at (x, y) on the screen
+    QV_WINDOW_MOVED,  // client origin now at (x, y) on the screen
     QV_WINDOW_FOCUS_GAINED,
     QV_WINDOW_FOCUS_LOST,
-    QV_WINDOW_CLOSE,        // the user asked to close it
+    QV_WINDOW_CLOSE,  // the user asked to close it
 };
 void qvInputWindowEvent(QvWindow *top, QvWindowEventKind kind, int a, int b);
 // A request to end the program (a session end, a signal): WM_CLOSE to every

@@ -287,14 +287,14 @@ struct QvResourceScript {
 // An icon from LoadIconA: shared, never destroyed (like Windows' LoadIcon).
 struct QvIcon {
     HICON handle = nullptr;
-    int id = 0;                    // resource number, or 0 for the stock icon
-    QvImage image;                 // ARGB
+    int id = 0;     // resource number, or 0 for the stock icon
+    QvImage image;  // ARGB
 };
 
 // An open font with the metrics that dialog units are made from.
 struct QvFont {
     QvBackendFont *native = nullptr;  // the backend's, shared by every record of it
-    std::string family;  // the family the face resolved to
+    std::string family;               // the family the face resolved to
     std::string file;
     int pointSize = 0;
     int averageWidth = 0;    // (width of "A..Za..z" / 26 + 1) / 2, as Windows computes it

@@ -166,7 +166,8 @@ void qvLearnFrameOnMap(QvWindow *win) {
 void qvbLearnFrame(QvWindow *win) {
     if (!win || !win->native.sdlWindow || !qvbHasFrame(win->style)) return;
     QvFrame frame;
-    if (SDL_GetWindowBordersSize(win->native.sdlWindow, &frame.top, &frame.left, &frame.bottom, &frame.right) != 0) return;
+    if (SDL_GetWindowBordersSize(win->native.sdlWindow, &frame.top, &frame.left, &frame.bottom, &frame.right) != 0)
+        return;
     if ((frame.top | frame.left | frame.bottom | frame.right) == 0) return;
     qvTakeFrame(win, frame);
 }
@@ -334,7 +335,8 @@ namespace {
 // Keeps the first error's text instead of ending the program.
 int catchXError(Display *display, XErrorEvent *error) {
     if (qv.backend.xErrors.caught++ == 0)
-        XGetErrorText(display, error->error_code, qv.backend.xErrors.firstCaught, sizeof qv.backend.xErrors.firstCaught);
+        XGetErrorText(display, error->error_code, qv.backend.xErrors.firstCaught,
+                      sizeof qv.backend.xErrors.firstCaught);
     return 0;
 }
 
@@ -415,7 +417,8 @@ QvWindow *windowOfXWindow(unsigned long xwindow) {
 }
 
 bool knownDestroyed(unsigned long xwindow) {
-    return std::find(qv.backend.x11.destroyed.begin(), qv.backend.x11.destroyed.end(), xwindow) != qv.backend.x11.destroyed.end();
+    return std::find(qv.backend.x11.destroyed.begin(), qv.backend.x11.destroyed.end(), xwindow) !=
+           qv.backend.x11.destroyed.end();
 }
 
 // Another client destroyed one of our windows: its record goes at the next
