@@ -58,6 +58,8 @@
 //     sdl_fonts.cpp            fonts found with fontconfig, drawn with SDL_ttf
 //   web/                       (to come) the browser backend: DOM, Canvas 2D,
 //                              WebGL
+//   null/null_platform.h       no backend: the core is also compiled against
+//                              it alone, so no window-system call creeps in
 //
 // Rules every file keeps:
 //   - A handle is a number that is never reused while the process lives, so a
@@ -74,7 +76,9 @@
 #include "qv_backend.h"
 
 // The backend's own part of the state record.
-#ifdef __EMSCRIPTEN__
+#if defined(QV_NULL_BACKEND)
+#include "../null/null_platform.h"
+#elif defined(__EMSCRIPTEN__)
 #include "../web/web_platform.h"
 #else
 #include "../sdl/sdl_platform.h"
