@@ -1,11 +1,11 @@
 // A leak planted on purpose in the layer's own path: the program's icon is
-// decoded into an SDL surface, as LoadIconA does, and the surface is dropped.
+// decoded into an image, as LoadIconA does, and the image is dropped.
 //
 // The sanitizer run expects LeakSanitizer to report it, with qvDecodeIcon on
 // the stack. A suppression in sanitizer.supp wide enough to hide it (a whole
-// library such as libSDL2, which allocates the surface's memory for us) would
+// library such as libSDL2, which once allocated the image's memory) would
 // hide our own leaks too, and turns that run red.
-#include "platform/sdl_dialog_internal.h"
+#include "platform/core/qv_dialog_internal.h"
 
 #include <cstdio>
 #include <string>
@@ -15,8 +15,8 @@ namespace {
 const int programIconId = 32512;
 
 // Kept in a global only until the pointer is dropped, so that no stale copy on
-// the stack keeps the surface reachable.
-SDL_Surface *volatile planted = nullptr;
+// the stack keeps the image reachable.
+uint32_t *volatile planted = nullptr;
 
 __attribute__((noinline)) bool decodeAndForgetTheIcon() {
     for (const QvIconResource &icon : qvProgramResources().icons) {
@@ -24,8 +24,10 @@ __attribute__((noinline)) bool decodeAndForgetTheIcon() {
         const QvEmbeddedFile *file = qvFindEmbeddedFile(icon.file.c_str());
         if (!file) return false;
         std::string error;
-        planted = qvDecodeIcon(file->bytes, file->size, &error);
-        bool decoded = planted != nullptr;
+        QvImage image;
+        bool decoded = qvDecodeIcon(file->bytes, file->size, &image, &error);
+        planted = image.pixels;
+        image = QvImage{};
         planted = nullptr;
         return decoded;
     }
@@ -39,6 +41,6 @@ int main() {
         std::fprintf(stderr, "planted_leak: the program's icon %d could not be decoded\n", programIconId);
         return 1;
     }
-    std::printf("planted_leak: one icon surface dropped\n");
+    std::printf("planted_leak: one icon image dropped\n");
     return 0;
 }

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/sdl_dialog_internal.h"
+#include "platform/core/qv_dialog_internal.h"
 #include "support/message_log.h"
 
 #include <vector>
@@ -90,11 +90,11 @@ struct MouseStep {
 inline void injectMouse(HWND dialog, const MouseStep &step) {
     QvWindow *win = qvWindowFromHandle(dialog);
     ASSERT_NE(win, nullptr);
-    ASSERT_NE(win->sdlWindow, nullptr);
+    ASSERT_NE(win->native.sdlWindow, nullptr);
     SDL_Event event = {};
     if (step.action == keyDown || step.action == keyUp || step.action == keyboardTaken) {
         event.type = step.action == keyDown ? SDL_KEYDOWN : SDL_KEYUP;
-        event.key.windowID = win->sdlWindowId;
+        event.key.windowID = win->native.sdlWindowId;
         event.key.state = step.action == keyDown ? SDL_PRESSED : SDL_RELEASED;
         event.key.keysym.scancode = static_cast<SDL_Scancode>(step.x);
         event.key.keysym.sym = SDL_GetKeyFromScancode(event.key.keysym.scancode);
@@ -105,17 +105,17 @@ inline void injectMouse(HWND dialog, const MouseStep &step) {
         }
         event = {};
         event.type = SDL_WINDOWEVENT;
-        event.window.windowID = win->sdlWindowId;
+        event.window.windowID = win->native.sdlWindowId;
         event.window.event = step.action == keyboardTaken ? SDL_WINDOWEVENT_FOCUS_LOST : SDL_WINDOWEVENT_FOCUS_GAINED;
     } else if (step.action == moveTo) {
         event.type = SDL_MOUSEMOTION;
-        event.motion.windowID = win->sdlWindowId;
+        event.motion.windowID = win->native.sdlWindowId;
         event.motion.x = step.x;
         event.motion.y = step.y;
     } else if (step.action != keyDown && step.action != keyUp) {
         bool down = step.action == press || step.action == rightPress;
         event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-        event.button.windowID = win->sdlWindowId;
+        event.button.windowID = win->native.sdlWindowId;
         event.button.button = (step.action == press || step.action == release) ? SDL_BUTTON_LEFT : SDL_BUTTON_RIGHT;
         event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
         event.button.clicks = 1;

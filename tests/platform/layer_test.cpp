@@ -40,7 +40,7 @@ HWND LayerTest::makeChild(HWND parent, int id, int x, int y, int w, int h, DWORD
 
 static Uint32 sdlIdOf(HWND top) {
     QvWindow *win = qvWindowFromHandle(top);
-    return win ? win->sdlWindowId : 0;
+    return win ? win->native.sdlWindowId : 0;
 }
 
 void LayerTest::pushMotion(HWND top, int x, int y) {

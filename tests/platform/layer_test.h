@@ -3,7 +3,7 @@
 // SDL input through the layer's one choke point.
 #pragma once
 
-#include "platform/sdl_internal.h"
+#include "platform/core/qv_internal.h"
 #include "support/message_log.h"
 
 #include <gtest/gtest.h>

@@ -48,7 +48,7 @@ TEST_F(DialogManager, EachTemplateGetsItsFontsUnitsClientSizeAndFocus) {
     auto windowFocus = [](HWND dialog, Uint8 kind) {
         SDL_Event event = {};
         event.type = SDL_WINDOWEVENT;
-        event.window.windowID = qvWindowFromHandle(dialog)->sdlWindowId;
+        event.window.windowID = qvWindowFromHandle(dialog)->native.sdlWindowId;
         event.window.event = kind;
         SDL_PushEvent(&event);
         pumpMessages();
@@ -238,7 +238,7 @@ TEST_F(DialogManager, ACloseRequestBecomesTheCancelCommand) {
     SDL_Event close = {};
     close.type = SDL_WINDOWEVENT;
     close.window.event = SDL_WINDOWEVENT_CLOSE;
-    close.window.windowID = qvWindowFromHandle(panel)->sdlWindowId;
+    close.window.windowID = qvWindowFromHandle(panel)->native.sdlWindowId;
     SDL_PushEvent(&close);
     pumpMessages();
     relevant = loggedOfKind(WM_CLOSE);
@@ -362,7 +362,7 @@ TEST_F(DialogManager, PaintingDrawsVisibleControlsAndNeverHiddenOnes) {
     HWND panel = CreateDialogParamA(nullptr, "ColorScrDlg", nullptr, recordingDlgProc, 0);
     ASSERT_NE(panel, nullptr);
     pumpMessages();  // the first WM_PAINT
-    SDL_Surface *surface = SDL_GetWindowSurface(qvWindowFromHandle(panel)->sdlWindow);
+    SDL_Surface *surface = SDL_GetWindowSurface(qvWindowFromHandle(panel)->native.sdlWindow);
     ASSERT_NE(surface, nullptr);
     ASSERT_EQ(surface->w, 236);
 
@@ -387,14 +387,14 @@ TEST_F(DialogManager, APressedButtonIsRedrawnPushedIn) {
     pumpMessages();
     RECT button = rectInDialog(GetDlgItem(panel, 1047));
     int cx = (button.left + button.right) / 2, cy = (button.top + button.bottom) / 2;
-    SDL_Surface *surface = SDL_GetWindowSurface(qvWindowFromHandle(panel)->sdlWindow);
+    SDL_Surface *surface = SDL_GetWindowSurface(qvWindowFromHandle(panel)->native.sdlWindow);
     ASSERT_NE(surface, nullptr);
     EXPECT_EQ(pixelAt(surface, cx, button.top), qvColorHighlight);
     injectMouse(panel, {press, cx, cy});
-    surface = SDL_GetWindowSurface(qvWindowFromHandle(panel)->sdlWindow);
+    surface = SDL_GetWindowSurface(qvWindowFromHandle(panel)->native.sdlWindow);
     EXPECT_EQ(pixelAt(surface, cx, button.top), qvColorFrame) << "pushed: a black frame";
     injectMouse(panel, {release, cx, cy});
-    surface = SDL_GetWindowSurface(qvWindowFromHandle(panel)->sdlWindow);
+    surface = SDL_GetWindowSurface(qvWindowFromHandle(panel)->native.sdlWindow);
     EXPECT_EQ(pixelAt(surface, cx, button.top), qvColorHighlight) << "raised again";
 }
 

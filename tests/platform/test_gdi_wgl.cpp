@@ -239,7 +239,7 @@ TEST_F(GlContexts, PacedSwapsWaitOutTheirRefreshes) {
         for (int i = 0; i < c.swaps; i++) ASSERT_TRUE(SwapBuffers(hdc));
         double elapsedMs = static_cast<double>(SDL_GetPerformanceCounter() - start) * 1000.0 /
                            static_cast<double>(SDL_GetPerformanceFrequency());
-        EXPECT_GE(elapsedMs, (c.swaps - 1) * c.refreshesPerSwap * qv.refreshIntervalMs)
+        EXPECT_GE(elapsedMs, (c.swaps - 1) * c.refreshesPerSwap * qv.backend.refreshIntervalMs)
             << c.swaps << " swaps at " << c.refreshesPerSwap << " refreshes each";
     }
     wglDeleteContext(context);

@@ -3,7 +3,7 @@
 // answers to scripts it must refuse, the icon, and the fonts.
 #include <gtest/gtest.h>
 
-#include "platform/sdl_dialog_internal.h"
+#include "platform/core/qv_dialog_internal.h"
 
 #include <unistd.h>
 
@@ -419,12 +419,12 @@ TEST(ResourceParser, AnEmptyScriptHoldsNothing) {
 // ---- The icon ----------------------------------------------------------------
 
 // The alpha of one pixel of an ARGB surface.
-Uint8 alphaAt(SDL_Surface *s, int x, int y) {
+Uint8 alphaAt(const QvImage *s, int x, int y) {
     Uint32 pixel = ((Uint32 *)((Uint8 *)s->pixels + y * s->pitch))[x];
     return (Uint8)(pixel >> 24);
 }
 
-Uint32 rgbAt(SDL_Surface *s, int x, int y) {
+Uint32 rgbAt(const QvImage *s, int x, int y) {
     return ((Uint32 *)((Uint8 *)s->pixels + y * s->pitch))[x] & 0xFFFFFF;
 }
 
@@ -432,10 +432,10 @@ TEST(Icon, TheProgramsIconIs32By32WithATransparentSurround) {
     HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(32512));
     ASSERT_NE(icon, nullptr);
     EXPECT_EQ(LoadIconA(GetModuleHandleA(nullptr), "#32512"), icon) << "loaded once, shared";
-    SDL_Surface *image = qvIconImage(icon);
+    const QvImage *image = qvIconImage(icon);
     ASSERT_NE(image, nullptr);
-    EXPECT_EQ(image->w, 32);
-    EXPECT_EQ(image->h, 32);
+    EXPECT_EQ(image->width, 32);
+    EXPECT_EQ(image->height, 32);
     EXPECT_EQ(alphaAt(image, 0, 0), 0) << "the corner is outside the box";
     EXPECT_EQ(alphaAt(image, 16, 20), 255) << "the sheet is opaque";
     // At most 16 colours.
@@ -486,13 +486,49 @@ std::vector<unsigned char> smallIcon() {
     return ico;
 }
 
+// Icons are laid over the dialog face by the layer's own image code; they
+// must land on the pixels SDL's blitter gave them, whole and stretched.
+TEST(Icon, IconsLandOnTheSamePixelsAsSdlBlitsGaveThem) {
+    const QvImage *icon = qvIconImage(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(32512)));
+    ASSERT_NE(icon, nullptr);
+    struct Case {
+        const char *what;
+        int x, y, w, h;  // w, h 0: the icon's own size
+    } cases[] = {{"whole", 3, 2, 0, 0}, {"shrunk into a sunken edge", 1, 1, 30, 30}, {"stretched", 0, 4, 37, 45}};
+    for (const Case &c : cases) {
+        QvImage ours = qvImageNew(48, 52);
+        qvImageFill(&ours, QvRect{0, 0, 48, 52}, qvColorFace);
+        SDL_Surface *theirs = SDL_CreateRGBSurfaceWithFormat(0, 48, 52, 32, SDL_PIXELFORMAT_RGB888);
+        SDL_FillRect(theirs, nullptr, qvColorFace);
+        SDL_Surface *image = SDL_CreateRGBSurfaceWithFormatFrom(icon->pixels, icon->width, icon->height, 32,
+                                                                icon->pitch, SDL_PIXELFORMAT_ARGB8888);
+        SDL_Rect target = {c.x, c.y, c.w ? c.w : icon->width, c.h ? c.h : icon->height};
+        if (c.w) {
+            SDL_BlitScaled(image, nullptr, theirs, &target);
+            qvImageBlendScaled(&ours, QvRect{0, 0, 48, 52}, *icon, QvRect{c.x, c.y, c.w, c.h});
+        } else {
+            SDL_BlitSurface(image, nullptr, theirs, &target);
+            qvImageBlend(&ours, QvRect{0, 0, 48, 52}, *icon, c.x, c.y);
+        }
+        int differing = 0;
+        for (int y = 0; y < 52; y++)
+            for (int x = 0; x < 48; x++)
+                differing += (((Uint32 *)((Uint8 *)theirs->pixels + y * theirs->pitch))[x] & 0xFFFFFF) !=
+                             (ours.pixels[y * 48 + x] & 0xFFFFFF);
+        EXPECT_EQ(differing, 0) << c.what;
+        SDL_FreeSurface(image);
+        SDL_FreeSurface(theirs);
+        qvImageFree(&ours);
+    }
+}
+
 TEST(Icon, DamagedFilesAreRefusedWithoutCrashing) {
     std::vector<unsigned char> good = smallIcon();
     std::string error;
-    SDL_Surface *ok = qvDecodeIcon(good.data(), good.size(), &error);
-    ASSERT_NE(ok, nullptr) << error;
-    EXPECT_EQ(rgbAt(ok, 0, 0), 0x000050u) << "colour 5 of the palette";
-    SDL_FreeSurface(ok);
+    QvImage ok;
+    ASSERT_TRUE(qvDecodeIcon(good.data(), good.size(), &ok, &error)) << error;
+    EXPECT_EQ(rgbAt(&ok, 0, 0), 0x000050u) << "colour 5 of the palette";
+    qvImageFree(&ok);
 
     struct Damage {
         const char *what;
@@ -522,7 +558,8 @@ TEST(Icon, DamagedFilesAreRefusedWithoutCrashing) {
             if (d.value == 0x89) memcpy(&bad[22], "\x89PNG", 4);
         }
         error.clear();
-        EXPECT_EQ(qvDecodeIcon(bad.data(), bad.size(), &error), nullptr) << d.what;
+        QvImage refused;
+        EXPECT_FALSE(qvDecodeIcon(bad.data(), bad.size(), &refused, &error)) << d.what;
         EXPECT_EQ(error, d.error) << d.what;
     }
 }

@@ -29,7 +29,7 @@ TEST(Startup, AcceptsTheOffscreenDriverWhenAskedFor) {
             unsetenv("DISPLAY");
             setenv("SDL_VIDEODRIVER", "offscreen", 1);
             qvStartup();
-            std::exit(qv.videoReady ? 0 : 2);
+            std::exit(qv.backend.videoReady ? 0 : 2);
         },
         ::testing::ExitedWithCode(0), "^$");
 }

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/sdl_internal.h"
+#include "platform/core/qv_internal.h"
 
 LayerSpy layerSpy;
 

@@ -1,4 +1,4 @@
-// sdl_scrollbar.cpp: the SCROLLBAR control (vertical, SB_CTL) that dialog
+// scrollbar.cpp: the SCROLLBAR control (vertical, SB_CTL) that dialog
 // templates use, its geometry and the scroll-bar calls.
 //
 // Implemented:
@@ -16,7 +16,7 @@
 // Left out: keyboard, horizontal scroll bars, the scroll bars of ordinary
 //   windows (SB_HORZ, SB_VERT), SCROLLINFO and page sizes (the thumb keeps
 //   its size), SBM_* messages, EnableScrollBar, WM_CTLCOLORSCROLLBAR.
-#include "sdl_dialog_internal.h"
+#include "qv_dialog_internal.h"
 
 #include <strings.h>
 
@@ -156,7 +156,7 @@ void repeatScroll(HWND hwnd, QvWindow *win, QvScrollBar *bar) {
 }
 
 // A small solid triangle pointing up or down, centred in a square button.
-void drawArrowGlyph(const QvCanvas &c, int x, int y, int w, int h, bool up, Uint32 rgb) {
+void drawArrowGlyph(const QvCanvas &c, int x, int y, int w, int h, bool up, uint32_t rgb) {
     int rows = std::max(1, (std::min(w, h) + 1) / 4);
     int left = x + (w - (2 * rows - 1)) / 2;
     int top = y + (h - rows) / 2;
@@ -180,7 +180,7 @@ void drawArrowButton(const QvCanvas &c, int y, int w, int h, bool up, bool pushe
 // The trough: a fine checkerboard of lit and face pixels; where it is held
 // down, of dark and face pixels.
 void drawTrough(const QvCanvas &c, int y, int w, int h, bool held) {
-    Uint32 checker = held ? qvColorDarkShadow : qvColorHighlight;
+    uint32_t checker = held ? qvColorDarkShadow : qvColorHighlight;
     for (int row = 0; row < h; row++) {
         for (int col = 0; col < w; col++) {
             bool lit = ((row + y + col) & 1) == 0;

@@ -1,9 +1,10 @@
-// sdl_dialog.cpp: modeless dialogs built from the program's templates.
+// dialog.cpp: modeless dialogs built from the program's templates.
 //
-// Pairs with sdl_resources.cpp (the templates), sdl_fonts.cpp (the template's
-// font, which sets the size of a dialog unit), sdl_button_static.cpp and
-// sdl_scrollbar.cpp (the controls), sdl_canvas.cpp (the drawing) and
-// sdl_x11_frame.cpp (what the window manager is told of a dialog's frame).
+// Pairs with resources.cpp (the templates), fonts.cpp (the template's
+// font, which sets the size of a dialog unit), button_static.cpp and
+// scrollbar.cpp (the controls), canvas.cpp (the drawing into an image the
+// backend shows, qvbPresentImage) and the backend's qvbSetDialogFrame (what
+// the window manager is told of a dialog's frame).
 //
 // Implemented:
 //   CreateDialogParamA: the template found by name (or number) in the
@@ -31,7 +32,7 @@
 //   dialog manager's keyboard interface (IsDialogMessageA, Tab, Enter, Esc,
 //   the default button following the focus), DWLP_MSGRESULT, WM_SETFONT,
 //   DS_CENTER and DS_ABSALIGN, WM_PARENTNOTIFY.
-#include "sdl_dialog_internal.h"
+#include "qv_dialog_internal.h"
 
 #include <algorithm>
 #include <cstring>
@@ -84,34 +85,26 @@ void paintChildren(QvWindow *parent, const QvCanvas &canvas) {
     }
 }
 
-// Paints the whole dialog onto its window surface and shows it. Where SDL
-// gives the window no surface (it knows no pixel format for a 30-bit
-// display), the dialog is drawn apart and put on the window in the window's
-// own format. A dialog that cannot be shown says so once.
+// Paints the whole dialog into an image of its client area and has the
+// backend show it. A dialog that cannot be shown says so once.
 void paintDialog(HWND hwnd) {
     PAINTSTRUCT paint;
     BeginPaint(hwnd, &paint);
     QvWindow *win = qvWindowFromHandle(hwnd);
-    if (win && win->sdlWindow && win->visible && !win->minimized) {
-        SDL_Surface *surface = SDL_GetWindowSurface(win->sdlWindow);
-        SDL_Surface *apart = nullptr;
-        if (!surface) {
-            SDL_ClearError();
-            int w = 0, h = 0;
-            SDL_GetWindowSize(win->sdlWindow, &w, &h);
-            surface = apart =
-                SDL_CreateRGBSurfaceWithFormat(0, std::max(1, w), std::max(1, h), 32, SDL_PIXELFORMAT_RGB888);
-        }
+    if (win && qvbHasWindow(win) && win->visible && !win->minimized) {
+        int w = 0, h = 0;
+        qvbGetClientSize(win, &w, &h);
+        QvImage image = qvImageNew(w, h);
         bool shown = false;
-        if (surface) {
+        if (image.pixels) {
             QvCanvas canvas;
-            canvas.surface = surface;
-            canvas.clip = SDL_Rect{0, 0, surface->w, surface->h};
-            qvFill(canvas, 0, 0, surface->w, surface->h, qvColorFace);
+            canvas.image = &image;
+            canvas.clip = QvRect{0, 0, image.width, image.height};
+            qvFill(canvas, 0, 0, image.width, image.height, qvColorFace);
             paintChildren(win, canvas);
-            shown = apart ? qvPutImage(win->sdlWindow, apart) : SDL_UpdateWindowSurface(win->sdlWindow) == 0;
+            shown = qvbPresentImage(win, image);
         }
-        SDL_FreeSurface(apart);
+        qvImageFree(&image);
         QvDialog *dialog = qvDialogOf(win);
         if (!shown && dialog && !dialog->paintFailed) {
             dialog->paintFailed = true;
@@ -275,7 +268,7 @@ HWND WINAPI CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND own
                                LPARAM initParam) {
     const QvDialogTemplate *tmpl = qvFindDialogTemplate(templateName);
     if (!tmpl) {
-        SDL_ClearError();
+        qvbClearError();
         qvError("CreateDialogParamA: no dialog template \"%s\"", !templateName                  ? "(null)"
                                                                  : IS_INTRESOURCE(templateName) ? "(number)"
                                                                                                 : templateName);
@@ -300,7 +293,7 @@ HWND WINAPI CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND own
     if (!win) return nullptr;
     win->classData = dialog.release();
     QvDialog *record = static_cast<QvDialog *>(win->classData);
-    if (qvRealizeSdlWindow(win, false)) qvSetDialogFrameFunctions(win->sdlWindow, (tmpl->style & WS_SYSMENU) != 0);
+    if (qvRealizeWindow(win, false)) qvbSetDialogFrame(win, (tmpl->style & WS_SYSMENU) != 0);
 
     if (!createControls(hwnd, *tmpl, *record, instance)) {
         DestroyWindow(hwnd);

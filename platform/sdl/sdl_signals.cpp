@@ -15,7 +15,7 @@
 //   block both signals, so the handler runs on the main thread. A signal the
 //   program was started with ignored stays ignored.
 // Left out: the other signals keep their default actions.
-#include "sdl_internal.h"
+#include "../core/qv_internal.h"
 
 #include <pthread.h>
 #include <unistd.h>
@@ -47,7 +47,7 @@ void onQuitDeadline(int) {
 // anywhere, in malloc or inside Xlib.
 void onInterrupt(int) {
     int savedErrno = errno;
-    QvSignalState &state = qv.signals;
+    QvSignalState &state = qv.backend.signals;
     int seen = state.interrupts.fetch_add(1) + 1;
     if (state.messageBoxUp) {
         writeSignalLine("quelvaro: interrupted while a message box was up; ending\n");
@@ -101,12 +101,12 @@ void qvInstallSignalHandlers() {
 }
 
 void qvSignalsDisplayOpen() {
-    qv.signals.displayOpen = true;
+    qv.backend.signals.displayOpen = true;
 }
 
 bool qvTakeSignalledClose() {
-    if (qv.topLevels.empty() || !qv.signals.closeRequested) return false;
-    qv.signals.closeRequested = false;
+    if (qv.topLevels.empty() || !qv.backend.signals.closeRequested) return false;
+    qv.backend.signals.closeRequested = false;
     return true;
 }
 

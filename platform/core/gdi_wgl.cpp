@@ -1,34 +1,33 @@
-// sdl_gdi_wgl.cpp: device contexts, pixel formats, palettes and OpenGL
-// contexts (the GDI and WGL subset), on SDL2's GL windows.
+// gdi_wgl.cpp: device contexts, pixel formats, palettes and OpenGL
+// contexts (the GDI and WGL subset): the records, with the backend's GL
+// underneath (qvbCreateGlContext, qvbMakeCurrent, qvbSwapBuffers).
 //
-// Pairs with sdl_window.cpp: a window's SDL window becomes an OpenGL one when
-// its pixel format is set, since the X visual is chosen when a window is made.
+// Pairs with window.cpp: a window's backend window becomes an OpenGL one when
+// its pixel format is set (qvRealizeWindow), since an X visual is chosen when
+// a window is made.
 //
 // Implemented: ChoosePixelFormat, DescribePixelFormat, SetPixelFormat,
 //   GetPixelFormat over a list built once from what the display's OpenGL
-//   offers (each candidate is tried on a hidden window; no OpenGL at all, or
-//   a driver that answers with X errors, gives an empty list, and
-//   ChoosePixelFormat returns 0); CreatePalette,
+//   offers (the backend keeps the candidates it can make a window of; no
+//   OpenGL at all gives an empty list, and ChoosePixelFormat returns 0);
+//   CreatePalette,
 //   SelectPalette, RealizePalette, UnrealizeObject, DeleteObject as real
 //   objects with the stock default palette; wglCreateContext (compatibility
 //   profile, so the fixed-function pipeline runs; the current context is left
 //   as it was), wglMakeCurrent, wglDeleteContext, wglGetCurrentContext;
 //   wglGetProcAddress for WGL_EXT_swap_control (wglSwapIntervalEXT and
 //   wglGetSwapIntervalEXT, the interval kept per window); SwapBuffers
-//   presenting at most once per that many display refreshes (the driver's
-//   vsync where it really paces, else the layer waits out the interval itself,
-//   60 Hz when the display reports no rate); one refresh until the program
-//   asks for another interval, at once when it asks for 0.
+//   presenting at most once per that many display refreshes (the backend's
+//   pacing); one refresh until the program asks for another interval, at
+//   once when it asks for 0.
 // Left out: GDI drawing (brushes, pens, text, bitmaps), the system palette and
 //   WM_PALETTECHANGED broadcasts (no palette display offers OpenGL here),
 //   layer planes, wglShareLists, the GL functions (the program links them)
 //   and every other wgl extension.
-#include "sdl_internal.h"
+#include "qv_internal.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <ctime>
 
 namespace {
 
@@ -41,12 +40,6 @@ const PALETTEENTRY defaultPaletteColours[20] = {
 };
 // The version LOGPALETTE must carry.
 const WORD logPaletteVersion = 0x300;
-// The refresh rate assumed when the display reports none.
-const double fallbackRefreshHz = 60.0;
-// A vsync'd swap that returns sooner than this share of the interval, this
-// many times in a row, shows that the driver does not really wait.
-const double quickSwapShare = 0.5;
-const int quickSwapLimit = 8;
 
 // Candidate buffer layouts, best first: double buffering, then depth and stencil.
 struct BufferLayout {
@@ -57,57 +50,6 @@ struct BufferLayout {
 const BufferLayout candidateLayouts[] = {
     {true, 24, 8}, {true, 16, 0}, {true, 0, 0}, {false, 24, 8}, {false, 16, 0}, {false, 0, 0},
 };
-
-// Number of bits set in a channel mask and where they start.
-void maskBits(Uint32 mask, BYTE *bits, BYTE *shift) {
-    *bits = 0;
-    *shift = 0;
-    if (!mask) return;
-    int first = 0;
-    while (!(mask & (1u << first))) first++;
-    int count = 0;
-    while (first + count < 32 && (mask & (1u << (first + count)))) count++;
-    *bits = static_cast<BYTE>(count);
-    *shift = static_cast<BYTE>(first);
-}
-
-// The colour part of every format: the desktop's pixel layout.
-PIXELFORMATDESCRIPTOR colourLayoutOfDisplay() {
-    PIXELFORMATDESCRIPTOR pfd = {};
-    pfd.nSize = sizeof(PIXELFORMATDESCRIPTOR);
-    pfd.nVersion = 1;
-    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
-    pfd.iPixelType = PFD_TYPE_RGBA;
-    pfd.iLayerType = PFD_MAIN_PLANE;
-    SDL_DisplayMode mode;
-    Uint32 format = SDL_PIXELFORMAT_RGB888;
-    if (SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.format != SDL_PIXELFORMAT_UNKNOWN) format = mode.format;
-    if (SDL_ISPIXELFORMAT_INDEXED(format)) {
-        // A palette display: GL renders 3-3-2 RGB through a palette.
-        format = SDL_PIXELFORMAT_RGB332;
-        pfd.dwFlags |= PFD_NEED_PALETTE;
-    }
-    int bpp = 0;
-    Uint32 red = 0, green = 0, blue = 0, alpha = 0;
-    SDL_PixelFormatEnumToMasks(format, &bpp, &red, &green, &blue, &alpha);
-    pfd.cColorBits = static_cast<BYTE>(SDL_BYTESPERPIXEL(format) * 8);
-    maskBits(red, &pfd.cRedBits, &pfd.cRedShift);
-    maskBits(green, &pfd.cGreenBits, &pfd.cGreenShift);
-    maskBits(blue, &pfd.cBlueBits, &pfd.cBlueShift);
-    return pfd;
-}
-
-// True when the display can make a hidden GL window with this format.
-bool displayOffers(const PIXELFORMATDESCRIPTOR &pfd) {
-    qv.pixelFormats.push_back(pfd);
-    qvSetGlAttributes(static_cast<int>(qv.pixelFormats.size()));
-    qv.pixelFormats.pop_back();
-    SDL_Window *probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
-    if (!probe) return false;
-    bool answered = qvNoXErrorSoFar(probe);
-    SDL_DestroyWindow(probe);
-    return answered;
-}
 
 // How far a format is from a request; lower is better.
 int formatDistance(const PIXELFORMATDESCRIPTOR &want, const PIXELFORMATDESCRIPTOR &have) {
@@ -159,41 +101,6 @@ HPALETTE stockPalette() {
     return qv.stockPalette;
 }
 
-// Milliseconds on a fine monotonic clock (pacing needs better than 1 ms).
-double preciseNowMs() {
-    return static_cast<double>(SDL_GetPerformanceCounter()) * 1000.0 /
-           static_cast<double>(SDL_GetPerformanceFrequency());
-}
-
-// Sleeps until the fine clock reaches targetMs.
-void sleepUntil(double targetMs) {
-    double wait = targetMs - preciseNowMs();
-    if (wait <= 0) return;
-    timespec delay;
-    delay.tv_sec = static_cast<time_t>(wait / 1000.0);
-    delay.tv_nsec = static_cast<long>((wait - delay.tv_sec * 1000.0) * 1.0e6);
-    while (nanosleep(&delay, &delay) != 0 && errno == EINTR) {}
-}
-
-// Decides how swaps are paced while a context is current on a window that
-// asks for refreshesPerSwap display refreshes per swap (0: no pacing).
-void choosePacing(SDL_Window *window, int refreshesPerSwap) {
-    SDL_DisplayMode mode;
-    int display = SDL_GetWindowDisplayIndex(window);
-    double hz = fallbackRefreshHz;
-    if (SDL_GetDesktopDisplayMode(display < 0 ? 0 : display, &mode) == 0 && mode.refresh_rate > 0)
-        hz = mode.refresh_rate;
-    qv.refreshIntervalMs = 1000.0 / hz;
-    // The offscreen driver accepts vsync and ignores it; Xvfb refuses it.
-    if (refreshesPerSwap == 0) {
-        SDL_GL_SetSwapInterval(0);
-        qv.vsyncTrusted = false;
-    } else {
-        qv.vsyncTrusted = SDL_GL_SetSwapInterval(refreshesPerSwap) == 0 && !qvInvisibleVideoDriver();
-    }
-    qv.quickSwaps = 0;
-}
-
 // The window the current context draws into, or null.
 QvWindow *currentWindow() {
     QvGlContext *context = contextFromHandle(qv.currentContext);
@@ -203,9 +110,9 @@ QvWindow *currentWindow() {
 // WGL_EXT_swap_control, reached through wglGetProcAddress only (as on Windows).
 BOOL WINAPI swapIntervalEXT(int refreshesPerSwap) {
     QvWindow *win = currentWindow();
-    if (!win || !win->sdlWindow || refreshesPerSwap < 0) return FALSE;
+    if (!win || !qvbHasWindow(win) || refreshesPerSwap < 0) return FALSE;
     win->swapInterval = refreshesPerSwap;
-    choosePacing(win->sdlWindow, refreshesPerSwap);
+    qvbSetSwapInterval(win, refreshesPerSwap);
     return TRUE;
 }
 
@@ -261,7 +168,7 @@ void qvForgetWindowGdi(HWND hwnd) {
         QvGlContext *context = entry.second.get();
         if (context->currentDc && !qvDcFromHandle(context->currentDc)) {
             // Its window is going: nothing stays current on it.
-            if (qv.videoReady) SDL_GL_MakeCurrent(nullptr, nullptr);
+            qvbMakeCurrent(nullptr, nullptr);
             context->currentDc = nullptr;
             if (qv.currentContext == context->handle) qv.currentContext = nullptr;
         }
@@ -272,15 +179,10 @@ void qvBuildPixelFormats() {
     if (qv.formatsBuilt) return;
     qv.formatsBuilt = true;
     qv.pixelFormats.clear();
-    if (!qvEnsureVideo()) return;
-    // A broken driver answers with X errors: the display then offers nothing.
-    qvCatchXErrors();
-    if (SDL_GL_LoadLibrary(nullptr) != 0) {
-        qvStopCatchingXErrors("loading OpenGL");
-        qvError("this display offers no OpenGL");
-        return;
-    }
-    PIXELFORMATDESCRIPTOR colour = colourLayoutOfDisplay();
+    if (!qvbEnsureVideo()) return;
+    // Every candidate has the display's colour layout; the backend keeps
+    // those its GL can make a window of.
+    PIXELFORMATDESCRIPTOR colour = qvbDisplayColourLayout();
     for (const BufferLayout &layout : candidateLayouts) {
         PIXELFORMATDESCRIPTOR pfd = colour;
         if (layout.doubleBuffer)
@@ -289,36 +191,9 @@ void qvBuildPixelFormats() {
             pfd.dwFlags |= PFD_SUPPORT_GDI;
         pfd.cDepthBits = static_cast<BYTE>(layout.depthBits);
         pfd.cStencilBits = static_cast<BYTE>(layout.stencilBits);
-        if (displayOffers(pfd)) qv.pixelFormats.push_back(pfd);
+        qv.pixelFormats.push_back(pfd);
     }
-    if (!qvStopCatchingXErrors("looking for OpenGL pixel formats")) {
-        qv.pixelFormats.clear();
-        return;
-    }
-    SDL_ClearError();
-}
-
-void qvSetGlAttributes(int format) {
-    if (format < 1 || static_cast<size_t>(format) > qv.pixelFormats.size()) return;
-    const PIXELFORMATDESCRIPTOR &pfd = qv.pixelFormats[format - 1];
-    SDL_GL_ResetAttributes();
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, pfd.cRedBits);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, pfd.cGreenBits);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, pfd.cBlueBits);
-    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, pfd.cAlphaBits);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, pfd.cDepthBits);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, pfd.cStencilBits);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, (pfd.dwFlags & PFD_DOUBLEBUFFER) ? 1 : 0);
-    // The program draws with the fixed-function pipeline.
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-}
-
-double qvNextPresentTime(double lastTarget, double now, double interval) {
-    if (!(interval > 0)) return now;
-    double next = lastTarget + interval;
-    // Late (or the clock went back): present now and count the cadence from here.
-    if (!(next >= now) || next > now + interval) return now;
-    return next;
+    qvbKeepOfferedPixelFormats(&qv.pixelFormats);
 }
 
 // ===========================================================================
@@ -368,8 +243,7 @@ BOOL WINAPI SetPixelFormat(HDC hdc, int format, const PIXELFORMATDESCRIPTOR *pfd
         return FALSE;
     }
     win->pixelFormat = format;
-    qvSetGlAttributes(format);
-    if (!qvRealizeSdlWindow(win, true)) {
+    if (!qvRealizeWindow(win, true)) {
         win->pixelFormat = 0;
         return FALSE;
     }
@@ -428,31 +302,14 @@ BOOL WINAPI DeleteObject(HGDIOBJ object) {
 
 HGLRC WINAPI wglCreateContext(HDC hdc) {
     QvWindow *win = windowOfDc(hdc);
-    if (!win || !win->pixelFormat || !win->sdlWindow || !win->glWindow) {
+    if (!win || !win->pixelFormat || !qvbIsGlWindow(win)) {
         qvError("wglCreateContext: the DC has no pixel format");
         return nullptr;
     }
-    // SDL makes a new context current; WGL does not, so the old one comes back.
-    SDL_Window *previousWindow = SDL_GL_GetCurrentWindow();
-    SDL_GLContext previousContext = SDL_GL_GetCurrentContext();
-    qvSetGlAttributes(win->pixelFormat);
-    qvCatchXErrors();
-    SDL_GLContext created = SDL_GL_CreateContext(win->sdlWindow);
-    qvNoXErrorSoFar(win->sdlWindow);
-    if (!qvStopCatchingXErrors("wglCreateContext")) {
-        if (created) SDL_GL_DeleteContext(created);
-        created = nullptr;
-    } else if (!created) {
-        qvError("wglCreateContext failed");
-    }
-    if (!created) {
-        SDL_GL_MakeCurrent(previousContext ? previousWindow : nullptr, previousContext);
-        return nullptr;
-    }
-    SDL_GL_MakeCurrent(previousContext ? previousWindow : nullptr, previousContext);
+    // The backend leaves the current context as it was, as WGL does.
     auto context = std::make_unique<QvGlContext>();
+    if (!qvbCreateGlContext(context.get(), win, qv.pixelFormats[win->pixelFormat - 1])) return nullptr;
     context->handle = qvHandle<HGLRC>(qvNewHandle());
-    context->sdlContext = created;
     context->window = win->handle;
     HGLRC handle = context->handle;
     qv.glContexts[qvKey(handle)] = std::move(context);
@@ -464,23 +321,23 @@ BOOL WINAPI wglMakeCurrent(HDC hdc, HGLRC handle) {
     if (!handle) {
         if (current) current->currentDc = nullptr;
         qv.currentContext = nullptr;
-        if (qv.videoReady) SDL_GL_MakeCurrent(nullptr, nullptr);
+        qvbMakeCurrent(nullptr, nullptr);
         return TRUE;
     }
     QvGlContext *context = contextFromHandle(handle);
     QvWindow *win = windowOfDc(hdc);
     QvWindow *home = context ? qvWindowFromHandle(context->window) : nullptr;
-    if (!context || !win || !win->sdlWindow || !win->glWindow) return FALSE;
+    if (!context || !win || !qvbIsGlWindow(win)) return FALSE;
     // A context draws only into windows of its own pixel format.
     if (home && home->pixelFormat != win->pixelFormat) return FALSE;
-    if (SDL_GL_MakeCurrent(win->sdlWindow, context->sdlContext) != 0) {
+    // Made current, the swaps are paced to the window's interval.
+    if (!qvbMakeCurrent(win, context)) {
         qvError("wglMakeCurrent failed");
         return FALSE;
     }
     if (current) current->currentDc = nullptr;
     context->currentDc = hdc;
     qv.currentContext = handle;
-    choosePacing(win->sdlWindow, win->swapInterval);
     return TRUE;
 }
 
@@ -488,7 +345,7 @@ BOOL WINAPI wglDeleteContext(HGLRC handle) {
     QvGlContext *context = contextFromHandle(handle);
     if (!context) return FALSE;
     if (qv.currentContext == handle) wglMakeCurrent(nullptr, nullptr);
-    SDL_GL_DeleteContext(context->sdlContext);
+    qvbDeleteGlContext(context);
     qv.glContexts.erase(qvKey(handle));
     return TRUE;
 }
@@ -507,27 +364,8 @@ PROC WINAPI wglGetProcAddress(LPCSTR name) {
 
 BOOL WINAPI SwapBuffers(HDC hdc) {
     QvWindow *win = windowOfDc(hdc);
-    if (!win || !win->sdlWindow || !win->glWindow) return FALSE;
-    if (win->swapInterval == 0) {
-        SDL_GL_SwapWindow(win->sdlWindow);
-        qv.lastPresentMs = preciseNowMs();
-        return TRUE;
-    }
-    double interval = qv.refreshIntervalMs * win->swapInterval;
-    if (qv.vsyncTrusted) {
-        double before = qv.lastPresentMs;
-        SDL_GL_SwapWindow(win->sdlWindow);
-        double now = preciseNowMs();
-        // A driver that claims vsync but returns at once loses our trust.
-        qv.quickSwaps = (now - before < interval * quickSwapShare) ? qv.quickSwaps + 1 : 0;
-        if (qv.quickSwaps >= quickSwapLimit) qv.vsyncTrusted = false;
-        qv.lastPresentMs = now;
-        return TRUE;
-    }
-    double target = qvNextPresentTime(qv.lastPresentMs, preciseNowMs(), interval);
-    sleepUntil(target);
-    SDL_GL_SwapWindow(win->sdlWindow);
-    qv.lastPresentMs = target;
+    if (!win || !qvbIsGlWindow(win)) return FALSE;
+    qvbSwapBuffers(win);
     return TRUE;
 }
 

@@ -1,6 +1,6 @@
-// sdl_button_static.cpp: the BUTTON and STATIC controls that dialog
-// templates use, drawn in the classic Windows look onto their dialog's SDL
-// window surface; and the table that registers and paints every control.
+// button_static.cpp: the BUTTON and STATIC controls that dialog templates
+// use, drawn in the classic Windows look into their dialog's image; and the
+// table that registers and paints every control.
 //
 // Implemented:
 //   BUTTON   BS_PUSHBUTTON and BS_DEFPUSHBUTTON: raised, pushed in while the
@@ -20,7 +20,7 @@
 // Left out: keys other than space (the dialog manager's), check boxes, radio buttons, owner-draw,
 //   BM_* messages but BM_SETSTATE/BM_GETSTATE, STM_* messages, WM_CTLCOLOR*, '&' mnemonics (the '&' is dropped
 //   and nothing is underlined).
-#include "sdl_dialog_internal.h"
+#include "qv_dialog_internal.h"
 
 #include <strings.h>
 
@@ -245,9 +245,9 @@ void setUpIconStatic(HWND hwnd, QvWindow *win, QvStatic *data) {
     if (*name == '#') name++;
     int id = atoi(name);
     data->icon = id > 0 ? qvLoadProgramIcon(id) : nullptr;
-    SDL_Surface *image = qvIconImage(data->icon);
+    const QvImage *image = qvIconImage(data->icon);
     if (!image) return;
-    MoveWindow(hwnd, win->rect.left, win->rect.top, image->w, image->h, FALSE);
+    MoveWindow(hwnd, win->rect.left, win->rect.top, image->width, image->height, FALSE);
 }
 
 }  // namespace
@@ -287,8 +287,8 @@ void qvPaintStatic(QvWindow *win, const QvCanvas &c) {
     DWORD type = win->style & staticTypeMask;
     if (type == SS_ICON) {
         // The icon shrinks into what the edges leave of its room.
-        SDL_Surface *image = data ? qvIconImage(data->icon) : nullptr;
-        if (image && c.surface) qvBlitScaled(inner, image, x, y, w, h);
+        const QvImage *image = data ? qvIconImage(data->icon) : nullptr;
+        if (image && c.image) qvBlitScaled(inner, *image, x, y, w, h);
         return;
     }
     const QvFont *font = qvControlFont(win);

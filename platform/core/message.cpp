@@ -1,14 +1,15 @@
-// sdl_message.cpp: the message queue, timers, mouse capture and the input
-// functions that turn SDL events into Win32 messages.
+// message.cpp: the message queue, timers, mouse capture and focus, and the
+// input entry points (qv_backend.h) that turn the backend's events into
+// Win32 messages.
 //
-// Pairs with sdl_window.cpp (windows, sizes) and sdl_paint.cpp (painting).
-// qvHandleSdlEvent is the ONE place where an SDL event becomes a WM_*
-// message; every test of input pushes SDL events and lets them come through
-// here.
+// Pairs with window.cpp (windows, sizes), paint.cpp (painting) and the
+// backend's pump (qvbPumpEvents), the ONE place where its events come in
+// (on SDL, qvHandleSdlEvent); every test of input pushes SDL events and lets
+// them come through there and here.
 //
 // Implemented: PostMessageA, SendMessageA, PeekMessageA (PM_NOREMOVE,
 //   PM_REMOVE, window and range filters), GetMessageA (sleeps in
-//   SDL_WaitEventTimeout until input or the next timer; -1 for a bad window
+//   qvbWaitForEvent until input or the next timer; -1 for a bad window
 //   filter), DispatchMessageA (timer procedures too),
 //   PostQuitMessage, SetTimer/KillTimer, SetCapture/ReleaseCapture/GetCapture
 //   (WM_CAPTURECHANGED, also when the window holding the capture is
@@ -24,16 +25,16 @@
 //   or to the capture window, in its client coordinates packed as signed
 //   16-bit halves, with the MK_* flags; consecutive WM_MOUSEMOVEs to one
 //   window are merged.
-//   Key events go to sdl_keyboard.cpp's input function (TranslateMessage is
+//   Keys go to keyboard.cpp's input entry point (TranslateMessage is
 //   there too). A window minimised, maximised or restored by the window
 //   system hears it as WM_SYSCOMMAND (SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE),
 //   whose default handling makes it the window's state, as Wine does.
 //   A window manager's close request posts WM_CLOSE; SIGINT and SIGTERM
-//   (SDL_QUIT) post WM_CLOSE to every top-level window (the deadline and the
-//   second signal are sdl_signals.cpp's).
+//   (qvInputQuit) post WM_CLOSE to every top-level window (the deadline and
+//   the second signal are the backend's).
 // Left out: WM_ACTIVATE, the mouse wheel, WM_MOUSEACTIVATE/WM_SETCURSOR/
 //   WM_NCHITTEST, sent-message queues between threads.
-#include "sdl_internal.h"
+#include "qv_internal.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -43,7 +44,7 @@ namespace {
 // Windows' smallest timer period.
 const UINT minimumTimerMs = 10;
 // Longest sleep in GetMessageA before looking again (signals, odd drivers).
-const Uint32 longestWaitMs = 250;
+const uint32_t longestWaitMs = 250;
 
 // True when the message passes GetMessageA/PeekMessageA's filters.
 bool passesFilter(HWND msgWindow, UINT message, HWND filter, UINT first, UINT last) {
@@ -97,79 +98,14 @@ void postMouseMessage(HWND hwnd, UINT message, WPARAM keys, POINT p) {
     qvPostMessage(hwnd, message, keys, lParam);
 }
 
-// Where a mouse event at (x, y) in the client area of SDL window sdlId goes
-// (see mouseTarget), after noting where on the screen it happened; null
-// when it belongs to no window of ours.
-QvWindow *mouseEventTarget(Uint32 sdlId, int x, int y, POINT *clientPoint) {
-    QvWindow *top = qvWindowFromSdlId(sdlId);
+// Where a mouse event at (x, y) in the client area of top goes (see
+// mouseTarget), after noting where on the screen it happened; null when it
+// belongs to no window of ours.
+QvWindow *mouseEventTarget(QvWindow *top, int x, int y, POINT *clientPoint) {
     if (!top) return nullptr;
     POINT p = {x, y};
     qv.lastScreenPoint = qvClientToScreen(top, p);
     return mouseTarget(top, p, clientPoint);
-}
-
-// ---- Input functions: the only callers of the mouse and size messages ----
-
-// True when SDL's next event says the pointer left window sdlId: SDL ends a
-// window's motion with the point where the pointer left, held to the window's
-// edge, which is no motion inside it.
-bool leavingNext(Uint32 sdlId) {
-    SDL_Event next;
-    return SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1 &&
-           next.type == SDL_WINDOWEVENT && next.window.event == SDL_WINDOWEVENT_LEAVE && next.window.windowID == sdlId;
-}
-
-// The pointer moved to (x, y) in the client area of SDL window sdlId.
-void inputMouseMotion(Uint32 sdlId, int x, int y) {
-    if (!qv.capture && leavingNext(sdlId)) return;
-    POINT clientPoint;
-    QvWindow *target = mouseEventTarget(sdlId, x, y, &clientPoint);
-    if (target) postMouseMessage(target->handle, WM_MOUSEMOVE, qvMouseKeyFlags(), clientPoint);
-}
-
-// A mouse button went down or up at (x, y) in SDL window sdlId.
-void inputMouseButton(Uint32 sdlId, Uint8 button, bool down, int clicks, int x, int y) {
-    unsigned bit;
-    UINT downMessage;
-    switch (button) {
-    case SDL_BUTTON_LEFT:
-        bit = MK_LBUTTON;
-        downMessage = WM_LBUTTONDOWN;
-        break;
-    case SDL_BUTTON_RIGHT:
-        bit = MK_RBUTTON;
-        downMessage = WM_RBUTTONDOWN;
-        break;
-    case SDL_BUTTON_MIDDLE:
-        bit = MK_MBUTTON;
-        downMessage = WM_MBUTTONDOWN;
-        break;
-    default:
-        return;
-    }
-    // The down message counts its button as held, the up message no longer.
-    if (down)
-        qv.buttons |= bit;
-    else
-        qv.buttons &= ~bit;
-    POINT clientPoint;
-    QvWindow *target = mouseEventTarget(sdlId, x, y, &clientPoint);
-    if (!target) return;
-    UINT message = down ? downMessage : downMessage + 1;
-    if (down && clicks >= 2 && (target->cls->style & CS_DBLCLKS)) message = downMessage + 2;
-    postMouseMessage(target->handle, message, qvMouseKeyFlags(), clientPoint);
-}
-
-// True when SDL holds a focus gain for one of our windows not yet handled:
-// the window system is moving the focus between two of them.
-bool focusGainQueued() {
-    SDL_Event events[32];
-    int count = SDL_PeepEvents(events, 32, SDL_PEEKEVENT, SDL_WINDOWEVENT, SDL_WINDOWEVENT);
-    for (int i = 0; i < count; i++) {
-        if (events[i].window.event == SDL_WINDOWEVENT_FOCUS_GAINED && qvWindowFromSdlId(events[i].window.windowID))
-            return true;
-    }
-    return false;
 }
 
 // The window system took the input focus from a top-level window: the focus
@@ -179,7 +115,9 @@ bool focusGainQueued() {
 void putFocusAside(QvWindow *top) {
     if (!qv.focus || !qvIsInTree(top->handle, qv.focus)) return;
     top->focusAside = qv.focus;
-    if (!focusGainQueued()) SetFocus(nullptr);
+    // (A focus gain for one of our windows still queued: the window system
+    // is moving the focus between two of them.)
+    if (!qvbFocusGainQueued()) SetFocus(nullptr);
 }
 
 // The window system gave a top-level window the input focus: what it had
@@ -202,11 +140,9 @@ void giveFocusBack(QvWindow *top) {
 // window made active): a capture held in it ends as ReleaseCapture would end
 // it, so its owner hears that a drag's button-up may never come.
 void captureTakenFrom(QvWindow *top) {
-    // SDL's own capture goes with it.
-    if (SDL_GetMouseState(nullptr, nullptr)) qv.buttonsMayComeUpElsewhere = true;
     if (!qv.capture || !qvIsInTree(top->handle, qv.capture)) return;
     // The buttons held may come up over another window: none counts as held
-    // any more (a press is reported afresh, sdl_x11_frame.cpp).
+    // any more (a press is reported afresh by the backend).
     qv.buttons = 0;
     ReleaseCapture();
 }
@@ -221,9 +157,7 @@ void captureTakenFrom(QvWindow *top) {
 void stateChangedByWindowSystem(QvWindow *win, WPARAM command) {
     HWND hwnd = win->handle;
     QvWindow *owner = qvWindowFromHandle(win->owner);
-    if (win->hiddenWithOwner ||
-        (owner && owner->sdlWindow && (SDL_GetWindowFlags(owner->sdlWindow) & SDL_WINDOW_MINIMIZED)))
-        return;
+    if (win->hiddenWithOwner || (owner && qvbIsMinimized(owner))) return;
     bool changed = command == SC_MINIMIZE   ? !win->minimized
                    : command == SC_MAXIMIZE ? !win->maximized
                                             : win->minimized || win->maximized;
@@ -235,75 +169,8 @@ void stateChangedByWindowSystem(QvWindow *win, WPARAM command) {
         return;
     }
     int width = 0, height = 0;
-    SDL_GetWindowSize(win->sdlWindow, &width, &height);
+    qvbGetClientSize(win, &width, &height);
     qvClientSizeChanged(win, width, height, false);
-}
-
-// Something happened to an SDL window: exposure, size, state, focus, close box.
-void inputWindowEvent(const SDL_WindowEvent &event) {
-    QvWindow *win = qvWindowFromSdlId(event.windowID);
-    if (!win) return;
-    switch (event.event) {
-    case SDL_WINDOWEVENT_SHOWN:
-        qvLearnFrame(win);
-        break;
-    case SDL_WINDOWEVENT_EXPOSED:
-        qvLearnFrame(win);
-        if ((win = qvWindowFromSdlId(event.windowID))) qvInvalidate(win, nullptr, true);
-        break;
-    case SDL_WINDOWEVENT_SIZE_CHANGED:
-    case SDL_WINDOWEVENT_RESIZED:
-        // The size of a maximise or restore comes after its WM_SYSCOMMAND,
-        // with the window's new state, as on Windows.
-        if (!win->minimized && win->maximized == ((SDL_GetWindowFlags(win->sdlWindow) & SDL_WINDOW_MAXIMIZED) != 0))
-            qvClientSizeChanged(win, event.data1, event.data2, false);
-        break;
-    case SDL_WINDOWEVENT_MINIMIZED:
-        // The window system took the capture and the focus with the window.
-        captureTakenFrom(win);
-        if ((win = qvWindowFromSdlId(event.windowID))) putFocusAside(win);
-        if ((win = qvWindowFromSdlId(event.windowID))) stateChangedByWindowSystem(win, SC_MINIMIZE);
-        break;
-    case SDL_WINDOWEVENT_HIDDEN:
-        captureTakenFrom(win);
-        break;
-    case SDL_WINDOWEVENT_RESTORED:
-        // Given the focus already, the window has it before it hears the restore.
-        if (SDL_GetKeyboardFocus() == win->sdlWindow) giveFocusBack(win);
-        if ((win = qvWindowFromSdlId(event.windowID))) stateChangedByWindowSystem(win, SC_RESTORE);
-        break;
-    case SDL_WINDOWEVENT_MAXIMIZED:
-        stateChangedByWindowSystem(win, SC_MAXIMIZE);
-        break;
-    case SDL_WINDOWEVENT_MOVED: {
-        int frameWidth = win->rect.right - win->rect.left;
-        int frameHeight = win->rect.bottom - win->rect.top;
-        QvFrame frame = qvFrameOf(win);
-        win->rect.left = event.data1 - frame.left;
-        win->rect.top = event.data2 - frame.top;
-        win->rect.right = win->rect.left + frameWidth;
-        win->rect.bottom = win->rect.top + frameHeight;
-        break;
-    }
-    case SDL_WINDOWEVENT_FOCUS_LOST:
-        captureTakenFrom(win);
-        if ((win = qvWindowFromSdlId(event.windowID))) putFocusAside(win);
-        break;
-    case SDL_WINDOWEVENT_FOCUS_GAINED:
-        giveFocusBack(win);
-        break;
-    case SDL_WINDOWEVENT_CLOSE:
-        // The close box, or the window manager's close request.
-        qvPostMessage(win->handle, WM_CLOSE, 0, 0);
-        break;
-    default:
-        break;
-    }
-}
-
-// SIGINT or SIGTERM (SDL_QUIT): a request to close, as a session end makes.
-void inputQuit() {
-    for (HWND top : qv.topLevels) qvPostMessage(top, WM_CLOSE, 0, 0);
 }
 
 // Takes the next message that passes the filters, in Windows' order.
@@ -332,7 +199,7 @@ bool takeMessage(MSG *out, HWND filter, UINT first, UINT last, bool remove) {
         *out = MSG{hwnd, WM_PAINT, 0, 0, static_cast<DWORD>(qvNowMs()), qv.lastScreenPoint};
         return true;
     }
-    Uint64 now = qvNowMs();
+    uint64_t now = qvNowMs();
     QvTimer *due = nullptr;
     for (QvTimer &timer : qv.timers) {
         if (timer.dueMs > now || !passesFilter(timer.window, WM_TIMER, filter, first, last)) continue;
@@ -351,15 +218,15 @@ bool takeMessage(MSG *out, HWND filter, UINT first, UINT last, bool remove) {
 // Milliseconds until the next timer that passes the filters is due
 // (longestWaitMs at most). A due timer the filters exclude cannot end the
 // wait, so it must not cut it short either.
-Uint32 msUntilNextTimer(HWND filter, UINT first, UINT last) {
-    Uint64 now = qvNowMs();
-    Uint64 wait = longestWaitMs;
+uint32_t msUntilNextTimer(HWND filter, UINT first, UINT last) {
+    uint64_t now = qvNowMs();
+    uint64_t wait = longestWaitMs;
     for (const QvTimer &timer : qv.timers) {
         if (!passesFilter(timer.window, WM_TIMER, filter, first, last)) continue;
         if (timer.dueMs <= now) return 0;
-        wait = std::min<Uint64>(wait, timer.dueMs - now);
+        wait = std::min<uint64_t>(wait, timer.dueMs - now);
     }
-    return static_cast<Uint32>(wait);
+    return static_cast<uint32_t>(wait);
 }
 
 }  // namespace
@@ -368,44 +235,103 @@ Uint32 msUntilNextTimer(HWND filter, UINT first, UINT last) {
 // Internal calls
 // ===========================================================================
 
-void qvHandleSdlEvent(const SDL_Event &event) {
-    switch (event.type) {
-    case SDL_MOUSEMOTION:
-        if (event.motion.which == SDL_TOUCH_MOUSEID) break;
-        inputMouseMotion(event.motion.windowID, event.motion.x, event.motion.y);
+// ---- Input entry points: the only callers of the mouse and size messages ----
+
+void qvInputMouseMotion(QvWindow *top, int x, int y) {
+    if (!top || (!qv.capture && qvbPointerLeavingNext(top))) return;
+    POINT clientPoint;
+    QvWindow *target = mouseEventTarget(top, x, y, &clientPoint);
+    if (target) postMouseMessage(target->handle, WM_MOUSEMOVE, qvMouseKeyFlags(), clientPoint);
+}
+
+void qvInputMouseButton(QvWindow *top, QvMouseButton button, bool down, int clicks, int x, int y) {
+    static const unsigned bits[] = {MK_LBUTTON, MK_RBUTTON, MK_MBUTTON};
+    static const UINT downMessages[] = {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN};
+    unsigned bit = bits[button];
+    UINT downMessage = downMessages[button];
+    // The down message counts its button as held, the up message no longer.
+    if (down)
+        qv.buttons |= bit;
+    else
+        qv.buttons &= ~bit;
+    POINT clientPoint;
+    QvWindow *target = mouseEventTarget(top, x, y, &clientPoint);
+    if (!target) return;
+    UINT message = down ? downMessage : downMessage + 1;
+    if (down && clicks >= 2 && (target->cls->style & CS_DBLCLKS)) message = downMessage + 2;
+    postMouseMessage(target->handle, message, qvMouseKeyFlags(), clientPoint);
+}
+
+void qvInputWindowEvent(QvWindow *win, QvWindowEventKind kind, int a, int b) {
+    if (!win) return;
+    HWND hwnd = win->handle;
+    switch (kind) {
+    case QV_WINDOW_SHOWN:
+        qvbLearnFrame(win);
         break;
-    case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP:
-        if (event.button.which == SDL_TOUCH_MOUSEID) break;
-        inputMouseButton(event.button.windowID, event.button.button, event.type == SDL_MOUSEBUTTONDOWN,
-                         event.button.clicks, event.button.x, event.button.y);
+    case QV_WINDOW_EXPOSED:
+        qvbLearnFrame(win);
+        if ((win = qvWindowFromHandle(hwnd))) qvInvalidate(win, nullptr, true);
         break;
-    case SDL_KEYDOWN:
-    case SDL_KEYUP:
-        qvInputKey(event.key);
+    case QV_WINDOW_RESIZED:
+        // The size of a maximise or restore comes after its WM_SYSCOMMAND,
+        // with the window's new state, as on Windows.
+        if (!win->minimized && win->maximized == qvbIsMaximized(win)) qvClientSizeChanged(win, a, b, false);
         break;
-    case SDL_WINDOWEVENT:
-        inputWindowEvent(event.window);
+    case QV_WINDOW_MINIMIZED:
+        // The window system took the capture and the focus with the window.
+        captureTakenFrom(win);
+        if ((win = qvWindowFromHandle(hwnd))) putFocusAside(win);
+        if ((win = qvWindowFromHandle(hwnd))) stateChangedByWindowSystem(win, SC_MINIMIZE);
         break;
-    case SDL_QUIT:
-        inputQuit();
+    case QV_WINDOW_HIDDEN:
+        captureTakenFrom(win);
         break;
-    default:
+    case QV_WINDOW_RESTORED:
+        // Given the focus already, the window has it before it hears the restore.
+        if (qvbKeyboardFocusWindow() == win) giveFocusBack(win);
+        if ((win = qvWindowFromHandle(hwnd))) stateChangedByWindowSystem(win, SC_RESTORE);
+        break;
+    case QV_WINDOW_MAXIMIZED:
+        stateChangedByWindowSystem(win, SC_MAXIMIZE);
+        break;
+    case QV_WINDOW_MOVED: {
+        int frameWidth = win->rect.right - win->rect.left;
+        int frameHeight = win->rect.bottom - win->rect.top;
+        QvFrame frame = qvFrameOf(win);
+        win->rect.left = a - frame.left;
+        win->rect.top = b - frame.top;
+        win->rect.right = win->rect.left + frameWidth;
+        win->rect.bottom = win->rect.top + frameHeight;
+        break;
+    }
+    case QV_WINDOW_FOCUS_LOST:
+        captureTakenFrom(win);
+        if ((win = qvWindowFromHandle(hwnd))) putFocusAside(win);
+        break;
+    case QV_WINDOW_FOCUS_GAINED:
+        giveFocusBack(win);
+        break;
+    case QV_WINDOW_CLOSE:
+        // The close box, or the window manager's close request.
+        qvPostMessage(win->handle, WM_CLOSE, 0, 0);
         break;
     }
 }
 
+// SIGINT or SIGTERM, a session's end: a request to close.
+void qvInputQuit() {
+    for (HWND top : qv.topLevels) qvPostMessage(top, WM_CLOSE, 0, 0);
+}
+
+void qvInputWindowGone(QvWindow *top) {
+    // Already off the screen: nothing is hidden.
+    top->visible = false;
+    DestroyWindow(top->handle);
+}
+
 void qvPumpEvents() {
-    if (!qv.videoReady) return;
-    if (qvTakeSignalledClose()) {
-        SDL_Event quit = {};
-        quit.type = SDL_QUIT;
-        SDL_PushEvent(&quit);
-    }
-    qvTakeReleasesElsewhere();
-    SDL_Event event;
-    while (SDL_PollEvent(&event)) qvHandleSdlEvent(event);
-    qvDestroyWindowsGone();
+    qvbPumpEvents();
 }
 
 void qvPostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -436,9 +362,9 @@ LPARAM qvPackPoint(int x, int y) {
 
 WPARAM qvMouseKeyFlags() {
     WPARAM flags = qv.buttons;
-    SDL_Keymod mods = qv.videoReady ? SDL_GetModState() : KMOD_NONE;
-    if (mods & KMOD_SHIFT) flags |= MK_SHIFT;
-    if (mods & KMOD_CTRL) flags |= MK_CONTROL;
+    unsigned mods = qvbModifiers();
+    if (mods & QV_MOD_SHIFT) flags |= MK_SHIFT;
+    if (mods & QV_MOD_CTRL) flags |= MK_CONTROL;
     return flags;
 }
 
@@ -471,12 +397,9 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax) {
     for (;;) {
         if (hwnd && hwnd != reinterpret_cast<HWND>(-1) && !qvWindowFromHandle(hwnd)) return -1;
         if (takeMessage(msg, hwnd, filterMin, filterMax, true)) return msg->message == WM_QUIT ? 0 : 1;
-        Uint32 wait = msUntilNextTimer(hwnd, filterMin, filterMax);
+        uint32_t wait = msUntilNextTimer(hwnd, filterMin, filterMax);
         if (wait == 0) continue;
-        if (qv.videoReady)
-            SDL_WaitEventTimeout(nullptr, static_cast<int>(wait));
-        else
-            SDL_Delay(wait);
+        qvbWaitForEvent(static_cast<int>(wait));
     }
 }
 
@@ -498,7 +421,7 @@ void WINAPI PostQuitMessage(int exitCode) {
 UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC timerFunc) {
     if (hwnd && !qvWindowFromHandle(hwnd)) return 0;
     elapse = std::max(elapse, minimumTimerMs);
-    Uint64 due = qvNowMs() + elapse;
+    uint64_t due = qvNowMs() + elapse;
     if (!hwnd) {
         // Thread timers get their id from the system unless an existing one is named.
         bool known = false;
@@ -543,7 +466,7 @@ BOOL WINAPI ReleaseCapture(void) {
     SendMessageA(previous, WM_CAPTURECHANGED, 0, 0);
     // The window under the pointer, if another, hears where it is, as it
     // would have but for the capture.
-    QvWindow *top = qv.videoReady && !qv.capture ? qvWindowFromSdlId(SDL_GetWindowID(SDL_GetMouseFocus())) : nullptr;
+    QvWindow *top = !qv.capture ? qvbWindowUnderPointer() : nullptr;
     POINT p = top ? qvScreenToClient(top, qv.lastScreenPoint) : POINT{0, 0}, clientPoint;
     QvWindow *under = top ? mouseTarget(top, p, &clientPoint) : nullptr;
     if (under && under->handle != previous)

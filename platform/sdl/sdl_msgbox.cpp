@@ -1,17 +1,18 @@
-// sdl_msgbox.cpp: MessageBoxA on SDL's message box.
+// sdl_msgbox.cpp: the SDL backend's message box (qvbMessageBox), under
+// core/msgbox.cpp's MessageBoxA.
 //
 // Implemented: a real modal box with the caption, the text, the icon kind
 //   (error, warning, information) and the buttons of MB_OK, MB_OKCANCEL,
 //   MB_YESNO, MB_YESNOCANCEL, MB_RETRYCANCEL and MB_ABORTRETRYIGNORE, returning
 //   the IDOK... value of the button pressed (the close box counts as Cancel
 //   where there is one). With no display to show it on (no video, the
-//   offscreen driver, or SDL failing to show it), the caption and the text go
-//   to standard error and the result is the first button's. SIGINT or
+//   offscreen driver, or SDL failing to show it), it answers 0 and the core
+//   writes the caption and the text on standard error. SIGINT or
 //   SIGTERM while the box is up ends the program with status 1 (see
 //   sdl_signals.cpp): nothing can take a close request until it is closed.
 // Left out: MB_DEFBUTTON*, MB_SYSTEMMODAL/MB_TASKMODAL (the box is modal for
 //   the whole program anyway), MB_HELP, owner disabling.
-#include "sdl_internal.h"
+#include "../core/qv_internal.h"
 
 #include <pthread.h>
 #include <sys/prctl.h>
@@ -30,43 +31,19 @@ namespace {
 // exit handlers (they wait for threads the child does not have). The program
 // then finds the box failed.
 void tieBoxChildToProgram() {
-    if (!qv.signals.messageBoxUp) return;
+    if (!qv.backend.signals.messageBoxUp) return;
     prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (getppid() != qv.messageBox.owner) _exit(1);  // the program ended before the prctl
+    if (getppid() != qv.backend.messageBox.owner) _exit(1);  // the program ended before the prctl
     qvRestoreDefaultSignals();
     qvEndAtOnceOnXErrors();
 }
 
 // Marks the box as up for the signal handler and for a child SDL forks.
 void setMessageBoxUp(bool up) {
-    if (!qv.messageBox.forkWatched)
-        qv.messageBox.forkWatched = pthread_atfork(nullptr, nullptr, tieBoxChildToProgram) == 0;
-    qv.messageBox.owner = getpid();
-    qv.signals.messageBoxUp = up;
-}
-
-struct ButtonSet {
-    int count;
-    int ids[3];
-    const char *labels[3];
-};
-
-// The buttons that a MB_ type shows, left to right.
-ButtonSet buttonsFor(UINT type) {
-    switch (type & MB_TYPEMASK) {
-    case MB_OKCANCEL:
-        return {2, {IDOK, IDCANCEL, 0}, {"OK", "Cancel", nullptr}};
-    case MB_ABORTRETRYIGNORE:
-        return {3, {IDABORT, IDRETRY, IDIGNORE}, {"Abort", "Retry", "Ignore"}};
-    case MB_YESNOCANCEL:
-        return {3, {IDYES, IDNO, IDCANCEL}, {"Yes", "No", "Cancel"}};
-    case MB_YESNO:
-        return {2, {IDYES, IDNO, 0}, {"Yes", "No", nullptr}};
-    case MB_RETRYCANCEL:
-        return {2, {IDRETRY, IDCANCEL, 0}, {"Retry", "Cancel", nullptr}};
-    default:
-        return {1, {IDOK, 0, 0}, {"OK", nullptr, nullptr}};
-    }
+    if (!qv.backend.messageBox.forkWatched)
+        qv.backend.messageBox.forkWatched = pthread_atfork(nullptr, nullptr, tieBoxChildToProgram) == 0;
+    qv.backend.messageBox.owner = getpid();
+    qv.backend.signals.messageBoxUp = up;
 }
 
 // SDL's icon flag for the MB_ICON* bits.
@@ -83,22 +60,19 @@ Uint32 iconFlagFor(UINT type) {
 
 // True when SDL's driver has a screen a person can see.
 bool haveVisibleDisplay() {
-    return qv.videoReady && SDL_GetCurrentVideoDriver() && !qvInvisibleVideoDriver();
+    return qv.backend.videoReady && SDL_GetCurrentVideoDriver() && !qvInvisibleVideoDriver();
 }
 
 // The SDL window to stand the box over: the owner's, when it is on screen.
 SDL_Window *parentWindowFor(HWND owner) {
     QvWindow *win = qvTopLevelOf(qvWindowFromHandle(owner));
-    return win && win->visible && win->mapped ? win->sdlWindow : nullptr;
+    return win && win->visible && win->mapped ? win->native.sdlWindow : nullptr;
 }
 
 }  // namespace
 
-extern "C" int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
-    if (!text) text = "";
-    if (!caption) caption = "Error";  // Windows' caption when none is given
-    ButtonSet buttons = buttonsFor(type);
-
+int qvbMessageBox(HWND owner, const char *text, const char *caption, UINT type) {
+    QvMessageBoxButtons buttons = qvMessageBoxButtons(type);
     if (haveVisibleDisplay()) {
         SDL_MessageBoxButtonData data[3] = {};
         for (int i = 0; i < buttons.count; i++) {
@@ -129,9 +103,5 @@ extern "C" int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT 
         }
         qvError("cannot show the message box");
     }
-    // Nowhere to show it: the words still reach the person.
-    std::string words = std::string(caption) + ": " + text;
-    if (!words.empty() && words.back() == '\n') words.pop_back();
-    qvErrorLine(words);
-    return buttons.ids[0];
+    return 0;
 }

@@ -1,13 +1,12 @@
-// sdl_dialog_internal.h: what the layer's dialog manager, drawing, controls,
-// resources and fonts share (sdl_dialog.cpp, sdl_canvas.cpp,
-// sdl_button_static.cpp, sdl_scrollbar.cpp, sdl_resources.cpp,
-// sdl_fonts.cpp), on top of the window and message core in sdl_internal.h.
+// qv_dialog_internal.h: what the core's dialog manager, drawing, controls,
+// resources and fonts share (dialog.cpp, canvas.cpp, button_static.cpp,
+// scrollbar.cpp, resources.cpp, fonts.cpp, gdi_text.cpp), on top of the
+// window and message core in qv_internal.h. No window system in it: controls
+// draw into a QvImage, text goes through the backend (qvbDrawText).
 // Only platform/ files and the layer's own tests include it.
 #pragma once
 
-#include "sdl_internal.h"
-
-#include <SDL_ttf.h>
+#include "qv_internal.h"
 
 #include <cstddef>
 #include <string>
@@ -32,7 +31,7 @@ extern const QvEmbeddedFile quelvaroEmbeddedFiles[];
 const QvEmbeddedFile *qvFindEmbeddedFile(const char *name);
 
 // ===========================================================================
-// The resource script (sdl_resources.cpp)
+// The resource script (resources.cpp)
 // ===========================================================================
 
 // Parses the subset of the resource-script language that res/quelvaro.rc
@@ -51,22 +50,22 @@ const QvDialogTemplate *qvFindDialogTemplate(LPCSTR name);
 bool qvLookupResourceName(const std::string &name, long *value);
 
 // ===========================================================================
-// Icons (sdl_resources.cpp)
+// Icons (resources.cpp)
 // ===========================================================================
 
 // Decodes a .ico file: the 32 by 32 image (or the nearest size it holds) as
-// an ARGB surface whose mask becomes alpha. Null, with *error, when the file
+// an ARGB image whose mask becomes alpha. False, with *error, when the file
 // is damaged or of a kind not supported (PNG-compressed, planar).
-SDL_Surface *qvDecodeIcon(const unsigned char *bytes, size_t size, std::string *error);
+bool qvDecodeIcon(const unsigned char *bytes, size_t size, QvImage *image, std::string *error);
 
 // The program's icon resource with this number, loaded once; null if none.
 HICON qvLoadProgramIcon(int id);
 
 // The image of an icon handle from LoadIconA, or null for anything else.
-SDL_Surface *qvIconImage(HICON icon);
+const QvImage *qvIconImage(HICON icon);
 
 // ===========================================================================
-// Fonts (sdl_fonts.cpp)
+// Fonts (fonts.cpp; opened and drawn by the backend)
 // ===========================================================================
 
 // What a dialog that names no font (or no size) is drawn with.
@@ -75,30 +74,26 @@ const int qvDefaultDialogPoints = 8;
 
 // The font a dialog template names, opened at 96 dpi and kept for the
 // process's life; faces are resolved through fontconfig and the alias table
-// (Arial -> Liberation Sans...). Null when no font can be opened at all.
+// (Arial -> Liberation Sans...) by the backend. Null when no font can be
+// opened at all.
 const QvFont *qvOpenFont(const char *faceName, int pointSize);
 
 // Starts resolving and opening fonts (face and point size; "" and 0 for the
-// defaults) on a second thread; the calls below take them over when first
-// called.
+// defaults) ahead of time (qvbPrefetchFonts); qvOpenFont takes them over.
 void qvPrefetchFonts(std::vector<std::pair<std::string, int>> faces);
 
-// The family and file fontconfig resolves a face to (with the alias table),
-// without opening it. False when fontconfig finds nothing.
+// The family and file a face resolves to, without opening it
+// (qvbResolveFontFace). False when nothing is found.
 bool qvResolveFontFace(const char *faceName, std::string *family, std::string *file, int *index);
 
-// Width in pixels of a text in a font (no kerning, as GDI measures).
 // Width in pixels of a Latin-1 text as GDI's GetTextExtentPoint32 measures
 // it: the sum of its characters' whole-pixel (hinted) advances, no kerning.
 int qvTextWidth(const QvFont *font, const char *text, size_t length);
 // The whole-pixel advance of one Latin-1 character.
 int qvCharAdvance(const QvFont *font, unsigned char c);
 
-// Closes every open font (the layer's shut-down and tests).
-void qvCloseFonts();
-
 // ===========================================================================
-// Text as GDI measures and breaks it (sdl_gdi_text.cpp)
+// Text as GDI measures and breaks it (gdi_text.cpp)
 // ===========================================================================
 
 // The lines of a text broken within width as DrawText with DT_WORDBREAK
@@ -111,7 +106,7 @@ HFONT qvFontHandle(const QvFont *font);
 const QvFont *qvFontFromHandle(HFONT handle);
 
 // ===========================================================================
-// Dialogs (sdl_dialog.cpp)
+// Dialogs (dialog.cpp)
 // ===========================================================================
 
 // The window class of every dialog, as on Windows.
@@ -140,43 +135,43 @@ QvDialog *qvDialogOf(QvWindow *win);
 const QvFont *qvControlFont(QvWindow *control);
 
 // ===========================================================================
-// Drawing in the classic look (sdl_canvas.cpp)
+// Drawing in the classic look (canvas.cpp)
 // ===========================================================================
 
 // The colours of the classic Windows look, as 0xRRGGBB.
-const Uint32 qvColorFace = 0xD4D0C8;        // button face, dialog background
-const Uint32 qvColorHighlight = 0xFFFFFF;   // lit edges
-const Uint32 qvColorShadow = 0x808080;      // shaded edges, disabled text
-const Uint32 qvColorDarkShadow = 0x404040;  // outer shaded edge
-const Uint32 qvColorLight = 0xD4D0C8;       // inner lit edges (the face colour in the classic look)
-const Uint32 qvColorText = 0x000000;
-const Uint32 qvColorFrame = 0x000000;  // default-button frame
+const uint32_t qvColorFace = 0xD4D0C8;        // button face, dialog background
+const uint32_t qvColorHighlight = 0xFFFFFF;   // lit edges
+const uint32_t qvColorShadow = 0x808080;      // shaded edges, disabled text
+const uint32_t qvColorDarkShadow = 0x404040;  // outer shaded edge
+const uint32_t qvColorLight = 0xD4D0C8;       // inner lit edges (the face colour in the classic look)
+const uint32_t qvColorText = 0x000000;
+const uint32_t qvColorFrame = 0x000000;  // default-button frame
 
-// Where drawing lands: a surface, the surface position of the client origin
-// of the window being drawn, and the part of the surface it may touch.
+// Where drawing lands: an image, the image position of the client origin
+// of the window being drawn, and the part of the image it may touch.
 struct QvCanvas {
-    SDL_Surface *surface = nullptr;
+    QvImage *image = nullptr;
     int originX = 0;
     int originY = 0;
-    SDL_Rect clip = {0, 0, 0, 0};
+    QvRect clip;
 };
 
 // Fills a rectangle given in the canvas window's client coordinates.
-void qvFill(const QvCanvas &canvas, int x, int y, int w, int h, Uint32 rgb);
+void qvFill(const QvCanvas &canvas, int x, int y, int w, int h, uint32_t rgb);
 
 // Draws one line of text with its top-left corner at (x, y).
-void qvDrawText(const QvCanvas &canvas, const QvFont *font, const std::string &text, int x, int y, Uint32 rgb);
+void qvDrawText(const QvCanvas &canvas, const QvFont *font, const std::string &text, int x, int y, uint32_t rgb);
 // Text drawn greyed, as Windows draws a disabled control's text.
 void qvDrawGreyText(const QvCanvas &canvas, const QvFont *font, const std::string &text, int x, int y);
 // Width of a window text as it will be drawn.
 int qvDisplayWidth(const QvFont *font, const std::string &text);
 // Copies an image onto the canvas with its top-left corner at (x, y), within
 // the canvas's clip.
-void qvBlitClipped(const QvCanvas &canvas, SDL_Surface *image, int x, int y);
+void qvBlitClipped(const QvCanvas &canvas, const QvImage &image, int x, int y);
 // The same, the image stretched or shrunk to w x h.
-void qvBlitScaled(const QvCanvas &canvas, SDL_Surface *image, int x, int y, int w, int h);
+void qvBlitScaled(const QvCanvas &canvas, const QvImage &image, int x, int y, int w, int h);
 // A one-pixel frame: top and left in one colour, bottom and right in another.
-void qvDrawFrame(const QvCanvas &c, int x, int y, int w, int h, Uint32 topLeft, Uint32 bottomRight);
+void qvDrawFrame(const QvCanvas &c, int x, int y, int w, int h, uint32_t topLeft, uint32_t bottomRight);
 // A raised button edge, two pixels deep.
 void qvDrawRaisedEdge(const QvCanvas &c, int x, int y, int w, int h);
 // An etched line frame, as group boxes wear.
@@ -200,7 +195,7 @@ void qvRedrawControl(HWND hwnd);
 LRESULT qvDefaultThenRedraw(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // ===========================================================================
-// Controls (sdl_button_static.cpp, sdl_scrollbar.cpp)
+// Controls (button_static.cpp, scrollbar.cpp)
 // ===========================================================================
 
 extern const char qvButtonClassName[];     // "BUTTON"

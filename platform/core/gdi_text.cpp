@@ -1,6 +1,7 @@
-// sdl_gdi_text.cpp: text as GDI breaks it, and GDI's text calls, for the
-// fonts of the program's dialogs (sdl_fonts.cpp opens and measures them: a
-// width is the sum of whole-pixel advances, as GetTextExtentPoint32 gives).
+// gdi_text.cpp: text as GDI breaks it, and GDI's text calls, for the
+// fonts of the program's dialogs (fonts.cpp measures them with the backend's
+// glyph advances: a width is the sum of whole-pixel advances, as
+// GetTextExtentPoint32 gives).
 //
 // Implemented:
 //   - Word breaking as DrawText with DT_WORDBREAK does it: as many characters
@@ -19,7 +20,7 @@
 //   ellipses, '&' prefixes in DrawTextA (measured as written), CreateFontA,
 //   fonts that no dialog template names, and every GDI object but fonts in
 //   SelectObject.
-#include "sdl_dialog_internal.h"
+#include "qv_dialog_internal.h"
 
 #include <algorithm>
 #include <cstring>
@@ -143,7 +144,7 @@ BOOL WINAPI GetTextMetricsA(HDC hdc, LPTEXTMETRICA metrics) {
     if (!font || !metrics) return FALSE;
     memset(metrics, 0, sizeof *metrics);
     metrics->tmHeight = font->height;
-    metrics->tmAscent = TTF_FontAscent(font->font);
+    metrics->tmAscent = font->ascent;
     metrics->tmDescent = font->height - metrics->tmAscent;
     metrics->tmAveCharWidth = font->averageWidth;
     int widest = 0;

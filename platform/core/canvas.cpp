@@ -1,21 +1,22 @@
-// sdl_canvas.cpp: drawing in the classic Windows look onto a window surface:
+// canvas.cpp: drawing in the classic Windows look into a dialog's image:
 // fills, frames and edges, text and images, each
-// clipped to the part of the surface a control may touch; and what every
+// clipped to the part of the image a control may touch; and what every
 // control does to be drawn again.
 //
-// Pairs with sdl_fonts.cpp (the fonts text is drawn and measured with) and
-// the controls drawn with it (sdl_button_static.cpp, sdl_scrollbar.cpp).
+// Pairs with fonts.cpp (the fonts text is measured with), image.cpp (the
+// pixels), the backend's qvbDrawText (the glyphs) and the controls drawn
+// with it (button_static.cpp, scrollbar.cpp).
 //
 // Implemented: solid fills, one-pixel frames, raised and etched edges, the
 //   sunken edges of WS_EX_CLIENTEDGE and WS_EX_STATICEDGE, the dotted focus
 //   rectangle, text in a colour or greyed (as a disabled control's; measured
-//   and broken into lines in sdl_gdi_text.cpp), images blitted within the
-//   clip. Window texts are ANSI (Latin-1) and
-//   turned into UTF-8 for SDL_ttf; '&' mnemonics are dropped.
+//   and broken into lines in gdi_text.cpp), images blended within the
+//   clip. Window texts are ANSI (Latin-1) and go to the backend so, without
+//   their '&' mnemonics.
 // Left out: GDI drawing calls (no HDC drawing: controls draw straight onto
-//   the surface), pens and brushes, system colours (the classic colours are
+//   the image), pens and brushes, system colours (the classic colours are
 //   constants), underlined mnemonics, right-to-left text, tabs in text.
-#include "sdl_dialog_internal.h"
+#include "qv_dialog_internal.h"
 
 #include <algorithm>
 #include <cstring>
@@ -24,33 +25,26 @@
 // Drawing
 // ===========================================================================
 
-void qvFill(const QvCanvas &canvas, int x, int y, int w, int h, Uint32 rgb) {
-    if (!canvas.surface || w <= 0 || h <= 0) return;
-    SDL_Rect area = {canvas.originX + x, canvas.originY + y, w, h};
-    SDL_Rect visible;
-    if (!SDL_IntersectRect(&area, &canvas.clip, &visible)) return;
-    Uint32 pixel = SDL_MapRGB(canvas.surface->format, (rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
-    SDL_FillRect(canvas.surface, &visible, pixel);
+void qvFill(const QvCanvas &canvas, int x, int y, int w, int h, uint32_t rgb) {
+    if (!canvas.image || w <= 0 || h <= 0) return;
+    QvRect area = {canvas.originX + x, canvas.originY + y, w, h};
+    QvRect visible;
+    if (!qvIntersectRect(area, canvas.clip, &visible)) return;
+    qvImageFill(canvas.image, visible, rgb);
 }
 
-// Window texts are ANSI (Latin-1 here); SDL_ttf wants UTF-8. '&' marks a
-// mnemonic and is dropped ("&&" stands for one '&').
+// A window text as it shows: '&' marks a mnemonic and is dropped ("&&"
+// stands for one '&'). It stays Latin-1.
 static std::string displayText(const std::string &ansi) {
-    std::string utf8;
+    std::string shown;
     for (size_t i = 0; i < ansi.size(); i++) {
-        unsigned char c = (unsigned char)ansi[i];
-        if (c == '&') {
-            if (i + 1 < ansi.size() && ansi[i + 1] == '&') utf8 += '&', i++;
+        if (ansi[i] == '&') {
+            if (i + 1 < ansi.size() && ansi[i + 1] == '&') shown += '&', i++;
             continue;
         }
-        if (c < 0x80) {
-            utf8 += (char)c;
-        } else {
-            utf8 += (char)(0xC0 | (c >> 6));
-            utf8 += (char)(0x80 | (c & 0x3F));
-        }
+        shown += ansi[i];
     }
-    return utf8;
+    return shown;
 }
 
 // Width of a text as it will be drawn: its mnemonic marks do not show.
@@ -61,36 +55,23 @@ int qvDisplayWidth(const QvFont *font, const std::string &text) {
     return qvTextWidth(font, shown.c_str(), shown.size());
 }
 
-// Copies an image onto the canvas with its top-left corner at (x, y), within
-// the canvas's clip; the surface's own clip is left as it was.
-void qvBlitClipped(const QvCanvas &canvas, SDL_Surface *image, int x, int y) {
-    SDL_Rect target = {canvas.originX + x, canvas.originY + y, image->w, image->h};
-    SDL_Rect oldClip;
-    SDL_GetClipRect(canvas.surface, &oldClip);
-    SDL_SetClipRect(canvas.surface, &canvas.clip);
-    SDL_BlitSurface(image, nullptr, canvas.surface, &target);
-    SDL_SetClipRect(canvas.surface, &oldClip);
+// Lays an image over the canvas with its top-left corner at (x, y), within
+// the canvas's clip.
+void qvBlitClipped(const QvCanvas &canvas, const QvImage &image, int x, int y) {
+    if (!canvas.image) return;
+    qvImageBlend(canvas.image, canvas.clip, image, canvas.originX + x, canvas.originY + y);
 }
 
-void qvBlitScaled(const QvCanvas &canvas, SDL_Surface *image, int x, int y, int w, int h) {
-    if (w <= 0 || h <= 0) return;
-    SDL_Rect target = {canvas.originX + x, canvas.originY + y, w, h};
-    SDL_Rect oldClip;
-    SDL_GetClipRect(canvas.surface, &oldClip);
-    SDL_SetClipRect(canvas.surface, &canvas.clip);
-    SDL_BlitScaled(image, nullptr, canvas.surface, &target);
-    SDL_SetClipRect(canvas.surface, &oldClip);
+void qvBlitScaled(const QvCanvas &canvas, const QvImage &image, int x, int y, int w, int h) {
+    if (!canvas.image || w <= 0 || h <= 0) return;
+    qvImageBlendScaled(canvas.image, canvas.clip, image, QvRect{canvas.originX + x, canvas.originY + y, w, h});
 }
 
-void qvDrawText(const QvCanvas &canvas, const QvFont *font, const std::string &text, int x, int y, Uint32 rgb) {
-    if (!canvas.surface || !font || text.empty()) return;
+void qvDrawText(const QvCanvas &canvas, const QvFont *font, const std::string &text, int x, int y, uint32_t rgb) {
+    if (!canvas.image || !font || text.empty()) return;
     std::string shown = displayText(text);
     if (shown.empty()) return;
-    SDL_Color colour = {(Uint8)(rgb >> 16), (Uint8)(rgb >> 8), (Uint8)rgb, 255};
-    SDL_Surface *rendered = TTF_RenderUTF8_Blended(font->font, shown.c_str(), colour);
-    if (!rendered) return;
-    qvBlitClipped(canvas, rendered, x, y);
-    SDL_FreeSurface(rendered);
+    qvbDrawText(font->native, shown, canvas.image, canvas.originX + x, canvas.originY + y, canvas.clip, rgb);
 }
 
 // Text drawn greyed, as Windows draws a disabled control's text: a lit copy
@@ -101,7 +82,7 @@ void qvDrawGreyText(const QvCanvas &canvas, const QvFont *font, const std::strin
 }
 
 // A one-pixel frame: top and left in one colour, bottom and right in another.
-void qvDrawFrame(const QvCanvas &c, int x, int y, int w, int h, Uint32 topLeft, Uint32 bottomRight) {
+void qvDrawFrame(const QvCanvas &c, int x, int y, int w, int h, uint32_t topLeft, uint32_t bottomRight) {
     if (w <= 0 || h <= 0) return;
     qvFill(c, x, y, w - 1, 1, topLeft);
     qvFill(c, x, y, 1, h - 1, topLeft);
@@ -166,8 +147,8 @@ void qvDrawFocusRect(const QvCanvas &c, int x, int y, int w, int h) {
 // A canvas clipped further to a rectangle of the window's client area.
 QvCanvas qvClippedTo(const QvCanvas &c, int x, int y, int w, int h) {
     QvCanvas inner = c;
-    SDL_Rect area = {c.originX + x, c.originY + y, std::max(0, w), std::max(0, h)};
-    if (!SDL_IntersectRect(&area, &c.clip, &inner.clip)) inner.clip = SDL_Rect{0, 0, 0, 0};
+    QvRect area = {c.originX + x, c.originY + y, std::max(0, w), std::max(0, h)};
+    if (!qvIntersectRect(area, c.clip, &inner.clip)) inner.clip = QvRect{};
     return inner;
 }
 

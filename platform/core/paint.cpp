@@ -1,6 +1,6 @@
-// sdl_paint.cpp: painting and device contexts of the layer's windows.
+// paint.cpp: painting and device contexts of the layer's windows.
 //
-// Pairs with sdl_window.cpp (the windows) and sdl_gdi_wgl.cpp (what a DC is
+// Pairs with window.cpp (the windows) and gdi_wgl.cpp (what a DC is
 // used for: palettes, pixel formats, GL contexts).
 //
 // Implemented:
@@ -13,7 +13,7 @@
 // Left out: regions (the update region is a bounding rectangle),
 //   ValidateRect, GetUpdateRect, RedrawWindow, GetWindowDC, class background
 //   brushes (nothing is erased), WM_NCPAINT.
-#include "sdl_internal.h"
+#include "qv_internal.h"
 
 #include <algorithm>
 #include <cstring>

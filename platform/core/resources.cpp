@@ -1,4 +1,5 @@
-// sdl_resources.cpp: the program's resources on Linux.
+// resources.cpp: the program's resources where there is no windres: the
+// script parsed and the icons decoded into QvImages.
 //
 // The resource script res/quelvaro.rc and the icon it names are embedded in
 // the program at build time (cmake/embed_files.cmake); this file reads them.
@@ -17,7 +18,7 @@
 //   - LoadIconA: the program's icons by number, and the stock application icon.
 // Left out: DIALOGEX, MENU, STRINGTABLE, what a VERSIONINFO holds, shorthand control statements
 // (PUSHBUTTON, LTEXT...), #define and #if, PNG-compressed icons, cursors.
-#include "sdl_dialog_internal.h"
+#include "qv_dialog_internal.h"
 
 #include <cctype>
 #include <cstdlib>
@@ -492,7 +493,7 @@ const QvResourceScript &qvProgramResources() {
         qv.resourcesParsed = true;
         const QvEmbeddedFile *rc = qvFindEmbeddedFile("quelvaro.rc");
         std::string error;
-        SDL_ClearError();  // what goes wrong here is not SDL's
+        qvbClearError();  // what goes wrong here is not the backend's
         if (!rc) {
             qvError("the resource script is not embedded in the program");
         } else if (!qvParseResourceScript((const char *)rc->bytes, &qv.resources, &error)) {
@@ -569,10 +570,10 @@ size_t rowBytes(int width, int bitsPerPixel) {
 
 }  // namespace
 
-SDL_Surface *qvDecodeIcon(const unsigned char *bytes, size_t size, std::string *error) {
-    auto bad = [error](const char *what) -> SDL_Surface * {
+bool qvDecodeIcon(const unsigned char *bytes, size_t size, QvImage *decoded, std::string *error) {
+    auto bad = [error](const char *what) {
         if (error) *error = what;
-        return nullptr;
+        return false;
     };
     if (size < iconDirSize || read16(bytes) != 0 || read16(bytes + 2) != 1) return bad("not an icon file");
     size_t count = read16(bytes + 4);
@@ -603,13 +604,13 @@ SDL_Surface *qvDecodeIcon(const unsigned char *bytes, size_t size, std::string *
     const unsigned char *colours = palette + paletteCount * 4;
     const unsigned char *mask = colours + colourStride * height;
 
-    SDL_Surface *surface = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ARGB8888);
-    if (!surface) return bad("out of memory");
+    QvImage surface = qvImageNew(width, height);
+    if (!surface.pixels) return bad("out of memory");
     for (int y = 0; y < height; y++) {
         // Bitmaps run bottom-up.
         const unsigned char *row = colours + colourStride * (height - 1 - y);
         const unsigned char *maskRow = mask + maskStride * (height - 1 - y);
-        Uint32 *out = (Uint32 *)((Uint8 *)surface->pixels + y * surface->pitch);
+        uint32_t *out = (uint32_t *)((unsigned char *)surface.pixels + y * surface.pitch);
         for (int x = 0; x < width; x++) {
             unsigned r, g, b, a = 255;
             if (depth <= 8) {
@@ -627,19 +628,20 @@ SDL_Surface *qvDecodeIcon(const unsigned char *bytes, size_t size, std::string *
             out[x] = (a << 24) | (r << 16) | (g << 8) | b;
         }
     }
-    return surface;
+    *decoded = surface;
+    return true;
 }
 
 // The icons live as long as the process; their images are freed by an exit
 // handler, before the layer's state is destroyed, where an image dropped with
 // the state would look lost to a leak checker.
 static void freeIconImages() {
-    for (const auto &icon : qv.icons) SDL_FreeSurface(icon->image);
+    for (const auto &icon : qv.icons) qvImageFree(&icon->image);
     qv.icons.clear();
 }
 
 // Registers a decoded image as an icon and returns its handle.
-static HICON addIcon(int id, SDL_Surface *image) {
+static HICON addIcon(int id, const QvImage &image) {
     if (!qv.iconsFreedAtExit) qv.iconsFreedAtExit = std::atexit(freeIconImages) == 0;
     auto icon = std::make_unique<QvIcon>();
     icon->handle = qvHandle<HICON>(qvNewHandle());
@@ -656,14 +658,14 @@ HICON qvLoadProgramIcon(int id) {
     for (const QvIconResource &res : qvProgramResources().icons) {
         if (res.id != id) continue;
         const QvEmbeddedFile *file = qvFindEmbeddedFile(res.file.c_str());
-        SDL_ClearError();  // what goes wrong here is not SDL's
+        qvbClearError();  // what goes wrong here is not the backend's
         if (!file) {
             qvError("icon %d: \"%s\" is not embedded in the program", id, res.file.c_str());
             return nullptr;
         }
         std::string error;
-        SDL_Surface *image = qvDecodeIcon(file->bytes, file->size, &error);
-        if (!image) {
+        QvImage image;
+        if (!qvDecodeIcon(file->bytes, file->size, &image, &error)) {
             qvError("icon %d (%s): %s", id, res.file.c_str(), error.c_str());
             return nullptr;
         }
@@ -672,9 +674,9 @@ HICON qvLoadProgramIcon(int id) {
     return nullptr;
 }
 
-SDL_Surface *qvIconImage(HICON icon) {
+const QvImage *qvIconImage(HICON icon) {
     for (const auto &i : qv.icons)
-        if (i->handle == icon) return i->image;
+        if (i->handle == icon) return &i->image;
     return nullptr;
 }
 
@@ -684,10 +686,10 @@ static HICON stockApplicationIcon() {
     for (const auto &icon : qv.icons)
         if (icon->id == 0) return icon->handle;
     const int size = 32, left = 2, top = 4, right = 29, bottom = 27, titleBottom = 9;
-    SDL_Surface *image = SDL_CreateRGBSurfaceWithFormat(0, size, size, 32, SDL_PIXELFORMAT_ARGB8888);
-    if (!image) return nullptr;
+    QvImage image = qvImageNew(size, size);
+    if (!image.pixels) return nullptr;
     for (int y = 0; y < size; y++) {
-        Uint32 *row = (Uint32 *)((Uint8 *)image->pixels + y * image->pitch);
+        uint32_t *row = (uint32_t *)((unsigned char *)image.pixels + y * image.pitch);
         for (int x = 0; x < size; x++) {
             bool inside = x >= left && x <= right && y >= top && y <= bottom;
             bool frame = inside && (x == left || x == right || y == top || y == bottom);

@@ -1,9 +1,11 @@
-// sdl_window.cpp: window classes and windows on SDL2: creation and
-// destruction, window longs and texts, showing, moving and rectangles.
+// window.cpp: window classes and windows: creation and destruction, window
+// longs and texts, showing, moving and rectangles; each top-level window's
+// window-system window is the backend's (qvbCreateWindow, qvbShowWindow...).
 //
-// Pairs with sdl_message.cpp (which turns SDL events into the size and mouse
-// messages handled here), sdl_paint.cpp (painting and DCs), sdl_x11_frame.cpp
-// (the window manager's frame) and sdl_gdi_wgl.cpp (pixel formats and GL).
+// Pairs with message.cpp (whose input entry points turn the backend's events
+// into the size and mouse messages handled here), paint.cpp (painting and
+// DCs), frame.cpp (the window manager's frame) and gdi_wgl.cpp (pixel formats
+// and GL).
 //
 // Implemented:
 //   RegisterClassA, CreateWindowExA (WM_NCCREATE and WM_CREATE with a
@@ -11,7 +13,7 @@
 //   (owned windows first, then WM_DESTROY parent before children, WM_NCDESTROY
 //   children before parent), DefWindowProcA (WM_NCCREATE, WM_CLOSE, WM_PAINT,
 //   WM_ERASEBKGND, WM_SETTEXT, WM_GETTEXT, WM_GETTEXTLENGTH; keys and
-//   WM_SYSCOMMAND in sdl_keyboard.cpp), IsWindow,
+//   WM_SYSCOMMAND in keyboard.cpp), IsWindow,
 //   IsWindowVisible, ShowWindow (WM_SHOWWINDOW, then the first WM_SIZE;
 //   minimising hides the owned windows, restoring shows them again),
 //   Get/SetWindowLong(Ptr)A, Get/SetWindowTextA, GetClientRect, GetWindowRect,
@@ -19,19 +21,19 @@
 //   ScreenToClient, LoadCursorA (stock cursors), GetSystemMetrics
 //   (SM_CXSCREEN, SM_CYSCREEN, and the scroll-bar, border and edge sizes at
 //   96 dpi), GetModuleHandleA, GetWindow, GetClassNameA, OffsetRect.
-//   Top-level windows get an SDL window; sizes passed in are outer sizes, and
-//   the window manager's frame (sdl_x11_frame.cpp) is taken off to give the
+//   Top-level windows get a backend window; sizes passed in are outer sizes,
+//   and the window manager's frame (frame.cpp) is taken off to give the
 //   client area. A child's WS_EX_CLIENTEDGE (2 pixels) and WS_EX_STATICEDGE
 //   (1 pixel) lie outside its client area, as on Windows. Positions and
 //   sizes given to CreateWindowExA and MoveWindow are held to 16 signed bits
 //   (sizes from 0), so that no edge computed from them overflows.
 // Left out: non-client messages (WM_NCCALCSIZE, WM_NCPAINT, WM_NCHITTEST),
 //   edges changed after creation, WM_MOVE, WM_WINDOWPOS*, activation messages
-//   (focus is in sdl_message.cpp), class extra bytes,
+//   (focus is in message.cpp), class extra bytes,
 //   class background brushes, cursor shapes (cursor handles are tokens),
-//   menus. LoadIconA is in sdl_resources.cpp; a class's icon becomes its SDL
+//   menus. LoadIconA is in resources.cpp; a class's icon becomes its backend
 //   windows' icon.
-#include "sdl_internal.h"
+#include "qv_internal.h"
 
 #include <strings.h>
 
@@ -108,7 +110,7 @@ void freeWindowTree(HWND hwnd) {
     win->classData = nullptr;
     qvForgetWindow(hwnd);
     qvForgetWindowGdi(hwnd);
-    if (win->sdlWindow) SDL_DestroyWindow(win->sdlWindow);
+    qvbDestroyWindow(win);
     unlinkWindow(win);
     qv.windows.erase(qvKey(hwnd));
 }
@@ -118,19 +120,6 @@ void markDestroying(QvWindow *win) {
     win->destroying = true;
     for (HWND child : win->children)
         if (QvWindow *c = qvWindowFromHandle(child)) markDestroying(c);
-}
-
-// Creates the SDL window of a top-level window at its frame position.
-SDL_Window *createSdlWindow(QvWindow *win, bool withGl) {
-    Uint32 flags = SDL_WINDOW_HIDDEN;
-    if (withGl) flags |= SDL_WINDOW_OPENGL;
-    if (!qvHasFrame(win->style)) flags |= SDL_WINDOW_BORDERLESS;
-    if (win->style & WS_THICKFRAME) flags |= SDL_WINDOW_RESIZABLE;
-    // SDL cannot make a 0 x 0 window; the client size stays what it is.
-    int w = std::max(1, win->clientWidth);
-    int h = std::max(1, win->clientHeight);
-    // Created hidden at (x, y), the window manager puts the FRAME there.
-    return SDL_CreateWindow(win->text.c_str(), win->rect.left, win->rect.top, w, h, flags);
 }
 
 // The cached handle for a named resource: the same name gives the same handle.
@@ -160,15 +149,6 @@ QvWindow *qvWindowFromHandle(HWND hwnd) {
     if (!hwnd) return nullptr;
     auto found = qv.windows.find(qvKey(hwnd));
     return found == qv.windows.end() ? nullptr : found->second.get();
-}
-
-QvWindow *qvWindowFromSdlId(Uint32 sdlWindowId) {
-    if (sdlWindowId == 0) return nullptr;
-    for (HWND hwnd : qv.topLevels) {
-        QvWindow *win = qvWindowFromHandle(hwnd);
-        if (win && win->sdlWindowId == sdlWindowId) return win;
-    }
-    return nullptr;
 }
 
 QvClass *qvFindClass(const char *name) {
@@ -234,9 +214,8 @@ POINT qvClientOffsetInTopLevel(QvWindow *win) {
 // Screen position of a top-level window's client origin.
 static POINT clientOriginOnScreen(QvWindow *top) {
     POINT origin;
-    if (top->sdlWindow && top->mapped) {
-        int x = 0, y = 0;
-        SDL_GetWindowPosition(top->sdlWindow, &x, &y);
+    int x = 0, y = 0;
+    if (qvbHasWindow(top) && qvbGetClientPosition(top, &x, &y)) {
         origin.x = x;
         origin.y = y;
     } else {
@@ -280,41 +259,14 @@ QvWindow *qvChildAtPoint(QvWindow *top, POINT p) {
 }
 
 // ===========================================================================
-// SDL windows and sizes
+// Backend windows and sizes
 // ===========================================================================
 
-bool qvRealizeSdlWindow(QvWindow *win, bool withGl) {
+bool qvRealizeWindow(QvWindow *win, bool withGl) {
     if (!win || (win->style & WS_CHILD)) return false;
-    if (win->sdlWindow && (win->glWindow || !withGl)) return true;
-    if (!qvEnsureVideo()) return false;
-    SDL_Window *created = createSdlWindow(win, withGl);
-    if (!created) {
-        qvError("cannot create the window \"%s\"", win->text.c_str());
-        return false;
-    }
-    SDL_Window *old = win->sdlWindow;
-    win->sdlWindow = created;
-    win->sdlWindowId = SDL_GetWindowID(created);
-    win->glWindow = withGl;
-    // A window whose client area gets what its frame leaves asks for the frame
-    // now: the answer is usually in by the time the window is shown.
-    qvRequestFrame(win);
-    if (SDL_Surface *icon = win->cls->icon ? qvIconImage(win->cls->icon) : nullptr) SDL_SetWindowIcon(created, icon);
-    // An owned window stays in front of its owner, as on Windows: on X11 that
-    // is the transient-for hint. Drivers without window managers refuse it.
-    QvWindow *owner = qvWindowFromHandle(win->owner);
-    if (owner && owner->sdlWindow && SDL_SetWindowModalFor(created, owner->sdlWindow) != 0) SDL_ClearError();
-    qvSetWindowManagerHints(win);
-    if (old) {
-        // A plain window becomes an OpenGL one: the new one takes its place.
-        SDL_DestroyWindow(old);
-        if (win->visible) {
-            win->mapped = false;
-            SDL_ShowWindow(created);
-            win->mapped = true;
-        }
-    }
-    return true;
+    if (qvbHasWindow(win) && (qvbIsGlWindow(win) || !withGl)) return true;
+    if (!qvbEnsureVideo()) return false;
+    return qvbCreateWindow(win, withGl);
 }
 
 void qvClientSizeChanged(QvWindow *win, int width, int height, bool minimized) {
@@ -396,7 +348,7 @@ HWND qvCreateWindow(DWORD exStyle, const char *className, const char *title, DWO
         qvError("CreateWindowExA: a child window needs a parent");
         return nullptr;
     }
-    if (!child && !qvEnsureVideo()) return nullptr;
+    if (!child && !qvbEnsureVideo()) return nullptr;
 
     if (x == CW_USEDEFAULT) {
         x = child ? 0 : defaultWindowX;
@@ -511,7 +463,7 @@ BOOL WINAPI DestroyWindow(HWND hwnd) {
     win = qvWindowFromHandle(hwnd);
     if (!win || win->destroying) return FALSE;
 
-    if (win->visible && win->sdlWindow) SDL_HideWindow(win->sdlWindow);
+    if (win->visible && qvbHasWindow(win)) qvbHideWindow(win);
     if (!(win->style & WS_CHILD)) {
         win->visible = false;
     } else if (QvWindow *parent = qvWindowFromHandle(win->parent)) {
@@ -557,7 +509,7 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     }
     case WM_SETTEXT:
         win->text = lParam ? reinterpret_cast<const char *>(lParam) : "";
-        if (win->sdlWindow) SDL_SetWindowTitle(win->sdlWindow, win->text.c_str());
+        if (qvbHasWindow(win)) qvbSetWindowTitle(win, win->text.c_str());
         return TRUE;
     case WM_GETTEXT: {
         char *buffer = reinterpret_cast<char *>(lParam);
@@ -603,7 +555,7 @@ BOOL WINAPI ShowWindow(HWND hwnd, int cmdShow) {
         if (!(win = qvWindowFromHandle(hwnd))) return wasVisible;
         win->visible = false;
         win->needsPaint = false;
-        if (win->sdlWindow) SDL_HideWindow(win->sdlWindow);
+        if (qvbHasWindow(win)) qvbHideWindow(win);
         // Windows activates the owner of a hidden window that had the focus.
         if (qv.focus && qvIsInTree(hwnd, qv.focus)) {
             QvWindow *owner = qvWindowFromHandle(win->owner);
@@ -622,19 +574,13 @@ BOOL WINAPI ShowWindow(HWND hwnd, int cmdShow) {
             SetFocus(hwnd);
             if (!(win = qvWindowFromHandle(hwnd))) return wasVisible;
         }
-        if (!qvRealizeSdlWindow(win, false)) return wasVisible;
+        if (!qvRealizeWindow(win, false)) return wasVisible;
         // Sized inside its frame before it appears.
-        qvLearnRequestedFrame(win);
+        qvbLearnRequestedFrame(win);
         if (!(win = qvWindowFromHandle(hwnd))) return wasVisible;
         win->visible = true;
-        // The window manager forgets a window's state while it is withdrawn.
-        qvSetWindowManagerHints(win);
-        SDL_ShowWindow(win->sdlWindow);
-        if (!win->mapped) {
-            win->mapped = true;
-            qvLearnFrameOnMap(win);
-            if (!(win = qvWindowFromHandle(hwnd))) return wasVisible;
-        }
+        qvbShowWindow(win);
+        if (!(win = qvWindowFromHandle(hwnd))) return wasVisible;
     }
     switch (cmdShow) {
     case SW_MINIMIZE:
@@ -649,22 +595,21 @@ BOOL WINAPI ShowWindow(HWND hwnd, int cmdShow) {
             SetFocus(nullptr);
             if (!(win = qvWindowFromHandle(hwnd))) return wasVisible;
         }
-        SDL_MinimizeWindow(win->sdlWindow);
+        qvbMinimizeWindow(win);
         qvClientSizeChanged(win, 0, 0, true);
         return wasVisible;
     case SW_MAXIMIZE:
     case SW_RESTORE:
         if (cmdShow == SW_MAXIMIZE)
-            SDL_MaximizeWindow(win->sdlWindow);
+            qvbMaximizeWindow(win);
         else
-            SDL_RestoreWindow(win->sdlWindow);
+            qvbRestoreWindow(win);
         win->maximized = cmdShow == SW_MAXIMIZE;
         qvShowOwnedWindows(hwnd, true);
         // The window system may take a moment; its event finishes the change.
-        if ((win = qvWindowFromHandle(hwnd)) && win->minimized &&
-            !(SDL_GetWindowFlags(win->sdlWindow) & SDL_WINDOW_MINIMIZED)) {
+        if ((win = qvWindowFromHandle(hwnd)) && win->minimized && !qvbIsMinimized(win)) {
             int width = 0, height = 0;
-            SDL_GetWindowSize(win->sdlWindow, &width, &height);
+            qvbGetClientSize(win, &width, &height);
             qvClientSizeChanged(win, width, height, false);
         }
         break;
@@ -838,10 +783,10 @@ BOOL WINAPI MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repa
     win->rect = RECT{x, y, x + width, y + height};
     int clientWidth = std::max(0, width - frame.left - frame.right);
     int clientHeight = std::max(0, height - frame.top - frame.bottom);
-    if (win->sdlWindow) {
-        // SDL places the client area; the frame goes where it was asked for.
-        if (win->mapped) SDL_SetWindowPosition(win->sdlWindow, x + frame.left, y + frame.top);
-        SDL_SetWindowSize(win->sdlWindow, std::max(1, clientWidth), std::max(1, clientHeight));
+    if (qvbHasWindow(win)) {
+        // The backend places the client area; the frame goes where it was asked for.
+        if (win->mapped) qvbSetClientPosition(win, x + frame.left, y + frame.top);
+        qvbSetClientSize(win, std::max(1, clientWidth), std::max(1, clientHeight));
     }
     if (win->visible || win->sizeSent)
         qvClientSizeChanged(win, clientWidth, clientHeight, false);
@@ -876,13 +821,13 @@ int WINAPI GetSystemMetrics(int index) {
     for (const SystemMetric &metric : fixedMetrics)
         if (metric.index == index) return metric.value;
     if (index != SM_CXSCREEN && index != SM_CYSCREEN) return 0;
-    if (!qvEnsureVideo()) return 0;
-    SDL_DisplayMode mode;
-    if (SDL_GetDesktopDisplayMode(0, &mode) != 0) {
+    if (!qvbEnsureVideo()) return 0;
+    int width = 0, height = 0;
+    if (!qvbScreenSize(&width, &height)) {
         qvError("GetSystemMetrics: no display mode");
         return 0;
     }
-    return index == SM_CXSCREEN ? mode.w : mode.h;
+    return index == SM_CXSCREEN ? width : height;
 }
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {

@@ -1,5 +1,6 @@
 // sdl_startup.cpp: what the C runtime of a Windows program does before
-// WinMain, SDL's video start and the layer's clock.
+// WinMain, SDL's video start, the backend's clock and its error text
+// (qvbStartup, qvbEnsureVideo, qvbNowMs, qvbLastErrorText...).
 //
 // Implemented: SDL's video start (the hints the layer relies on, set before
 //   any window or renderer exists), the refusal to run without a display
@@ -13,7 +14,7 @@
 //   opened (sdl_signals.cpp).
 // Left out: STARTUPINFO (the show command is always SW_SHOWDEFAULT), the
 //   command line's quoting rules (the arguments are joined by blanks).
-#include "sdl_internal.h"
+#include "../core/qv_internal.h"
 
 #include <fcntl.h>
 #include <malloc.h>
@@ -75,7 +76,7 @@ void setLayerHints() {
 bool startVideo() {
     setLayerHints();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
-    qv.videoReady = true;
+    qv.backend.videoReady = true;
     // Also where video starts on first use (the layer's tests and probes).
     qvWatchXEvents();
     return true;
@@ -84,7 +85,7 @@ bool startVideo() {
 }  // namespace
 
 bool qvEnsureVideo() {
-    if (qv.videoReady) return true;
+    if (qv.backend.videoReady) return true;
     if (!startVideo()) {
         qvError("cannot start SDL's video");
         return false;
@@ -92,8 +93,37 @@ bool qvEnsureVideo() {
     return true;
 }
 
-Uint64 qvNowMs() {
-    return qv.clockMs ? qv.clockMs() : SDL_GetTicks64();
+void qvbStartup() {
+    qvStartup();
+}
+
+bool qvbEnsureVideo() {
+    return qvEnsureVideo();
+}
+
+bool qvbInvisibleDisplay() {
+    return qvInvisibleVideoDriver();
+}
+
+uint64_t qvbNowMs() {
+    return SDL_GetTicks64();
+}
+
+double qvbPreciseNowMs() {
+    return static_cast<double>(SDL_GetPerformanceCounter()) * 1000.0 /
+           static_cast<double>(SDL_GetPerformanceFrequency());
+}
+
+void qvbDelay(uint32_t ms) {
+    SDL_Delay(ms);
+}
+
+const char *qvbLastErrorText() {
+    return SDL_GetError();
+}
+
+void qvbClearError() {
+    SDL_ClearError();
 }
 
 bool qvInvisibleVideoDriver() {

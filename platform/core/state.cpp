@@ -1,14 +1,15 @@
-// sdl_state.cpp: the layer's one state record and its error reporting.
+// state.cpp: the layer's one state record, its error reporting and clock.
 //
-// Implemented: the record `qv` (sdl_internal.h describes what it holds), and
+// Implemented: the record `qv` (qv_internal.h describes what it holds), the
+//   layer's clock (a test's, else the backend's), and
 //   the one way the layer speaks on standard error: qvError writes
-//   "quelvaro: <what>", with SDL's reason after it when SDL has one, and
+//   "quelvaro: <what>", with the backend's reason after it when it has one, and
 //   qvErrorLine a line as given (a message box's words with nowhere to show
 //   them); both keep the line in qv.lastError. The signal handlers write
-//   their fixed lines themselves (sdl_signals.cpp): nothing here is safe in a
+//   their fixed lines themselves (sdl/sdl_signals.cpp): nothing here is safe in a
 //   handler.
 // Left out: a log file; the program keeps none.
-#include "sdl_internal.h"
+#include "qv_internal.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -22,10 +23,14 @@ void qvError(const char *format, ...) {
     std::vsnprintf(what, sizeof what, format, args);
     va_end(args);
     std::string line = std::string("quelvaro: ") + what;
-    const char *sdlError = SDL_GetError();
-    if (sdlError && *sdlError) line += std::string(": ") + sdlError;
-    SDL_ClearError();
+    const char *reason = qvbLastErrorText();
+    if (reason && *reason) line += std::string(": ") + reason;
+    qvbClearError();
     qvErrorLine(line);
+}
+
+uint64_t qvNowMs() {
+    return qv.clockMs ? qv.clockMs() : qvbNowMs();
 }
 
 void qvErrorLine(const std::string &line) {

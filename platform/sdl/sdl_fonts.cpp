@@ -1,5 +1,10 @@
-// sdl_fonts.cpp: the fonts that dialog templates name, found with fontconfig
-// and drawn with SDL2_ttf.
+// sdl_fonts.cpp: the SDL backend's text: the fonts that dialog templates
+// name, found with fontconfig, measured and drawn with SDL2_ttf
+// (qvbOpenFont, qvbGlyphAdvance, qvbDrawText, qvbPrefetchFonts).
+//
+// Pairs with core/fonts.cpp, which keeps a record for each font opened here
+// and sums the advances given here as GDI measures text, and core/canvas.cpp,
+// which has the controls' texts drawn here.
 //
 // Implemented:
 //   - Face resolution: fontconfig's best match for the face, kept when its
@@ -14,7 +19,9 @@
 //     so fonts are opened with TTF_OpenFontIndexDPI at 96 dpi.
 //   - The metrics dialog units come from: the average character width by
 //     Windows' formula, (width of "A..Za..z" / 26 + 1) / 2, and the cell
-//     height; text measured without kerning, as GDI measures it.
+//     height; glyph advances in whole pixels, kerning off, as GDI measures.
+//   - Text drawn blended in a colour (Latin-1 turned into UTF-8 for SDL_ttf)
+//     into the core's image, clipped.
 //   - Each face is asked of fontconfig once; each file and size is opened once.
 //   - Start-up: the fonts the dialog templates name are resolved and opened
 //     on a second thread while the program loads OpenGL, so the first dialog
@@ -26,7 +33,9 @@
 //     back (FcFini), so the process ends holding none of them.
 // Left out: italic, underline, character sets, bitmap fonts, font handles
 // (WM_SETFONT / HFONT): each dialog draws with the font its template names.
-#include "sdl_dialog_internal.h"
+#include "../core/qv_dialog_internal.h"
+
+#include <system_error>
 
 #include <fontconfig/fontconfig.h>
 
@@ -148,9 +157,9 @@ bool resolveFace(const char *faceName, QvFontMatch *out) {
 
 // Says once on stderr that a fallback file stands in for fontconfig's fonts.
 void noteSubstitute(const QvFontMatch &match) {
-    if (!match.substitute || qv.fontSubstituteNoted) return;
-    qv.fontSubstituteNoted = true;
-    SDL_ClearError();
+    if (!match.substitute || qv.backend.fontSubstituteNoted) return;
+    qv.backend.fontSubstituteNoted = true;
+    qvbClearError();
     qvError("fontconfig found no fonts; the dialogs use %s instead", match.file.c_str());
 }
 
@@ -162,7 +171,7 @@ const QvResolvedFace *findResolvedIn(const std::vector<QvResolvedFace> &known, c
 }
 
 const QvResolvedFace *findResolved(const char *faceName) {
-    return findResolvedIn(qv.resolvedFaces, faceName);
+    return findResolvedIn(qv.backend.resolvedFaces, faceName);
 }
 
 // The resolved face, asking fontconfig only the first time.
@@ -176,7 +185,8 @@ const QvResolvedFace &resolveOnce(std::vector<QvResolvedFace> &known, const char
 }
 
 // The open font of a file at a size among fonts, or null.
-const QvFont *findOpen(const std::vector<std::unique_ptr<QvFont>> &fonts, const std::string &file, int pointSize) {
+QvBackendFont *findOpen(const std::vector<std::unique_ptr<QvBackendFont>> &fonts, const std::string &file,
+                        int pointSize) {
     for (const auto &font : fonts)
         if (font->file == file && font->pointSize == pointSize) return font.get();
     return nullptr;
@@ -184,16 +194,17 @@ const QvFont *findOpen(const std::vector<std::unique_ptr<QvFont>> &fonts, const 
 
 // Opens a resolved font at 96 dpi and measures what dialog units are made
 // from; null, with SDL's error, when the file cannot be opened.
-std::unique_ptr<QvFont> openResolved(const QvFontMatch &match, int pointSize) {
+std::unique_ptr<QvBackendFont> openResolved(const QvFontMatch &match, int pointSize) {
     TTF_Font *ttf = TTF_OpenFontIndexDPI(match.file.c_str(), pointSize, match.index, windowsDpi, windowsDpi);
     if (!ttf) return nullptr;
     TTF_SetFontKerning(ttf, 0);
-    auto font = std::make_unique<QvFont>();
+    auto font = std::make_unique<QvBackendFont>();
     font->font = ttf;
     font->family = match.family;
     font->file = match.file;
     font->pointSize = pointSize;
-    int sampleWidth = qvTextWidth(font.get(), averageWidthSample, strlen(averageWidthSample));
+    int sampleWidth = 0;
+    for (const char *c = averageWidthSample; *c; c++) sampleWidth += qvbGlyphAdvance(font.get(), (unsigned char)*c);
     font->averageWidth = (sampleWidth / 26 + 1) / 2;
     font->height = TTF_FontHeight(ttf);
     return font;
@@ -215,24 +226,24 @@ QvPrefetchedFonts prefetch(const std::vector<std::pair<std::string, int>> &reque
 // Takes over what the second thread got ready, waiting for it if it is still
 // at work. Everything below that touches fontconfig or FreeType calls it first.
 void collectPrefetched() {
-    if (!qv.prefetched.valid()) return;
-    QvPrefetchedFonts ready = qv.prefetched.get();
+    if (!qv.backend.prefetched.valid()) return;
+    QvPrefetchedFonts ready = qv.backend.prefetched.get();
     for (auto &font : ready.fonts) {
-        if (findOpen(qv.fonts, font->file, font->pointSize))
+        if (findOpen(qv.backend.fonts, font->file, font->pointSize))
             TTF_CloseFont(font->font);  // opened here meanwhile
         else
-            qv.fonts.push_back(std::move(font));
+            qv.backend.fonts.push_back(std::move(font));
     }
     // SDL_ttf counts its starts: one is enough to stop at the end.
-    if (ready.ttfReady && qv.ttfReady) TTF_Quit();
-    if (ready.ttfReady) qv.ttfReady = true;
+    if (ready.ttfReady && qv.backend.ttfReady) TTF_Quit();
+    if (ready.ttfReady) qv.backend.ttfReady = true;
     for (QvResolvedFace &face : ready.faces)
-        if (!findResolved(face.face.c_str())) qv.resolvedFaces.push_back(std::move(face));
+        if (!findResolved(face.face.c_str())) qv.backend.resolvedFaces.push_back(std::move(face));
 }
 
 // Closes the fonts, then hands back fontconfig's configuration and caches.
 void closeFontsAndFontconfig() {
-    qvCloseFonts();
+    qvCloseBackendFonts();
     FcFini();
 }
 
@@ -241,31 +252,41 @@ void closeFontsAndFontconfig() {
 // destroyed and while FreeType is still up, where a font dropped with the
 // state would look lost to a leak checker.
 void closeFontsAtExit() {
-    if (!qv.fontsClosedAtExit) qv.fontsClosedAtExit = std::atexit(closeFontsAndFontconfig) == 0;
+    if (!qv.backend.fontsClosedAtExit) qv.backend.fontsClosedAtExit = std::atexit(closeFontsAndFontconfig) == 0;
+}
+
+// Window texts are ANSI (Latin-1 here); SDL_ttf wants UTF-8.
+std::string utf8Of(const std::string &latin1) {
+    std::string utf8;
+    for (unsigned char c : latin1) {
+        if (c < 0x80) {
+            utf8 += (char)c;
+        } else {
+            utf8 += (char)(0xC0 | (c >> 6));
+            utf8 += (char)(0x80 | (c & 0x3F));
+        }
+    }
+    return utf8;
 }
 
 }  // namespace
 
-void qvPrefetchFonts(std::vector<std::pair<std::string, int>> faces) {
+void qvbPrefetchFonts(std::vector<std::pair<std::string, int>> faces) {
     collectPrefetched();
-    for (auto &face : faces) {
-        if (face.first.empty()) face.first = qvDefaultDialogFace;
-        if (face.second <= 0) face.second = qvDefaultDialogPoints;
-    }
     closeFontsAtExit();
     // The thread leaves SIGINT and SIGTERM to the main thread.
     QvSignalsBlocked signalsBlocked;
     try {
-        qv.prefetched = std::async(std::launch::async, prefetch, std::move(faces));
+        qv.backend.prefetched = std::async(std::launch::async, prefetch, std::move(faces));
     } catch (const std::system_error &) {
         // No second thread: the fonts are opened when first asked for.
     }
 }
 
-bool qvResolveFontFace(const char *faceName, std::string *family, std::string *file, int *index) {
+bool qvbResolveFontFace(const char *faceName, std::string *family, std::string *file, int *index) {
     closeFontsAtExit();
     collectPrefetched();
-    const QvResolvedFace &resolved = resolveOnce(qv.resolvedFaces, faceName);
+    const QvResolvedFace &resolved = resolveOnce(qv.backend.resolvedFaces, faceName);
     if (!resolved.found) return false;
     noteSubstitute(resolved.match);
     *family = resolved.match.family;
@@ -274,51 +295,87 @@ bool qvResolveFontFace(const char *faceName, std::string *family, std::string *f
     return true;
 }
 
-int qvCharAdvance(const QvFont *font, unsigned char c) {
+int qvbGlyphAdvance(QvBackendFont *font, unsigned char c) {
     int minX = 0, maxX = 0, minY = 0, maxY = 0, advance = 0;
     if (!font || TTF_GlyphMetrics32(font->font, c, &minX, &maxX, &minY, &maxY, &advance) != 0) return 0;
     return advance;
 }
 
-int qvTextWidth(const QvFont *font, const char *text, size_t length) {
-    int width = 0;
-    for (size_t i = 0; i < length; i++) width += qvCharAdvance(font, (unsigned char)text[i]);
-    return width;
+void qvbDrawText(QvBackendFont *font, const std::string &latin1, QvImage *image, int x, int y, const QvRect &clip,
+                 uint32_t rgb) {
+    if (!font || latin1.empty() || !image->pixels) return;
+    SDL_Color colour = {(Uint8)(rgb >> 16), (Uint8)(rgb >> 8), (Uint8)rgb, 255};
+    SDL_Surface *rendered = TTF_RenderUTF8_Blended(font->font, utf8Of(latin1).c_str(), colour);
+    if (!rendered) return;
+    // The image as an SDL surface, its clip the one given.
+    SDL_Surface *target = SDL_CreateRGBSurfaceWithFormatFrom(image->pixels, image->width, image->height, 32,
+                                                             image->pitch, SDL_PIXELFORMAT_RGB888);
+    if (target) {
+        SDL_Rect area = {clip.x, clip.y, clip.w, clip.h};
+        SDL_SetClipRect(target, &area);
+        SDL_Rect place = {x, y, rendered->w, rendered->h};
+        SDL_BlitSurface(rendered, nullptr, target, &place);
+        SDL_FreeSurface(target);
+    }
+    SDL_FreeSurface(rendered);
 }
 
-const QvFont *qvOpenFont(const char *faceName, int pointSize) {
-    if (!faceName || !*faceName) faceName = qvDefaultDialogFace;
-    if (pointSize <= 0) pointSize = qvDefaultDialogPoints;
+static QvBackendFont *openFont(const QvFontMatch &match, int pointSize);
+
+QvBackendFont *qvbOpenFont(const char *faceName, int pointSize, QvFontMetrics *metrics) {
     closeFontsAtExit();
     collectPrefetched();
-    const QvResolvedFace &resolved = resolveOnce(qv.resolvedFaces, faceName);
+    const QvResolvedFace &resolved = resolveOnce(qv.backend.resolvedFaces, faceName);
     if (!resolved.found) {
         SDL_ClearError();
         qvError("no font found for \"%s\"", faceName);
         return nullptr;
     }
     noteSubstitute(resolved.match);
-    if (const QvFont *open = findOpen(qv.fonts, resolved.match.file, pointSize)) return open;
-    if (!qv.ttfReady) {
+    QvBackendFont *open = findOpen(qv.backend.fonts, resolved.match.file, pointSize);
+    if (!open) open = openFont(resolved.match, pointSize);
+    if (!open) return nullptr;
+    metrics->height = open->height;
+    metrics->averageWidth = open->averageWidth;
+    metrics->ascent = TTF_FontAscent(open->font);
+    metrics->family = open->family;
+    metrics->file = open->file;
+    return open;
+}
+
+// Opens a resolved font (SDL_ttf started first) and keeps it; null, said on
+// stderr, when it cannot.
+static QvBackendFont *openFont(const QvFontMatch &match, int pointSize) {
+    if (!qv.backend.ttfReady) {
         if (TTF_Init() != 0) {
             qvError("cannot start SDL_ttf");
             return nullptr;
         }
-        qv.ttfReady = true;
+        qv.backend.ttfReady = true;
     }
-    std::unique_ptr<QvFont> font = openResolved(resolved.match, pointSize);
+    std::unique_ptr<QvBackendFont> font = openResolved(match, pointSize);
     if (!font) {
-        qvError("cannot open %s", resolved.match.file.c_str());
+        qvError("cannot open %s", match.file.c_str());
         return nullptr;
     }
-    qv.fonts.push_back(std::move(font));
-    return qv.fonts.back().get();
+    qv.backend.fonts.push_back(std::move(font));
+    return qv.backend.fonts.back().get();
 }
 
-void qvCloseFonts() {
+void qvbCloseFont(QvBackendFont *font) {
+    auto &fonts = qv.backend.fonts;
+    for (auto it = fonts.begin(); it != fonts.end(); ++it) {
+        if (it->get() != font) continue;
+        TTF_CloseFont(font->font);
+        fonts.erase(it);
+        return;
+    }
+}
+
+void qvCloseBackendFonts() {
     collectPrefetched();
-    for (auto &font : qv.fonts) TTF_CloseFont(font->font);
-    qv.fonts.clear();
-    if (qv.ttfReady) TTF_Quit();
-    qv.ttfReady = false;
+    for (auto &font : qv.backend.fonts) TTF_CloseFont(font->font);
+    qv.backend.fonts.clear();
+    if (qv.backend.ttfReady) TTF_Quit();
+    qv.backend.ttfReady = false;
 }

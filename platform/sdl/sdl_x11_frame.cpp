@@ -2,14 +2,16 @@
 // every direct X11 call the layer makes.
 //
 // Pairs with sdl_window.cpp, which asks here for the frame of a window it
-// creates, moves, shows or sizes, and sdl_dialog.cpp, which tells the window
-// manager what a dialog's frame offers.
+// creates or shows, core/frame.cpp, which the frames learnt here are reported
+// to (qvTakeFrame), and core/dialog.cpp, which has the window manager told
+// what a dialog's frame offers (qvbSetDialogFrame).
 //
 // Implemented:
 //   Each framed window has its own frame (a resizable one's is deeper), asked
 //   of an X11 window manager before the window is shown
 //   (_NET_REQUEST_FRAME_EXTENTS), or learnt once it is mapped; until then, the
-//   frame last seen on a window of the same kind stands in. The first framed
+//   frame last seen on a window of the same kind stands in (core/frame.cpp
+//   counts it). The first framed
 //   window waits a moment for the window manager's answer; when none comes
 //   there is no window manager and windows have no frame. Dialogs get Motif
 //   hints (move, and close only with a system menu) and the dialog window type.
@@ -32,7 +34,7 @@
 // Left out: frames on drivers other than X11 (SDL reports none), window
 //   manager hints beyond these, frame changes after a window is first framed
 //   (a theme change), the Windows frame metrics (SM_CXFRAME...).
-#include "sdl_internal.h"
+#include "../core/qv_internal.h"
 
 #include <SDL_syswm.h>
 #include <X11/Xatom.h>
@@ -50,12 +52,6 @@ namespace {
 // How long the first shown window waits for the window manager to report its
 // frame; after that, windows are assumed to have none.
 const Uint32 frameWaitMs = 250;
-
-// Which of qv.frames.seenFor a window's frame is kept in: with or without a
-// sizing border.
-int frameKind(DWORD style) {
-    return (style & WS_THICKFRAME) ? 1 : 0;
-}
 
 // True when the window is on X11, where a window manager may frame it.
 bool onX11(SDL_Window *window, SDL_SysWMinfo *info) {
@@ -135,9 +131,9 @@ bool pollFrame(SDL_Window *window) {
 // Waits for the frame of the first framed window to be mapped without having
 // been asked for it beforehand; when none comes, there is no window manager.
 void waitForFrame(QvWindow *win) {
-    if (qv.frames.known || !qvHasFrame(win->style)) return;
+    if (qv.frames.known || !qvbHasFrame(win->style)) return;
     const char *driver = SDL_GetCurrentVideoDriver();
-    if (driver && std::strcmp(driver, "x11") == 0) pollFrame(win->sdlWindow);
+    if (driver && std::strcmp(driver, "x11") == 0) pollFrame(win->native.sdlWindow);
     qv.frames.known = true;  // other drivers report no frame
 }
 
@@ -147,72 +143,33 @@ void waitForFrame(QvWindow *win) {
 // Frames
 // ===========================================================================
 
-bool qvHasFrame(DWORD style) {
+bool qvbHasFrame(DWORD style) {
     if (style & WS_CHILD) return false;
     if (!(style & WS_POPUP)) return true;  // overlapped windows always have a caption
     return (style & (WS_CAPTION | WS_THICKFRAME)) != 0;
 }
 
-QvFrame qvFrameOf(const QvWindow *win) {
-    if (!qvHasFrame(win->style)) return QvFrame{};
-    if (win->frame.learnt) return win->frame.sides;
-    int kind = frameKind(win->style);
-    if (qv.frames.seen[kind]) return qv.frames.seenFor[kind];
-    return qv.frames.seen[1 - kind] ? qv.frames.seenFor[1 - kind] : QvFrame{};
-}
-
 void qvRequestFrame(QvWindow *win) {
-    if (qvHasFrame(win->style) && !win->frame.learnt && !win->clientSizeFixed)
-        win->frame.requested = requestFrame(win->sdlWindow);
+    if (qvbHasFrame(win->style) && !win->frame.learnt && !win->clientSizeFixed)
+        win->frame.requested = requestFrame(win->native.sdlWindow);
 }
 
-void qvLearnRequestedFrame(QvWindow *win) {
-    if (win->frame.requested && !win->frame.learnt && pollFrame(win->sdlWindow)) qvLearnFrame(win);
+void qvbLearnRequestedFrame(QvWindow *win) {
+    if (win->frame.requested && !win->frame.learnt && pollFrame(win->native.sdlWindow)) qvbLearnFrame(win);
 }
 
 void qvLearnFrameOnMap(QvWindow *win) {
     waitForFrame(win);
-    qvLearnFrame(win);
+    qvbLearnFrame(win);
 }
 
-void qvLearnFrame(QvWindow *win) {
-    if (!win || !win->sdlWindow || !qvHasFrame(win->style)) return;
+void qvbLearnFrame(QvWindow *win) {
+    if (!win || !win->native.sdlWindow || !qvbHasFrame(win->style)) return;
     QvFrame frame;
-    if (SDL_GetWindowBordersSize(win->sdlWindow, &frame.top, &frame.left, &frame.bottom, &frame.right) != 0) return;
+    if (SDL_GetWindowBordersSize(win->native.sdlWindow, &frame.top, &frame.left, &frame.bottom, &frame.right) != 0)
+        return;
     if ((frame.top | frame.left | frame.bottom | frame.right) == 0) return;
     qvTakeFrame(win, frame);
-}
-
-void qvTakeFrame(QvWindow *win, QvFrame frame) {
-    // Where the client area was put, with the frame guessed until now.
-    QvFrame guessed = qvFrameOf(win);
-    POINT client = {win->rect.left + guessed.left, win->rect.top + guessed.top};
-    qv.frames.known = true;
-    qv.frames.seen[frameKind(win->style)] = true;
-    qv.frames.seenFor[frameKind(win->style)] = frame;
-    bool first = !win->frame.learnt;
-    win->frame.learnt = true;
-    win->frame.sides = frame;
-    if (win->minimized) return;
-    if (first && !win->clientSizeFixed) {
-        // The outer size asked for holds the frame: the client area is the rest.
-        int clientWidth = std::max(0, win->rect.right - win->rect.left - frame.left - frame.right);
-        int clientHeight = std::max(0, win->rect.bottom - win->rect.top - frame.top - frame.bottom);
-        if (clientWidth != win->clientWidth || clientHeight != win->clientHeight) {
-            if (win->sdlWindow) SDL_SetWindowSize(win->sdlWindow, std::max(1, clientWidth), std::max(1, clientHeight));
-            qvClientSizeChanged(win, clientWidth, clientHeight, false);
-            return;
-        }
-    }
-    // The client area keeps its size (and a dialog's its place): the frame
-    // goes around it.
-    if (first && win->clientSizeFixed && (guessed.left != frame.left || guessed.top != frame.top)) {
-        win->rect.left = client.x - frame.left;
-        win->rect.top = client.y - frame.top;
-        if (win->sdlWindow && win->mapped) SDL_SetWindowPosition(win->sdlWindow, client.x, client.y);
-    }
-    win->rect.right = win->rect.left + win->clientWidth + frame.left + frame.right;
-    win->rect.bottom = win->rect.top + win->clientHeight + frame.top + frame.bottom;
 }
 
 // ===========================================================================
@@ -222,9 +179,9 @@ void qvTakeFrame(QvWindow *win, QvFrame frame) {
 // Tells an X11 window manager which functions the window offers: moving
 // always, closing only with a system menu. Dialogs have no minimise,
 // maximise or resize. Other video drivers have no window manager to tell.
-void qvSetDialogFrameFunctions(SDL_Window *window, bool closable) {
+void qvbSetDialogFrame(QvWindow *win, bool closable) {
     SDL_SysWMinfo info;
-    if (!onX11(window, &info)) return;
+    if (!win || !onX11(win->native.sdlWindow, &info)) return;
     // The Motif hints record: flags, functions, decorations, input mode, status.
     const unsigned long hintsFunctions = 1, functionMove = 4, functionClose = 32;
     long hints[5] = {(long)hintsFunctions, (long)(functionMove | (closable ? functionClose : 0)), 0, 0, 0};
@@ -244,14 +201,14 @@ void qvSetDialogFrameFunctions(SDL_Window *window, bool closable) {
 
 void qvSetWindowManagerHints(QvWindow *win) {
     SDL_SysWMinfo info;
-    if (!onX11(win->sdlWindow, &info)) return;
+    if (!onX11(win->native.sdlWindow, &info)) return;
     // The group leader: the first top-level window with an X window (this
     // one, for the first). SDL names a made-up window there.
     Window leader = info.info.x11.window;
     for (HWND hwnd : qv.topLevels) {
         QvWindow *top = qvWindowFromHandle(hwnd);
         SDL_SysWMinfo topInfo;
-        if (top && top != win && onX11(top->sdlWindow, &topInfo)) {
+        if (top && top != win && onX11(top->native.sdlWindow, &topInfo)) {
             leader = topInfo.info.x11.window;
             break;
         }
@@ -273,21 +230,27 @@ void qvSetWindowManagerHints(QvWindow *win) {
     XFlush(display);
 }
 
-void qvWithdrawWindow(SDL_Window *window) {
+void qvbWithdrawWindow(QvWindow *win) {
     SDL_SysWMinfo info;
-    if (!onX11(window, &info)) return;
+    if (!win->native.sdlWindow || !onX11(win->native.sdlWindow, &info)) return;
     Display *display = info.info.x11.display;
     // Unmaps it, and tells the window manager to forget an iconified one.
     XWithdrawWindow(display, info.info.x11.window, DefaultScreen(display));
     XFlush(display);
 }
 
-bool qvAskWindowManagerToMove(SDL_Window *window) {
+bool qvbMoveFromKeyboard(QvWindow *win) {
+    if (!win->native.sdlWindow) return false;
     // The pointer's place, and the keyboard move of the EWMH.
     const long moveByKeyboard = 10, sourceApplication = 1;
     int x = 0, y = 0;
     SDL_GetGlobalMouseState(&x, &y);
-    return askWindowManager(window, "_NET_WM_MOVERESIZE", {x, y, moveByKeyboard, 0, sourceApplication});
+    return askWindowManager(win->native.sdlWindow, "_NET_WM_MOVERESIZE", {x, y, moveByKeyboard, 0, sourceApplication});
+}
+
+bool qvbShowWindowMenu(QvWindow *) {
+    // The window manager opens its window menu on its own keys.
+    return false;
 }
 
 // ===========================================================================
@@ -371,8 +334,9 @@ namespace {
 
 // Keeps the first error's text instead of ending the program.
 int catchXError(Display *display, XErrorEvent *error) {
-    if (qv.xErrors.caught++ == 0)
-        XGetErrorText(display, error->error_code, qv.xErrors.firstCaught, sizeof qv.xErrors.firstCaught);
+    if (qv.backend.xErrors.caught++ == 0)
+        XGetErrorText(display, error->error_code, qv.backend.xErrors.firstCaught,
+                      sizeof qv.backend.xErrors.firstCaught);
     return 0;
 }
 
@@ -381,13 +345,13 @@ int catchXError(Display *display, XErrorEvent *error) {
 // destroyed as a close destroys them (their procedures free what they hold),
 // with nothing more sent to the display, and the program ends with status 1.
 int onDisplayLost(Display *display) {
-    if (qv.xErrors.displayLost) _exit(1);  // the clean-up itself reached the display
-    qv.xErrors.displayLost = true;
+    if (qv.backend.xErrors.displayLost) _exit(1);  // the clean-up itself reached the display
+    qv.backend.xErrors.displayLost = true;
     SDL_ClearError();
     qvError("lost the connection to the display \"%s\"", DisplayString(display));
-    for (auto &entry : qv.windows) entry.second->sdlWindow = nullptr;
-    for (auto &entry : qv.glContexts) entry.second->sdlContext = nullptr;
-    qv.videoReady = false;
+    for (auto &entry : qv.windows) entry.second->native.sdlWindow = nullptr;
+    for (auto &entry : qv.glContexts) entry.second->native.sdlContext = nullptr;
+    qv.backend.videoReady = false;
     qvDestroyAllWindows();
     std::exit(1);
 }
@@ -403,21 +367,21 @@ int endOnDisplayLoss(Display *) {
 }  // namespace
 
 void qvCatchXErrors() {
-    qv.xErrors.caught = 0;
-    qv.xErrors.handlerBefore = reinterpret_cast<void (*)()>(XSetErrorHandler(catchXError));
+    qv.backend.xErrors.caught = 0;
+    qv.backend.xErrors.handlerBefore = reinterpret_cast<void (*)()>(XSetErrorHandler(catchXError));
 }
 
 bool qvNoXErrorSoFar(SDL_Window *window) {
     SDL_SysWMinfo info;
     if (onX11(window, &info)) XSync(info.info.x11.display, False);
-    return qv.xErrors.caught == 0;
+    return qv.backend.xErrors.caught == 0;
 }
 
 bool qvStopCatchingXErrors(const char *during) {
-    XSetErrorHandler(reinterpret_cast<XErrorHandler>(qv.xErrors.handlerBefore));
-    if (qv.xErrors.caught == 0) return true;
+    XSetErrorHandler(reinterpret_cast<XErrorHandler>(qv.backend.xErrors.handlerBefore));
+    if (qv.backend.xErrors.caught == 0) return true;
     SDL_ClearError();
-    qvError("%s: the display answered with an X error (%s)", during, qv.xErrors.firstCaught);
+    qvError("%s: the display answered with an X error (%s)", during, qv.backend.xErrors.firstCaught);
     return false;
 }
 
@@ -447,21 +411,22 @@ unsigned long xWindowOf(SDL_Window *window) {
 QvWindow *windowOfXWindow(unsigned long xwindow) {
     for (HWND hwnd : qv.topLevels) {
         QvWindow *win = qvWindowFromHandle(hwnd);
-        if (win && win->sdlWindow && xWindowOf(win->sdlWindow) == xwindow) return win;
+        if (win && win->native.sdlWindow && xWindowOf(win->native.sdlWindow) == xwindow) return win;
     }
     return nullptr;
 }
 
 bool knownDestroyed(unsigned long xwindow) {
-    return std::find(qv.x11.destroyed.begin(), qv.x11.destroyed.end(), xwindow) != qv.x11.destroyed.end();
+    return std::find(qv.backend.x11.destroyed.begin(), qv.backend.x11.destroyed.end(), xwindow) !=
+           qv.backend.x11.destroyed.end();
 }
 
 // Another client destroyed one of our windows: its record goes at the next
 // pump (qvDestroyWindowsGone), and errors about it are expected from now on.
 void noteDestroyed(unsigned long xwindow) {
     if (knownDestroyed(xwindow) || !windowOfXWindow(xwindow)) return;
-    qv.x11.destroyed.push_back(xwindow);
-    qv.x11.destructionPending = true;
+    qv.backend.x11.destroyed.push_back(xwindow);
+    qv.backend.x11.destructionPending = true;
 }
 
 // X errors: those about a window of ours that no longer exists (SDL or the
@@ -481,7 +446,7 @@ int onXError(Display *display, XErrorEvent *error) {
     // it is taken down) that went between SDL's question about it and the
     // answer: a race, not a fault of ours, and nothing Windows would report.
     if (noSuchWindow) return 0;
-    auto before = reinterpret_cast<XErrorHandler>(qv.x11.errorHandlerBefore);
+    auto before = reinterpret_cast<XErrorHandler>(qv.backend.x11.errorHandlerBefore);
     return before ? before(display, error) : 0;
 }
 
@@ -495,7 +460,7 @@ void pressSdlWouldDrop(const XButtonEvent &press) {
     if (!win) return;
     SDL_Event event = {};
     event.type = SDL_MOUSEBUTTONDOWN;
-    event.button.windowID = win->sdlWindowId;
+    event.button.windowID = win->native.sdlWindowId;
     event.button.button = static_cast<Uint8>(press.button);
     event.button.state = SDL_PRESSED;
     event.button.clicks = 1;
@@ -521,7 +486,7 @@ void qvWatchXEvents() {
     const char *driver = SDL_GetCurrentVideoDriver();
     if (!driver || std::strcmp(driver, "x11") != 0) return;
     XErrorHandler before = XSetErrorHandler(onXError);
-    if (before != onXError) qv.x11.errorHandlerBefore = reinterpret_cast<void (*)()>(before);
+    if (before != onXError) qv.backend.x11.errorHandlerBefore = reinterpret_cast<void (*)()>(before);
     SDL_SetEventFilter(watchXEvent, nullptr);
     SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
 }
@@ -539,10 +504,10 @@ Bool noteQueuedRelease(Display *, XEvent *event, XPointer found) {
 }  // namespace
 
 void qvTakeReleasesElsewhere() {
-    if (!qv.buttonsMayComeUpElsewhere) return;
+    if (!qv.backend.buttonsMayComeUpElsewhere) return;
     Uint32 held = SDL_GetMouseState(nullptr, nullptr);
     if (!held) {
-        qv.buttonsMayComeUpElsewhere = false;
+        qv.backend.buttonsMayComeUpElsewhere = false;
         return;
     }
     // SDL reports a release on the window the pointer is in, whichever of
@@ -550,7 +515,7 @@ void qvTakeReleasesElsewhere() {
     SDL_Window *window = SDL_GetMouseFocus();
     for (auto it = qv.topLevels.begin(); !window && it != qv.topLevels.end(); ++it) {
         QvWindow *top = qvWindowFromHandle(*it);
-        if (top && top->sdlWindow) window = top->sdlWindow;
+        if (top && top->native.sdlWindow) window = top->native.sdlWindow;
     }
     SDL_SysWMinfo info;
     if (!onX11(window, &info)) return;
@@ -584,12 +549,12 @@ void qvTakeReleasesElsewhere() {
 }
 
 void qvDestroyWindowsGone() {
-    if (!qv.x11.destructionPending) return;
-    qv.x11.destructionPending = false;
+    if (!qv.backend.x11.destructionPending) return;
+    qv.backend.x11.destructionPending = false;
     std::vector<HWND> gone;
     for (HWND hwnd : qv.topLevels) {
         QvWindow *win = qvWindowFromHandle(hwnd);
-        if (win && win->sdlWindow && knownDestroyed(xWindowOf(win->sdlWindow))) gone.push_back(hwnd);
+        if (win && win->native.sdlWindow && knownDestroyed(xWindowOf(win->native.sdlWindow))) gone.push_back(hwnd);
     }
     for (HWND hwnd : gone) {
         QvWindow *win = qvWindowFromHandle(hwnd);
@@ -598,9 +563,8 @@ void qvDestroyWindowsGone() {
         // server's word that a window it hides is unmapped, which never comes
         // for a window that no longer exists: it finds it at the head of the
         // queue.
-        win->visible = false;
         SDL_SysWMinfo info;
-        if (onX11(win->sdlWindow, &info)) {
+        if (onX11(win->native.sdlWindow, &info)) {
             XEvent unmapped = {};
             unmapped.xunmap.type = UnmapNotify;
             unmapped.xunmap.display = info.info.x11.display;
@@ -608,6 +572,6 @@ void qvDestroyWindowsGone() {
             unmapped.xunmap.window = info.info.x11.window;
             XPutBackEvent(info.info.x11.display, &unmapped);
         }
-        DestroyWindow(hwnd);
+        qvInputWindowGone(win);
     }
 }

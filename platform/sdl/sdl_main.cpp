@@ -6,7 +6,7 @@
 // handlers run as they do after a Windows program's WinMain.
 // Left out: STARTUPINFO's show command (there is none to inherit here).
 #define SDL_MAIN_HANDLED
-#include "sdl_internal.h"
+#include "../core/qv_internal.h"
 
 #include <cstdlib>
 #include <string>
