@@ -36,6 +36,7 @@ void qvweb_show(int id, int show);
 void qvweb_activate(int id);
 void qvweb_minimize(int id, int minimized);
 int qvweb_is_minimized(int id);
+void qvweb_set_closable(int id, int closable);
 void qvweb_set_title(int id, const char *title);
 void qvweb_set_client_position(int id, int x, int y);
 int qvweb_get_client_position(int id, int *x, int *y);
@@ -44,6 +45,7 @@ void qvweb_get_client_size(int id, int *width, int *height);
 int qvweb_present(int id, const void *pixels, int width, int height, int pitch);
 
 int qvweb_next_event(int record[8]);
+void qvweb_post(int kind, int id, int a, int b);
 int qvweb_pending_events(void);
 int qvweb_buttons_held(void);
 int qvweb_window_under_pointer(void);
@@ -57,6 +59,7 @@ void qvweb_close_font(int id);
 int qvweb_glyph_advance(int id, int c);
 void qvweb_text_coverage(int id, const char *latin1, int length, unsigned char *coverage, int width, int height);
 
+int qvweb_webgl_available(void);
 void qvweb_ended(int status);
 }
 
@@ -82,6 +85,10 @@ enum QvWebEventKind {
     QV_WEB_EVENT_FOCUS_LOST = 5,
     QV_WEB_EVENT_CLOSE = 6,         // the close box
     QV_WEB_EVENT_MOVED = 7,         // a, b = the client origin on the page
+    // The backend's own, queued with qvweb_post when it gives a window a size:
+    QV_WEB_EVENT_RESIZED = 8,       // a, b = the client size
+    QV_WEB_EVENT_MAXIMIZED = 9,
+    QV_WEB_EVENT_RESTORED = 10,
 };
 
 struct QvWebEvent {

@@ -20,7 +20,11 @@
 //   the mouse wheel, text input methods (characters come from the keys).
 
 mergeInto(LibraryManager.library, {
-  $QvWeb__postset: 'Module["qvWeb"] = QvWeb;',
+  // The program's exit() (ExitProcess, a failed start) ends it too: the
+  // page says so as when WinMain returns.
+  $QvWeb__postset: 'Module["qvWeb"] = QvWeb; (function(before) { Module["onExit"] = function(status) { ' +
+                   '_qvweb_ended(status); if (before) before(status); }; })(Module["onExit"]);',
+  $QvWeb__deps: ['qvweb_ended'],
   $QvWeb: {
     // ---- Event kinds: the same numbers as QvWebEventKind in web_dom.h ----
     EVENT_MOTION: 1,        // window, x, y
@@ -30,6 +34,9 @@ mergeInto(LibraryManager.library, {
     EVENT_FOCUS_LOST: 5,    // window
     EVENT_CLOSE: 6,         // window
     EVENT_MOVED: 7,         // window, client x, client y on the page
+    EVENT_RESIZED: 8,       // window, client width, client height (the backend's own)
+    EVENT_MAXIMIZED: 9,     // window (the backend's own)
+    EVENT_RESTORED: 10,     // window (the backend's own)
 
     // ---- The classic look's metrics (Windows 2000, 96 dpi) ----
     CAPTION: 19,   // SM_CYCAPTION: 18 pixels of caption and the line below it
@@ -71,9 +78,14 @@ mergeInto(LibraryManager.library, {
       });
     },
 
-    // Resolves at the next animation frame.
+    // Resolves at the next animation frame, or after FRAME_LIMIT_MS where
+    // the page draws no frames (a hidden tab), so the program goes on.
+    FRAME_LIMIT_MS: 250,
     waitFrame: function() {
-      return new Promise(function(resolve) { requestAnimationFrame(function() { resolve(); }); });
+      return new Promise(function(resolve) {
+        var timer = setTimeout(resolve, QvWeb.FRAME_LIMIT_MS);
+        requestAnimationFrame(function() { clearTimeout(timer); resolve(); });
+      });
     },
 
     // The page's style sheet for windows, added once.
@@ -141,7 +153,9 @@ mergeInto(LibraryManager.library, {
       var text = document.createElement('span');
       text.textContent = title;
       caption.appendChild(text);
-      if (closable) caption.appendChild(QvWeb.makeCloseBox(win));
+      win.closeBox = QvWeb.makeCloseBox(win);
+      win.closeBox.style.display = closable ? '' : 'none';
+      caption.appendChild(win.closeBox);
       var grab = null;
       caption.addEventListener('pointerdown', function(e) {
         if (e.button !== 0) return;
@@ -237,6 +251,20 @@ mergeInto(LibraryManager.library, {
       moved.sort(function(a, b) { return (a === id ? 0 : 1) - (b === id ? 0 : 1); });
       QvWeb.stack = rest.concat(moved);
       QvWeb.restack();
+    },
+
+    // A window that goes off the screen hands the keyboard focus on: to its
+    // owner when that is on the screen, else to the top-most one that is.
+    handOnFocus: function(win) {
+      if (QvWeb.active !== win.id) return;
+      var visible = function(w) { return w && w.shown && !w.minimized; };
+      var next = visible(QvWeb.windows[win.owner]) ? win.owner : 0;
+      for (var i = QvWeb.stack.length - 1; !next && i >= 0; i--)
+        if (QvWeb.stack[i] !== win.id && visible(QvWeb.windows[QvWeb.stack[i]])) next = QvWeb.stack[i];
+      if (next) { QvWeb.activate(next); return; }
+      win.div.classList.add('qv-inactive');
+      QvWeb.post([QvWeb.EVENT_FOCUS_LOST, win.id, 0, 0, 0, 0, 0, 0]);
+      QvWeb.active = 0;
     },
 
     restack: function() {
@@ -465,6 +493,7 @@ mergeInto(LibraryManager.library, {
     if (show) win.minimized = false;
     QvWeb.updateDisplay(win);
     if (show) QvWeb.raise(id);
+    else QvWeb.handOnFocus(win);
   },
 
   // Gives a window the keyboard focus (SetActiveWindow, SetForegroundWindow).
@@ -477,12 +506,20 @@ mergeInto(LibraryManager.library, {
     if (!win) return;
     win.minimized = !!minimized;
     QvWeb.updateDisplay(win);
+    if (minimized) QvWeb.handOnFocus(win);
   },
 
   qvweb_is_minimized__deps: ['$QvWeb'],
   qvweb_is_minimized: function(id) {
     var win = QvWeb.windows[id];
     return win && win.minimized ? 1 : 0;
+  },
+
+  // A dialog's close box comes and goes with WS_SYSMENU.
+  qvweb_set_closable__deps: ['$QvWeb'],
+  qvweb_set_closable: function(id, closable) {
+    var win = QvWeb.windows[id];
+    if (win && win.closeBox) win.closeBox.style.display = closable ? '' : 'none';
   },
 
   qvweb_set_title__deps: ['$QvWeb'],
@@ -552,6 +589,10 @@ mergeInto(LibraryManager.library, {
     for (var i = 0; i < 8; i++) HEAP32[(recordPtr >> 2) + i] = record[i] | 0;
     return 1;
   },
+
+  // Queues an event of the backend's own (a size the page gave a window).
+  qvweb_post__deps: ['$QvWeb'],
+  qvweb_post: function(kind, id, a, b) { QvWeb.post([kind, id, a, b, 0, 0, 0, 0]); },
 
   qvweb_pending_events__deps: ['$QvWeb'],
   qvweb_pending_events: function() { return QvWeb.queue.length; },
@@ -644,6 +685,16 @@ mergeInto(LibraryManager.library, {
     }
     var alpha = ctx.getImageData(0, 0, width, height).data;
     for (var p = 0; p < width * height; p++) HEAPU8[coveragePtr + p] = alpha[p * 4 + 3];
+  },
+
+  // True when the page can make a WebGL 1 context at all.
+  qvweb_webgl_available: function() {
+    try {
+      var canvas = document.createElement('canvas');
+      return canvas.getContext('webgl') ? 1 : 0;
+    } catch (e) {
+      return 0;
+    }
   },
 
   // ---- The end -------------------------------------------------------------
