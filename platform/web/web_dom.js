@@ -624,9 +624,10 @@ mergeInto(LibraryManager.library, {
     var font = {css: QvWeb.fontCss(UTF8ToString(facePtr), px), advances: {}};
     var ctx = QvWeb.context2d();
     ctx.font = font.css;
-    var m = ctx.measureText('Hg');
-    font.ascent = Math.ceil(m.fontBoundingBoxAscent);
-    font.height = font.ascent + Math.ceil(m.fontBoundingBoxDescent);
+    // Ascent and descent in whole pixels, each rounded as GDI rounds them.
+    var m = ctx.measureText("Hg");
+    font.ascent = Math.round(m.fontBoundingBoxAscent);
+    font.height = font.ascent + Math.round(m.fontBoundingBoxDescent);
     var id = QvWeb.fonts.length;
     QvWeb.fonts.push(font);
     // Windows' average width: the whole-pixel width of "A..Za..z" over 26,

@@ -46,10 +46,22 @@ void drawTextWindow(const QvWebFont &arial9, const QvWebFont &black9) {
     qvWebDrawText(arial9, "clipped", pixels.data(), textWidth, textHeight, textWidth * 4, 10, 70, 0, 0, 30,
                   textHeight, 0x000000);
     qvweb_present(textWindow, pixels.data(), textWidth, textHeight, textWidth * 4);
-    char line[160];
-    std::snprintf(line, sizeof line, "font %d %d %d %d %d", arial9.height, arial9.ascent, arial9.averageWidth,
-                  qvWebTextWidth(arial9, first), qvWebTextWidth(black9, second));
-    logLine(line);
+}
+
+// Each face and size the program's dialogs use, with its metrics and the
+// extent of one text: "font FACE POINTS height ascent average extent".
+void logFontMetrics() {
+    const struct {
+        const char *face;
+        int points;
+    } faces[] = {{"Arial", 8}, {"Arial", 9}, {"Arial", 11}, {"Arial Black", 9}, {"MS Sans Serif", 8}};
+    for (const auto &f : faces) {
+        QvWebFont font = qvWebOpenFont(f.face, f.points);
+        char line[160];
+        std::snprintf(line, sizeof line, "font %s %d %d %d %d %d", f.face, f.points, font.height, font.ascent,
+                      font.averageWidth, qvWebTextWidth(font, "plane-wave x"));
+        logLine(line);
+    }
 }
 
 // The page's frame counter, proof for the test that the loop goes on.
@@ -79,6 +91,7 @@ int main() {
         return 1;
     }
     drawTextWindow(qvWebOpenFont("Arial", 9), qvWebOpenFont("Arial Black", 9));
+    logFontMetrics();
 
     float colour[3] = {0.0f, 0.5f, 0.0f};
     for (int frame = 1;; frame++) {
