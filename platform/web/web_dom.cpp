@@ -5,7 +5,7 @@
 // Implemented: waiting for an event or a timeout, for the next animation
 //   frame and for a while (each returns to the page, so its callbacks run and
 //   queue their events), text width and drawing from web_dom.js's glyph
-//   coverage, WebGL 1 contexts, the end line.
+//   coverage, WebGL 1 contexts, the message box, the end line.
 // Left out: WebGL 2, multisampling (the classic program asks for none).
 #include "web_dom.h"
 
@@ -138,6 +138,19 @@ bool qvWebMakeGlCurrent(int context) {
 
 void qvWebDeleteGlContext(int context) {
     if (context) emscripten_webgl_destroy_context(context);
+}
+
+// ---- Message box -------------------------------------------------------------
+
+// The page's box with labels separated by '\n'; see qvWebMessageBox.
+EM_ASYNC_JS(int, qvweb_message_box, (const char *caption, const char *text, const char *labels), {
+    return await Module.qvWeb.messageBox(UTF8ToString(caption), UTF8ToString(text), UTF8ToString(labels).split('\n'));
+});
+
+int qvWebMessageBox(const std::string &caption, const std::string &text, const std::vector<std::string> &labels) {
+    std::string joined;
+    for (size_t i = 0; i < labels.size(); i++) joined += (i ? "\n" : "") + labels[i];
+    return qvweb_message_box(caption.c_str(), text.c_str(), joined.c_str());
 }
 
 // ---- The end -----------------------------------------------------------------

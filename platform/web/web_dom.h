@@ -9,12 +9,14 @@
 //   close box, owner, z-order, showing, minimising, title, place, client
 //   size, 2-D presentation), the event queue and waiting on it, waiting for
 //   the next animation frame, the clock, fonts measured and drawn through
-//   Canvas 2D, WebGL contexts on a window's canvas, the page's end line.
+//   Canvas 2D, WebGL contexts on a window's canvas, a message box, the
+//   page's end line.
 // Left out: anything of Win32 (messages, styles, handles) and GL state.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // ===========================================================================
 // What web_dom.js provides
@@ -146,6 +148,15 @@ int qvWebCreateGlContext(int id, bool stencil, bool preserve);
 // Makes it current (0: none). False on failure.
 bool qvWebMakeGlCurrent(int context);
 void qvWebDeleteGlContext(int context);
+
+// ===========================================================================
+// Message box
+// ===========================================================================
+
+// Shows a box in the classic look over every window, with these buttons
+// left to right, and waits for it (ASYNCIFY): the index of the button
+// pressed, -1 for the close box or Escape.
+int qvWebMessageBox(const std::string &caption, const std::string &text, const std::vector<std::string> &labels);
 
 // ===========================================================================
 // The end

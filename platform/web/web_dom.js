@@ -55,6 +55,7 @@ mergeInto(LibraryManager.library, {
     lastClick: null, // {button, time, x, y, window, clicks} for double clicks
     fonts: [null],   // font id -> {css, ascent, height, advances}
     textCanvas: null,
+    box: null,       // the message box up, if any
     screen: null,    // [width, height], taken once
 
     // Queues one event and wakes the program if it waits. A pointer motion
@@ -109,7 +110,13 @@ mergeInto(LibraryManager.library, {
         shadow + ',inset -2px -2px ' + face + '}' +
         '.qv-close svg{display:block;margin:3px 0 0 4px}' +
         '.qv-close.qv-pressed svg{margin:4px 0 0 5px}' +
-        '.qv-client{display:block;touch-action:none;outline:none}';
+        '.qv-client{display:block;touch-action:none;outline:none}' +
+        '.qv-box-text{font:11px Tahoma,Arial,"Liberation Sans",sans-serif;padding:12px 16px;white-space:pre-wrap}' +
+        '.qv-box-buttons{text-align:center;padding:0 8px 8px}' +
+        '.qv-button{width:75px;height:23px;margin:0 3px;border:none;background:' + face + ';box-shadow:' + raised +
+        ';font:11px Tahoma,Arial,"Liberation Sans",sans-serif;padding:0}' +
+        '.qv-button:active{box-shadow:inset 1px 1px #000,inset -1px -1px #000,inset 2px 2px ' + shadow + '}' +
+        '.qv-button:focus{outline:1px dotted #000;outline-offset:-4px}';
       var style = document.createElement('style');
       style.id = 'qv-style';
       style.textContent = css;
@@ -140,8 +147,9 @@ mergeInto(LibraryManager.library, {
         if (!box.classList.contains('qv-pressed')) return;
         box.classList.remove('qv-pressed');
         var r = box.getBoundingClientRect();
-        if (e.clientX >= r.left && e.clientX < r.right && e.clientY >= r.top && e.clientY < r.bottom)
-          QvWeb.post([QvWeb.EVENT_CLOSE, win.id, 0, 0, 0, 0, 0, 0]);
+        if (e.clientX < r.left || e.clientX >= r.right || e.clientY < r.top || e.clientY >= r.bottom) return;
+        if (win.onClose) win.onClose();
+        else QvWeb.post([QvWeb.EVENT_CLOSE, win.id, 0, 0, 0, 0, 0, 0]);
       });
       return box;
     },
@@ -271,10 +279,11 @@ mergeInto(LibraryManager.library, {
       QvWeb.stack.forEach(function(w, i) { QvWeb.windows[w].div.style.zIndex = String(10 + i); });
     },
 
-    // The window under a page point, 0 for none.
+    // The window whose client area is under a page point, 0 for none (a
+    // frame or caption is the window manager's, not the window's).
     windowAt: function(x, y) {
       var el = document.elementFromPoint(x, y);
-      var div = el && el.closest ? el.closest('.qv-window') : null;
+      var div = el && el.classList.contains('qv-client') ? el.closest('.qv-window') : null;
       return div ? +div.dataset.qvId : 0;
     },
 
@@ -333,6 +342,12 @@ mergeInto(LibraryManager.library, {
     // none of them (no scrolling on space, no browser menu on Alt or F10).
     key: function(e, down) {
       QvWeb.modifiers = QvWeb.modifiersOf(e);
+      // A message box takes the keys as a page does (Tab, Return and space
+      // on its buttons); Escape is its close box.
+      if (QvWeb.box) {
+        if (down && e.code === 'Escape') QvWeb.box.onClose();
+        return;
+      }
       if (!QvWeb.windows[QvWeb.active]) return;
       e.preventDefault();
       var k = QvWeb.keyOf(e);
@@ -419,6 +434,50 @@ mergeInto(LibraryManager.library, {
       if (aliases.indexOf(f) >= 0) return px + 'px ' + sans;
       if (f === 'arial black') return '900 ' + px + 'px "Arial Black", ' + sans;
       return px + 'px "' + face.replace(/["\\]/g, '') + '", ' + sans;
+    },
+
+    // MessageBoxA's box: a dialog in the classic look over everything, its
+    // text, and a row of buttons. Resolves to the index of the button
+    // pressed, or -1 for the close box. Nothing else takes input meanwhile.
+    messageBox: function(caption, text, labels) {
+      QvWeb.listen();
+      return new Promise(function(resolve) {
+        var shield = document.createElement('div');
+        shield.style.cssText = 'position:fixed;left:0;top:0;right:0;bottom:0;z-index:100000';
+        var win = {id: -1, x: 0, y: 0, frame: QvWeb.frameSides(2, true)};
+        var div = document.createElement('div');
+        div.className = 'qv-window qv-box';
+        div.style.cssText = 'display:block;padding:3px;min-width:120px;max-width:480px';
+        win.div = div;
+        var finish = function(index) {
+          QvWeb.box = null;
+          shield.remove();
+          resolve(index);
+        };
+        win.onClose = function() { finish(-1); };
+        QvWeb.box = win;
+        div.appendChild(QvWeb.makeCaption(win, caption, true));
+        var body = document.createElement('div');
+        body.className = 'qv-box-text';
+        body.textContent = text;
+        div.appendChild(body);
+        var row = document.createElement('div');
+        row.className = 'qv-box-buttons';
+        labels.forEach(function(label, i) {
+          var button = document.createElement('button');
+          button.className = 'qv-button';
+          button.textContent = label;
+          button.addEventListener('click', function() { finish(i); });
+          row.appendChild(button);
+        });
+        div.appendChild(row);
+        shield.appendChild(div);
+        document.body.appendChild(shield);
+        var r = div.getBoundingClientRect();
+        QvWeb.place(win, Math.max(0, Math.round((window.innerWidth - r.width) / 2)) + 3,
+                    Math.max(0, Math.round((window.innerHeight - r.height) / 2)) + 22);
+        if (row.firstChild) row.firstChild.focus();
+      });
     },
 
     context2d: function() {

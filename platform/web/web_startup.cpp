@@ -4,14 +4,19 @@
 // Implemented: qvbStartup (the page needs nothing before WinMain), the
 //   display (the page: always there and seen), the clock (performance.now),
 //   sleeping under ASYNCIFY, the backend's error text, the screen (the page's
-//   size at start-up), MessageBoxA through the page's own alert and confirm.
-// Left out: signals (a page has none), the message box's icon and a third
-//   button (Yes/No/Cancel asks OK/Cancel: Cancel is the last button).
+//   size at start-up),
+//   MessageBoxA as a box of the page's own in the classic look, waited for
+//   under ASYNCIFY.
+// Left out: signals (a page has none), the message box's icon, other
+//   windows' messages while the box is up (their input waits in the queue).
 #include "../core/qv_internal.h"
 
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
 void qvbStartup() {
     qv.backend.lastYieldMs = qvWebNowMs();
@@ -45,22 +50,18 @@ bool qvbScreenSize(int *width, int *height) {
 
 // ---- Message box -------------------------------------------------------------
 
-// The page's own boxes: 1 for OK (confirm's OK), 0 for Cancel.
-EM_JS(int, qvweb_ask, (const char *caption, const char *text, int withCancel), {
-    var words = UTF8ToString(caption) + '\n\n' + UTF8ToString(text);
-    if (!withCancel) {
-        alert(words);
-        return 1;
-    }
-    return confirm(words) ? 1 : 0;
-});
-
 int qvbMessageBox(HWND owner, const char *text, const char *caption, UINT type) {
     (void)owner;
     QvMessageBoxButtons buttons = qvMessageBoxButtons(type);
     if (buttons.count < 1) return 0;
     // A drag in progress ends before the box comes up, as on Windows.
     ReleaseCapture();
-    bool ok = qvweb_ask(caption ? caption : "", text ? text : "", buttons.count > 1) != 0;
-    return ok ? buttons.ids[0] : buttons.ids[buttons.count - 1];
+    std::vector<std::string> labels(buttons.labels, buttons.labels + buttons.count);
+    int pressed = qvWebMessageBox(caption ? caption : "", text ? text : "", labels);
+    qvWebYielded();
+    if (pressed >= 0 && pressed < buttons.count) return buttons.ids[pressed];
+    // The close box is Cancel where there is one, else the first button.
+    for (int i = 0; i < buttons.count; i++)
+        if (buttons.ids[i] == IDCANCEL) return IDCANCEL;
+    return buttons.ids[0];
 }

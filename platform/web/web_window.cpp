@@ -49,6 +49,21 @@ QvFrame pageFrameOf(const QvWindow *win) {
 
 int idOf(const QvWindow *win) { return win->native.domId; }
 
+// Puts win's element where the core's outer rectangle says, inside the
+// frame it has on the page.
+void placeFromRect(QvWindow *win) {
+    QvFrame frame = pageFrameOf(win);
+    qvweb_set_client_position(idOf(win), win->rect.left + frame.left, win->rect.top + frame.top);
+}
+
+// Reports win's frame to the core, which may send WM_SIZE: win may be gone
+// afterwards, so it is looked up again (null when gone).
+QvWindow *reportFrame(QvWindow *win) {
+    HWND hwnd = win->handle;
+    qvTakeFrame(win, pageFrameOf(win));
+    return qvWindowFromHandle(hwnd);
+}
+
 // Makes the element of win; its client origin goes where its outer
 // rectangle says, inside the frame it will have.
 void createElement(QvWindow *win, bool withGl) {
@@ -58,8 +73,7 @@ void createElement(QvWindow *win, bool withGl) {
                         std::max(1, win->clientHeight));
     win->native.domId = id;
     win->native.glWindow = withGl;
-    QvFrame frame = pageFrameOf(win);
-    qvweb_set_client_position(id, win->rect.left + frame.left, win->rect.top + frame.top);
+    placeFromRect(win);
     if (win->owner) qvweb_set_owner(id, qvWebId(win->owner));
 }
 
@@ -95,13 +109,16 @@ void qvbDestroyWindow(QvWindow *win) {
 
 void qvbShowWindow(QvWindow *win) {
     if (!qvbHasWindow(win)) return;
+    // The first time, the rectangle the core settled with the frame says
+    // where it goes (the frame was guessed when the element was made).
+    if (!win->mapped) placeFromRect(win);
     qvweb_show(idOf(win), 1);
     // Shown as a window manager shows it: in front, with the keyboard focus.
     if (win->enabled) qvweb_activate(idOf(win));
     if (win->mapped) return;
     win->mapped = true;
     // Last: it may send WM_SIZE, and the window may be gone after it.
-    if (qvbHasFrame(win->style)) qvTakeFrame(win, pageFrameOf(win));
+    if (qvbHasFrame(win->style)) reportFrame(win);
 }
 
 void qvbHideWindow(QvWindow *win) {
@@ -161,8 +178,11 @@ void qvbSetClientPosition(QvWindow *win, int x, int y) {
     if (qvbHasWindow(win)) qvweb_set_client_position(idOf(win), x, y);
 }
 
+// The page knows where an element is, shown or not.
 bool qvbGetClientPosition(const QvWindow *win, int *x, int *y) {
-    return qvbHasWindow(win) && qvweb_get_client_position(idOf(win), x, y);
+    if (!qvbHasWindow(win)) return false;
+    qvweb_get_client_position(idOf(win), x, y);
+    return true;
 }
 
 void qvbSetClientSize(QvWindow *win, int width, int height) {
@@ -191,12 +211,16 @@ bool qvbPresentImage(QvWindow *win, const QvImage &image) {
 
 bool qvbHasFrame(DWORD style) { return frameKindOf(style, 0) != QV_WEB_FRAME_NONE; }
 
+// The page's frames are known before a window shows: reported at once, so
+// the window is sized inside its frame before it appears.
 void qvbLearnRequestedFrame(QvWindow *win) {
-    if (win && qvbHasFrame(win->style) && !win->frame.learnt) qvTakeFrame(win, pageFrameOf(win));
+    if (!win || !qvbHasFrame(win->style) || win->frame.learnt) return;
+    win = reportFrame(win);
+    if (win && qvbHasWindow(win)) placeFromRect(win);
 }
 
 void qvbLearnFrame(QvWindow *win) {
-    if (win && qvbHasFrame(win->style)) qvTakeFrame(win, pageFrameOf(win));
+    if (win && qvbHasFrame(win->style)) reportFrame(win);
 }
 
 void qvbSetDialogFrame(QvWindow *win, bool closable) {

@@ -302,6 +302,16 @@ def scenarios(d):
     act_and_expect(d, 'keys: virtual key, scan code, extended bit', lambda: d.keys('a', '\ue012'),
                    ['3 2 65 30 0 1 0', '3 2 65 30 0 0 0', '3 2 37 75 1 1 0', '3 2 37 75 1 0 0'])
 
+    # The message box: a button's index, -1 for Escape (its close box).
+    box = lambda: d.js('return Array.from(document.querySelectorAll(".qv-button")).map(b => b.textContent);')
+    for name, answer, expected in (('Cancel', lambda: d.js('document.querySelectorAll(".qv-button")[1].click();'),
+                                    'box 1'), ('Escape', lambda: d.keys('\ue00c'), 'box -1')):
+        def ask_and_answer():
+            d.keys('m')
+            wait_for(d, lambda: box() == ['OK', 'Cancel'], 'the message box shows its buttons', 5)
+            answer()
+        act_and_expect(d, 'message box answered with ' + name, ask_and_answer, [expected])
+
     # A key reaches the program, which draws with it.
     act_and_expect(d, 'R makes the WebGL window red', lambda: (d.pointer([('move', gx, gy), ('down',), ('up',)]),
                                                                d.keys('r')), ['3 1 82 19 0 1 0'])
