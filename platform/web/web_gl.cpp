@@ -3,13 +3,13 @@
 // (platform/webgl/) started on the first context made current.
 //
 // Implemented: the colour layout (8 bits a channel), the pixel formats
-//   WebGL can give (double-buffered, depth up to 24, stencil up to 8),
+//   WebGL can give (depth up to 24, stencil up to 8; single buffering keeps
+//   the drawing buffer, shown whenever the page composites),
 //   contexts (antialias off, depth on), making one current, SwapBuffers
 //   (the page shows the frame when the program hands it its event loop:
 //   each swap waits for the next animation frame, swapInterval of them),
 //   entry points by name.
-// Left out: single buffering (the page always composites whole frames),
-//   sharing lists between contexts, WebGL 2.
+// Left out: sharing lists between contexts, WebGL 2.
 #include "../core/qv_internal.h"
 #include "../webgl/gl11_internal.h"
 
@@ -29,8 +29,11 @@ PIXELFORMATDESCRIPTOR qvbDisplayColourLayout() {
     PIXELFORMATDESCRIPTOR layout = {};
     layout.nSize = sizeof layout;
     layout.nVersion = 1;
+    layout.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
     layout.iPixelType = PFD_TYPE_RGBA;
-    layout.cColorBits = 24;
+    layout.iLayerType = PFD_MAIN_PLANE;
+    // 32 bits a pixel, 8 a channel, as a true-colour desktop reports it.
+    layout.cColorBits = 32;
     layout.cRedBits = 8;
     layout.cRedShift = 16;
     layout.cGreenBits = 8;
@@ -49,7 +52,6 @@ void qvbKeepOfferedPixelFormats(std::vector<PIXELFORMATDESCRIPTOR> *formats) {
     }
     std::vector<PIXELFORMATDESCRIPTOR> kept;
     for (const PIXELFORMATDESCRIPTOR &format : *formats) {
-        if (!(format.dwFlags & PFD_DOUBLEBUFFER)) continue;
         if (format.cDepthBits > maxDepthBits || format.cStencilBits > maxStencilBits) continue;
         kept.push_back(format);
     }
@@ -64,7 +66,10 @@ bool qvbCreateGlContext(QvGlContext *context, QvWindow *win, const PIXELFORMATDE
     }
     // Creating makes it current in emscripten; the current one stays so.
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE before = emscripten_webgl_get_current_context();
-    int webgl = qvWebCreateGlContext(win->native.domId, format.cStencilBits > 0, false);
+    // A single-buffered window shows what is drawn without a swap: its
+    // drawing buffer is kept between the page's frames.
+    bool singleBuffered = !(format.dwFlags & PFD_DOUBLEBUFFER);
+    int webgl = qvWebCreateGlContext(win->native.domId, format.cStencilBits > 0, singleBuffered);
     qvWebMakeGlCurrent(before);
     if (!webgl) {
         qv.backend.lastError = "the page gives the canvas no WebGL 1 context";
