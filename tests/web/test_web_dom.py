@@ -312,6 +312,11 @@ def scenarios(d):
             answer()
         act_and_expect(d, 'message box answered with ' + name, ask_and_answer, [expected])
 
+    # Hiding the window with the focus hands it to the owner, and keys follow.
+    act_and_expect(d, 'a hidden window hands the focus to its owner', lambda: d.keys('h'),
+                   ['5 2 0 0 0 0 0', '4 1 0 0 0 0 0'])
+    act_and_expect(d, 'keys go to the owner then', lambda: d.keys('s'), ['3 1 83 31 0 1 0'])
+
     # A key reaches the program, which draws with it.
     act_and_expect(d, 'R makes the WebGL window red', lambda: (d.pointer([('move', gx, gy), ('down',), ('up',)]),
                                                                d.keys('r')), ['3 1 82 19 0 1 0'])

@@ -5,7 +5,8 @@
 // window showing text drawn with the Canvas 2D fonts, logs every event it
 // takes (window.qvEvents) and counts its frames (data-frames on #frames).
 // The close box of the WebGL window ends it with status 3. Keys: R and B
-// change the WebGL window's colour, M asks a message box.
+// change the WebGL window's colour, M asks a message box, H hides the text
+// window and S shows it again.
 // Left out: everything of Win32; this is the page's side only.
 #include "web/web_dom.h"
 
@@ -104,6 +105,8 @@ int main() {
             }
             if (e.kind == QV_WEB_EVENT_KEY && e.d && e.a == 'R') colour[0] = 1.0f, colour[1] = colour[2] = 0.0f;
             if (e.kind == QV_WEB_EVENT_KEY && e.d && e.a == 'B') colour[2] = 1.0f, colour[0] = colour[1] = 0.0f;
+            if (e.kind == QV_WEB_EVENT_KEY && e.d && e.a == 'H') qvweb_show(textWindow, 0);
+            if (e.kind == QV_WEB_EVENT_KEY && e.d && e.a == 'S') qvweb_show(textWindow, 1);
             if (e.kind == QV_WEB_EVENT_KEY && e.d && e.a == 'M')
                 logLine("box " + std::to_string(qvWebMessageBox("Box", "Go on?", {"OK", "Cancel"})));
         }
