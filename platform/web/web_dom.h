@@ -39,6 +39,7 @@ void qvweb_activate(int id);
 void qvweb_minimize(int id, int minimized);
 int qvweb_is_minimized(int id);
 void qvweb_set_closable(int id, int closable);
+void qvweb_set_icon(int id, const void *pixels, int width, int height, int pitch);
 void qvweb_set_title(int id, const char *title);
 void qvweb_set_client_position(int id, int x, int y);
 int qvweb_get_client_position(int id, int *x, int *y);

@@ -104,6 +104,7 @@ mergeInto(LibraryManager.library, {
         'background:linear-gradient(to right,#0A246A,#A6CAF0);color:#FFF;overflow:hidden;white-space:nowrap;' +
         'font:bold 11px Tahoma,Arial,"Liberation Sans",sans-serif;line-height:18px;user-select:none;cursor:default}' +
         '.qv-inactive .qv-caption{background:linear-gradient(to right,#808080,#C0C0C0);color:' + face + '}' +
+        '.qv-icon{vertical-align:top;margin:1px 2px 0 0}' +
         '.qv-close{position:absolute;right:2px;top:2px;width:16px;height:14px;box-sizing:border-box;background:' +
         face + ';box-shadow:' + raised + '}' +
         '.qv-close.qv-pressed{box-shadow:inset 1px 1px ' + dark + ',inset -1px -1px ' + light + ',inset 2px 2px ' +
@@ -158,6 +159,12 @@ mergeInto(LibraryManager.library, {
     makeCaption: function(win, title, closable) {
       var caption = document.createElement('div');
       caption.className = 'qv-caption';
+      // The small icon's place, at the caption's left, empty until one is set.
+      win.icon = document.createElement('canvas');
+      win.icon.width = win.icon.height = 16;
+      win.icon.className = 'qv-icon';
+      win.icon.style.display = 'none';
+      caption.appendChild(win.icon);
       var text = document.createElement('span');
       text.textContent = title;
       caption.appendChild(text);
@@ -579,6 +586,31 @@ mergeInto(LibraryManager.library, {
   qvweb_set_closable: function(id, closable) {
     var win = QvWeb.windows[id];
     if (win && win.closeBox) win.closeBox.style.display = closable ? '' : 'none';
+  },
+
+  // The caption's small icon: 32-bit pixels (0xAARRGGBB) scaled to 16 x 16.
+  qvweb_set_icon__deps: ['$QvWeb'],
+  qvweb_set_icon: function(id, pixels, width, height, pitch) {
+    var win = QvWeb.windows[id];
+    if (!win || !win.icon || width <= 0 || height <= 0) return;
+    var full = document.createElement('canvas');
+    full.width = width;
+    full.height = height;
+    var ctx = full.getContext('2d');
+    var image = ctx.createImageData(width, height), out = image.data;
+    for (var y = 0; y < height; y++) {
+      for (var x = 0, from = pixels + y * pitch, to = y * width * 4; x < width; x++, from += 4, to += 4) {
+        out[to] = HEAPU8[from + 2];
+        out[to + 1] = HEAPU8[from + 1];
+        out[to + 2] = HEAPU8[from];
+        out[to + 3] = HEAPU8[from + 3];
+      }
+    }
+    ctx.putImageData(image, 0, 0);
+    var small = win.icon.getContext('2d');
+    small.clearRect(0, 0, 16, 16);
+    small.drawImage(full, 0, 0, 16, 16);
+    win.icon.style.display = '';
   },
 
   qvweb_set_title__deps: ['$QvWeb'],

@@ -8,8 +8,10 @@
 //   the title, the client area's place and size, presenting the core's
 //   image, and the frame: its sides are known before the window is shown,
 //   so it is reported at once.
-// Left out: the class icon (the caption shows none), sizing by dragging the
-//   frame, moving from the keyboard, the window menu.
+//   The caption shows the class icon where Windows does (a window menu, no
+//   dialog frame).
+// Left out: the minimise and maximise boxes, sizing by dragging the frame,
+//   moving from the keyboard, the window menu.
 #include "../core/qv_internal.h"
 
 #include <algorithm>
@@ -75,6 +77,12 @@ void createElement(QvWindow *win, bool withGl) {
     win->native.glWindow = withGl;
     placeFromRect(win);
     if (win->owner) qvweb_set_owner(id, qvWebId(win->owner));
+    // A captioned window with a window menu shows its class icon, as
+    // Windows does; dialog frames show none.
+    bool dialogFrame = (win->style & DS_MODALFRAME) || (win->exStyle & WS_EX_DLGMODALFRAME);
+    const QvImage *icon = win->cls && win->cls->icon ? qvIconImage(win->cls->icon) : nullptr;
+    if (icon && icon->pixels && hasCaption(win->style) && (win->style & WS_SYSMENU) && !dialogFrame)
+        qvweb_set_icon(id, icon->pixels, icon->width, icon->height, icon->pitch);
 }
 
 }  // namespace
