@@ -20,10 +20,14 @@
 //   the mouse wheel, text input methods (characters come from the keys).
 
 mergeInto(LibraryManager.library, {
-  // The program's exit() (ExitProcess, a failed start) ends it too: the
-  // page says so as when WinMain returns.
-  $QvWeb__postset: 'Module["qvWeb"] = QvWeb; (function(before) { Module["onExit"] = function(status) { ' +
-                   '_qvweb_ended(status); if (before) before(status); }; })(Module["onExit"]);',
+  // The program's exit() (ExitProcess, a failed start) ends it too: the page
+  // says so as when WinMain returns. A build that keeps the runtime alive
+  // (the default) never calls onExit: web_shell.html's Module.quit calls
+  // Module.qvEnded instead. Both also hear main() giving way at its first
+  // wait (its stack is kept, to go on later): that is no end.
+  $QvWeb__postset: 'Module["qvWeb"] = QvWeb; Module["qvEnded"] = QvWeb.ended; (function(before) { ' +
+                   'Module["onExit"] = function(status) { QvWeb.ended(status); if (before) before(status); }; ' +
+                   '})(Module["onExit"]);',
   $QvWeb__deps: ['qvweb_ended'],
   $QvWeb: {
     // ---- Event kinds: the same numbers as QvWebEventKind in web_dom.h ----
@@ -485,6 +489,12 @@ mergeInto(LibraryManager.library, {
                     Math.max(0, Math.round((window.innerHeight - r.height) / 2)) + 22);
         if (row.firstChild) row.firstChild.focus();
       });
+    },
+
+    // The program ended with status, unless it is only waiting.
+    ended: function(status) {
+      if (typeof Asyncify !== 'undefined' && Asyncify.currData) return;
+      _qvweb_ended(status);
     },
 
     context2d: function() {

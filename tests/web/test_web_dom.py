@@ -241,6 +241,8 @@ class QuietHandler(http.server.SimpleHTTPRequestHandler):
 
 def scenarios(d):
     log = events(d)
+    running = d.js('var e = document.getElementById("status"); return e ? e.textContent : "";')
+    check('no end line while the program runs', running == '', 'status %r' % running)
     size = d.js('return [window.innerWidth, window.innerHeight];')
     check('the page is the screen', 'screen %d %d' % tuple(size) in log, 'page %s, log %s' % (size, log[:1]))
 
