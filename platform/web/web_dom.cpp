@@ -102,7 +102,10 @@ void qvWebDrawText(const QvWebFont &font, const std::string &latin1, uint32_t *p
     int textWidth = qvWebTextWidth(font, latin1);
     // The last glyph may reach past its advance (italic, a wide W): a few
     // pixels more are drawn and clipped like the rest.
-    int coverageW = textWidth + font.height / 2 + 2;
+    // Wider than any window: a longer text is cut there (the page's canvases
+    // have a size limit of their own).
+    const int maxCoverageWidth = 8192;
+    int coverageW = std::min(textWidth + font.height / 2 + 2, maxCoverageWidth);
     int coverageH = font.height;
     if (coverageW <= 0 || coverageH <= 0) return;
     // Text wholly outside the image or the clip costs no drawing.

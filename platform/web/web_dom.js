@@ -666,7 +666,13 @@ mergeInto(LibraryManager.library, {
     if (!win || win.gl || width <= 0 || height <= 0) return 0;
     var ctx = win.canvas.getContext('2d');
     if (!ctx) return 0;
-    var image = ctx.createImageData(width, height), out = image.data;
+    var image;
+    try {
+      image = ctx.createImageData(width, height);
+    } catch (e) {
+      return 0;  // more pixels than the page will hold
+    }
+    var out = image.data;
     for (var y = 0; y < height; y++) {
       var from = pixels + y * pitch, to = y * width * 4;
       for (var x = 0; x < width; x++, from += 4, to += 4) {
@@ -780,12 +786,17 @@ mergeInto(LibraryManager.library, {
     ctx.textBaseline = 'alphabetic';
     ctx.fillStyle = '#000';
     var x = 0;
-    for (var i = 0; i < length; i++) {
+    for (var i = 0; i < length && x < width; i++) {
       var c = HEAPU8[textPtr + i];
       ctx.fillText(String.fromCharCode(c), x, font.ascent);
       x += _qvweb_glyph_advance(id, c);
     }
-    var alpha = ctx.getImageData(0, 0, width, height).data;
+    var alpha;
+    try {
+      alpha = ctx.getImageData(0, 0, width, height).data;
+    } catch (e) {
+      return;  // a canvas larger than the page allows: nothing is drawn
+    }
     for (var p = 0; p < width * height; p++) HEAPU8[coveragePtr + p] = alpha[p * 4 + 3];
   },
 
