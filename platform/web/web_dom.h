@@ -63,6 +63,7 @@ int qvweb_glyph_advance(int id, int c);
 void qvweb_text_coverage(int id, const char *latin1, int length, unsigned char *coverage, int width, int height);
 
 int qvweb_webgl_available(void);
+void qvweb_count_frame(void);
 void qvweb_ended(int status);
 }
 

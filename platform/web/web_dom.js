@@ -810,6 +810,14 @@ mergeInto(LibraryManager.library, {
     }
   },
 
+  // Counts the program's frames on the page (data-swaps on <body>): a test's
+  // proof that the program goes on.
+  qvweb_count_frame__deps: ['$QvWeb'],
+  qvweb_count_frame: function() {
+    QvWeb.swaps = (QvWeb.swaps || 0) + 1;
+    document.body.dataset.swaps = String(QvWeb.swaps);
+  },
+
   // ---- The end -------------------------------------------------------------
 
   // Says on the page how the program ended: the text in #status (made if

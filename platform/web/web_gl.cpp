@@ -7,7 +7,8 @@
 //   the drawing buffer, shown whenever the page composites),
 //   contexts (antialias off, depth on), making one current, SwapBuffers
 //   (the page shows the frame when the program hands it its event loop:
-//   each swap waits for the next animation frame, swapInterval of them),
+//   each swap waits for the next animation frame, swapInterval of them,
+//   and is counted in the page's data-swaps),
 //   entry points by name.
 // Left out: sharing lists between contexts, WebGL 2.
 #include "../core/qv_internal.h"
@@ -103,6 +104,7 @@ bool qvbMakeCurrent(QvWindow *win, QvGlContext *context) {
 }
 
 void qvbSwapBuffers(QvWindow *win) {
+    qvweb_count_frame();
     int frames = win ? std::max(1, win->swapInterval) : 1;
     for (int i = 0; i < frames; i++) qvWebWaitForFrame();
     qvWebYielded();

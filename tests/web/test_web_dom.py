@@ -169,7 +169,7 @@ def wait_for(driver, predicate, what, seconds=10):
 
 
 def frames(driver):
-    return int(driver.js('return document.body.dataset.frames || "0";'))
+    return int(driver.js('return document.body.dataset.swaps || "0";'))
 
 
 def events(driver):
