@@ -40,11 +40,17 @@ void qvWebWaitForEvent(int timeoutMs) {
     qvweb_wait_event(timeoutMs);
 }
 
-void qvWebWaitForFrame() { qvweb_wait_frame(); }
+void qvWebWaitForFrame() {
+    qvweb_wait_frame();
+}
 
-void qvWebSleep(int ms) { emscripten_sleep(static_cast<unsigned>(std::max(0, ms))); }
+void qvWebSleep(int ms) {
+    emscripten_sleep(static_cast<unsigned>(std::max(0, ms)));
+}
 
-double qvWebNowMs() { return emscripten_get_now(); }
+double qvWebNowMs() {
+    return emscripten_get_now();
+}
 
 // ---- Text --------------------------------------------------------------------
 
@@ -96,8 +102,8 @@ void qvWebBlendCoverage(const unsigned char *coverage, int coverageW, int covera
     }
 }
 
-void qvWebDrawText(const QvWebFont &font, const std::string &latin1, uint32_t *pixels, int width, int height,
-                   int pitch, int x, int y, int clipX, int clipY, int clipW, int clipH, uint32_t rgb) {
+void qvWebDrawText(const QvWebFont &font, const std::string &latin1, uint32_t *pixels, int width, int height, int pitch,
+                   int x, int y, int clipX, int clipY, int clipW, int clipH, uint32_t rgb) {
     if (!font.id || latin1.empty() || !pixels) return;
     int textWidth = qvWebTextWidth(font, latin1);
     // The last glyph may reach past its advance (italic, a wide W): a few
@@ -112,8 +118,7 @@ void qvWebDrawText(const QvWebFont &font, const std::string &latin1, uint32_t *p
     if (x >= width || y >= height || x + coverageW <= 0 || y + coverageH <= 0) return;
     if (clipW <= 0 || clipH <= 0) return;
     std::vector<unsigned char> coverage(static_cast<size_t>(coverageW) * coverageH);
-    qvweb_text_coverage(font.id, latin1.data(), static_cast<int>(latin1.size()), coverage.data(), coverageW,
-                        coverageH);
+    qvweb_text_coverage(font.id, latin1.data(), static_cast<int>(latin1.size()), coverage.data(), coverageW, coverageH);
     qvWebBlendCoverage(coverage.data(), coverageW, coverageH, pixels, width, height, pitch, x, y, clipX, clipY, clipW,
                        clipH, rgb);
 }
@@ -158,4 +163,6 @@ int qvWebMessageBox(const std::string &caption, const std::string &text, const s
 
 // ---- The end -----------------------------------------------------------------
 
-void qvWebEnded(int status) { qvweb_ended(status); }
+void qvWebEnded(int status) {
+    qvweb_ended(status);
+}

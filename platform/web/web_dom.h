@@ -82,15 +82,15 @@ enum QvWebFrameKind {
 // What web_dom.js queues, in its own numbers.
 enum QvWebEventKind {
     QV_WEB_EVENT_NONE = 0,
-    QV_WEB_EVENT_MOTION = 1,        // a = x, b = y in client pixels
-    QV_WEB_EVENT_BUTTON = 2,        // a = button (0 left, 1 right, 2 middle), b = down, c = clicks, d = x, e = y
-    QV_WEB_EVENT_KEY = 3,           // a = virtual key, b = scan code, c = extended, d = down, e = repeat
+    QV_WEB_EVENT_MOTION = 1,  // a = x, b = y in client pixels
+    QV_WEB_EVENT_BUTTON = 2,  // a = button (0 left, 1 right, 2 middle), b = down, c = clicks, d = x, e = y
+    QV_WEB_EVENT_KEY = 3,     // a = virtual key, b = scan code, c = extended, d = down, e = repeat
     QV_WEB_EVENT_FOCUS_GAINED = 4,
     QV_WEB_EVENT_FOCUS_LOST = 5,
-    QV_WEB_EVENT_CLOSE = 6,         // the close box
-    QV_WEB_EVENT_MOVED = 7,         // a, b = the client origin on the page
+    QV_WEB_EVENT_CLOSE = 6,  // the close box
+    QV_WEB_EVENT_MOVED = 7,  // a, b = the client origin on the page
     // The backend's own, queued with qvweb_post when it gives a window a size:
-    QV_WEB_EVENT_RESIZED = 8,       // a, b = the client size
+    QV_WEB_EVENT_RESIZED = 8,  // a, b = the client size
     QV_WEB_EVENT_MAXIMIZED = 9,
     QV_WEB_EVENT_RESTORED = 10,
 };
@@ -122,7 +122,7 @@ struct QvWebFont {
     int height = 0;        // ascent + descent, whole pixels
     int averageWidth = 0;  // (width of "A..Za..z" / 26 + 1) / 2
     int ascent = 0;
-    std::string css;       // the CSS font it was opened with
+    std::string css;  // the CSS font it was opened with
 };
 
 // Opens a face at a point size (96 dpi); id 0 when the page cannot measure.
@@ -133,8 +133,8 @@ int qvWebTextWidth(const QvWebFont &font, const std::string &latin1);
 // image (0xAARRGGBB, pitch bytes a row), blending colour 0xRRGGBB in by the
 // glyphs' coverage; nothing outside the clip rectangle (clipX, clipY,
 // clipW, clipH) nor outside the image changes.
-void qvWebDrawText(const QvWebFont &font, const std::string &latin1, uint32_t *pixels, int width, int height,
-                   int pitch, int x, int y, int clipX, int clipY, int clipW, int clipH, uint32_t rgb);
+void qvWebDrawText(const QvWebFont &font, const std::string &latin1, uint32_t *pixels, int width, int height, int pitch,
+                   int x, int y, int clipX, int clipY, int clipW, int clipH, uint32_t rgb);
 // The blending itself: coverage is coverageW x coverageH bytes whose top-left
 // lands at (x, y). Shared with the tests.
 void qvWebBlendCoverage(const unsigned char *coverage, int coverageW, int coverageH, uint32_t *pixels, int width,

@@ -68,7 +68,9 @@ void deliver(const QvWebEvent &e) {
 
 }  // namespace
 
-void qvWebYielded() { qv.backend.lastYieldMs = qvWebNowMs(); }
+void qvWebYielded() {
+    qv.backend.lastYieldMs = qvWebNowMs();
+}
 
 void qvbPumpEvents() {
     if (qvWebNowMs() - qv.backend.lastYieldMs > maxMsWithoutYield) {
@@ -98,12 +100,22 @@ bool qvbFocusLossQueued(QvWindow *top) {
     return top && qvweb_focus_queued(QV_WEB_EVENT_FOCUS_LOST, qvWebId(top->handle));
 }
 
-bool qvbFocusGainQueued() { return qvweb_focus_queued(QV_WEB_EVENT_FOCUS_GAINED, 0) != 0; }
+bool qvbFocusGainQueued() {
+    return qvweb_focus_queued(QV_WEB_EVENT_FOCUS_GAINED, 0) != 0;
+}
 
-bool qvbMouseButtonsHeld() { return qvweb_buttons_held() != 0; }
+bool qvbMouseButtonsHeld() {
+    return qvweb_buttons_held() != 0;
+}
 
-QvWindow *qvbWindowUnderPointer() { return windowOf(qvweb_window_under_pointer()); }
+QvWindow *qvbWindowUnderPointer() {
+    return windowOf(qvweb_window_under_pointer());
+}
 
-QvWindow *qvbKeyboardFocusWindow() { return windowOf(qvweb_active_window()); }
+QvWindow *qvbKeyboardFocusWindow() {
+    return windowOf(qvweb_active_window());
+}
 
-unsigned qvbModifiers() { return static_cast<unsigned>(qvweb_modifiers()); }
+unsigned qvbModifiers() {
+    return static_cast<unsigned>(qvweb_modifiers());
+}

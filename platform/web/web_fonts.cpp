@@ -41,7 +41,9 @@ void qvbDrawText(QvBackendFont *font, const std::string &latin1, QvImage *image,
                   clip.w, clip.h, rgb);
 }
 
-void qvbPrefetchFonts(std::vector<std::pair<std::string, int>> faces) { (void)faces; }
+void qvbPrefetchFonts(std::vector<std::pair<std::string, int>> faces) {
+    (void)faces;
+}
 
 bool qvbResolveFontFace(const char *faceName, std::string *family, std::string *file, int *index) {
     QvWebFont font = qvWebOpenFont(faceName ? faceName : "", 9);

@@ -22,7 +22,9 @@ const int maxDepthBits = 24;
 const int maxStencilBits = 8;
 
 // The ES 2.0 entry points of the GL 1.1 subset come from emscripten's GL.
-void *esEntryPoint(const char *name) { return qvbGetProcAddress(name); }
+void *esEntryPoint(const char *name) {
+    return qvbGetProcAddress(name);
+}
 
 }  // namespace
 
@@ -115,4 +117,6 @@ void qvbSetSwapInterval(QvWindow *win, int refreshesPerSwap) {
     (void)refreshesPerSwap;
 }
 
-void *qvbGetProcAddress(const char *name) { return name ? emscripten_webgl_get_proc_address(name) : nullptr; }
+void *qvbGetProcAddress(const char *name) {
+    return name ? emscripten_webgl_get_proc_address(name) : nullptr;
+}

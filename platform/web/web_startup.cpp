@@ -22,22 +22,34 @@ void qvbStartup() {
     qv.backend.lastYieldMs = qvWebNowMs();
 }
 
-bool qvbEnsureVideo() { return true; }
+bool qvbEnsureVideo() {
+    return true;
+}
 
-bool qvbInvisibleDisplay() { return false; }
+bool qvbInvisibleDisplay() {
+    return false;
+}
 
-uint64_t qvbNowMs() { return static_cast<uint64_t>(std::floor(qvWebNowMs())); }
+uint64_t qvbNowMs() {
+    return static_cast<uint64_t>(std::floor(qvWebNowMs()));
+}
 
-double qvbPreciseNowMs() { return qvWebNowMs(); }
+double qvbPreciseNowMs() {
+    return qvWebNowMs();
+}
 
 void qvbDelay(uint32_t ms) {
     qvWebSleep(static_cast<int>(std::min<uint32_t>(ms, 0x7FFFFFFF)));
     qvWebYielded();
 }
 
-const char *qvbLastErrorText() { return qv.backend.lastError.c_str(); }
+const char *qvbLastErrorText() {
+    return qv.backend.lastError.c_str();
+}
 
-void qvbClearError() { qv.backend.lastError.clear(); }
+void qvbClearError() {
+    qv.backend.lastError.clear();
+}
 
 bool qvbScreenSize(int *width, int *height) {
     int w = 0, h = 0;

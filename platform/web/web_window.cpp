@@ -49,7 +49,9 @@ QvFrame pageFrameOf(const QvWindow *win) {
     return frame;
 }
 
-int idOf(const QvWindow *win) { return win->native.domId; }
+int idOf(const QvWindow *win) {
+    return win->native.domId;
+}
 
 // Puts win's element where the core's outer rectangle says, inside the
 // frame it has on the page.
@@ -105,9 +107,13 @@ bool qvbCreateWindow(QvWindow *win, bool withGl) {
     return true;
 }
 
-bool qvbHasWindow(const QvWindow *win) { return win && win->native.domId != 0; }
+bool qvbHasWindow(const QvWindow *win) {
+    return win && win->native.domId != 0;
+}
 
-bool qvbIsGlWindow(const QvWindow *win) { return qvbHasWindow(win) && win->native.glWindow; }
+bool qvbIsGlWindow(const QvWindow *win) {
+    return qvbHasWindow(win) && win->native.glWindow;
+}
 
 void qvbDestroyWindow(QvWindow *win) {
     if (!qvbHasWindow(win)) return;
@@ -133,7 +139,9 @@ void qvbHideWindow(QvWindow *win) {
     if (qvbHasWindow(win)) qvweb_show(idOf(win), 0);
 }
 
-void qvbWithdrawWindow(QvWindow *win) { qvbHideWindow(win); }
+void qvbWithdrawWindow(QvWindow *win) {
+    qvbHideWindow(win);
+}
 
 void qvbMinimizeWindow(QvWindow *win) {
     if (qvbHasWindow(win)) qvweb_minimize(idOf(win), 1);
@@ -174,9 +182,13 @@ void qvbRestoreWindow(QvWindow *win) {
     qvweb_post(QV_WEB_EVENT_RESTORED, native.domId, 0, 0);
 }
 
-bool qvbIsMinimized(const QvWindow *win) { return qvbHasWindow(win) && qvweb_is_minimized(idOf(win)); }
+bool qvbIsMinimized(const QvWindow *win) {
+    return qvbHasWindow(win) && qvweb_is_minimized(idOf(win));
+}
 
-bool qvbIsMaximized(const QvWindow *win) { return qvbHasWindow(win) && win->native.maximized; }
+bool qvbIsMaximized(const QvWindow *win) {
+    return qvbHasWindow(win) && win->native.maximized;
+}
 
 void qvbSetWindowTitle(QvWindow *win, const char *title) {
     if (qvbHasWindow(win)) qvweb_set_title(idOf(win), title ? title : "");
@@ -217,7 +229,9 @@ bool qvbPresentImage(QvWindow *win, const QvImage &image) {
 
 // ---- The frame -----------------------------------------------------------------
 
-bool qvbHasFrame(DWORD style) { return frameKindOf(style, 0) != QV_WEB_FRAME_NONE; }
+bool qvbHasFrame(DWORD style) {
+    return frameKindOf(style, 0) != QV_WEB_FRAME_NONE;
+}
 
 // The page's frames are known before a window shows: reported at once, so
 // the window is sized inside its frame before it appears.

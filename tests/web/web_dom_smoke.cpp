@@ -44,8 +44,8 @@ void drawTextWindow(const QvWebFont &arial9, const QvWebFont &black9) {
     qvWebDrawText(black9, second, pixels.data(), textWidth, textHeight, textWidth * 4, 10, 40, 0, 0, textWidth,
                   textHeight, 0x0000FF);
     // Clipped: only the left half of the word may show.
-    qvWebDrawText(arial9, "clipped", pixels.data(), textWidth, textHeight, textWidth * 4, 10, 70, 0, 0, 30,
-                  textHeight, 0x000000);
+    qvWebDrawText(arial9, "clipped", pixels.data(), textWidth, textHeight, textWidth * 4, 10, 70, 0, 0, 30, textHeight,
+                  0x000000);
     qvweb_present(textWindow, pixels.data(), textWidth, textHeight, textWidth * 4);
 }
 
