@@ -10,14 +10,15 @@
 //
 // Implemented: windows (create, show, hide, minimise, title, place, client
 //   size, owner and z-order, activation by click, moving by the caption,
-//   the close box), pointer input with capture and double clicks, keys
-//   (KeyboardEvent.code to virtual key, scan code and extended bit, repeat,
-//   modifiers), fonts measured and drawn with Canvas 2D, the screen size,
-//   waiting for an event or the next animation frame (Module.qvWeb, used by
-//   web_dom.cpp's EM_ASYNC_JS), and the line that says how the program ended.
-// Left out: sizing by the frame's edges, the minimise and maximise boxes,
-//   the window menu, a taskbar (a minimised window is only hidden), cursors,
-//   the mouse wheel, text input methods (characters come from the keys).
+//   sizing by a sizing frame's edges, the close box, the class icon),
+//   pointer input with capture and double clicks, keys (KeyboardEvent.code
+//   to virtual key, scan code and extended bit, repeat, modifiers), fonts
+//   measured and drawn with Canvas 2D, the screen size, waiting for an event
+//   or the next animation frame (Module.qvWeb, used by web_dom.cpp's
+//   EM_ASYNC_JS), a message box, and the line that says how the program ended.
+// Left out: the minimise and maximise boxes, the window menu, a taskbar (a
+//   minimised window is only hidden), the program's cursors, the mouse wheel,
+//   text input methods (characters come from the keys).
 
 mergeInto(LibraryManager.library, {
   // The program's exit() (ExitProcess, a failed start) ends it too: the page
@@ -38,7 +39,7 @@ mergeInto(LibraryManager.library, {
     EVENT_FOCUS_LOST: 5,    // window
     EVENT_CLOSE: 6,         // window
     EVENT_MOVED: 7,         // window, client x, client y on the page
-    EVENT_RESIZED: 8,       // window, client width, client height (the backend's own)
+    EVENT_RESIZED: 8,       // window, client width, client height
     EVENT_MAXIMIZED: 9,     // window (the backend's own)
     EVENT_RESTORED: 10,     // window (the backend's own)
 
@@ -47,6 +48,8 @@ mergeInto(LibraryManager.library, {
     BORDER: [0, 1, 3, 4],  // by frame kind: none, WS_BORDER, dialog frame, sizing frame
     DOUBLE_CLICK_MS: 500,  // GetDoubleClickTime
     DOUBLE_CLICK_PX: 4,    // SM_CXDOUBLECLK, SM_CYDOUBLECLK
+    MIN_TRACK: [112, 27],  // SM_CXMINTRACK, SM_CYMINTRACK: the smallest outer size
+    CORNER: 16,            // how far along an edge its corner's grip reaches
 
     queue: [],       // events not yet taken by the program
     wake: null,      // resolves the program's wait, when it waits
@@ -67,7 +70,8 @@ mergeInto(LibraryManager.library, {
     // queued at the end, as Windows coalesces WM_MOUSEMOVE.
     post: function(record) {
       var q = QvWeb.queue, last = q[q.length - 1];
-      var coalesce = record[0] === QvWeb.EVENT_MOTION || record[0] === QvWeb.EVENT_MOVED;
+      var coalesce = record[0] === QvWeb.EVENT_MOTION || record[0] === QvWeb.EVENT_MOVED ||
+                     record[0] === QvWeb.EVENT_RESIZED;
       if (coalesce && last && last[0] === record[0] && last[1] === record[1]) q[q.length - 1] = record;
       else q.push(record);
       if (QvWeb.wake) { var w = QvWeb.wake; QvWeb.wake = null; w(); }
@@ -190,6 +194,56 @@ mergeInto(LibraryManager.library, {
       caption.addEventListener('lostpointercapture', function() { grab = null; });
       win.title = text;
       return caption;
+    },
+
+    // The edges a point on a sizing frame grabs: [left, top, right, bottom],
+    // each 0 or 1; near a corner, both of its edges.
+    edgesAt: function(win, x, y) {
+      var r = win.div.getBoundingClientRect(), f = win.frame[1], c = QvWeb.CORNER;
+      var left = x < r.left + f, right = x >= r.right - f, top = y < r.top + f, bottom = y >= r.bottom - f;
+      if (left || right) { top = top || y < r.top + c; bottom = bottom || y >= r.bottom - c; }
+      if (top || bottom) { left = left || x < r.left + c; right = right || x >= r.right - c; }
+      return [left ? 1 : 0, top ? 1 : 0, right ? 1 : 0, bottom ? 1 : 0];
+    },
+
+    // Dragging a sizing frame's edges sizes the window; each new size and
+    // place is queued.
+    makeSizable: function(win) {
+      var cursors = {'1000': 'ew', '0010': 'ew', '0100': 'ns', '0001': 'ns', '1100': 'nwse', '0011': 'nwse',
+                     '0110': 'nesw', '1001': 'nesw'};
+      var grab = null;
+      win.div.addEventListener('pointermove', function(e) {
+        if (grab) return QvWeb.sizeTo(win, grab, e);
+        var cursor = e.target === win.div ? cursors[QvWeb.edgesAt(win, e.clientX, e.clientY).join('')] : null;
+        win.div.style.cursor = cursor ? cursor + '-resize' : '';
+      });
+      win.div.addEventListener('pointerdown', function(e) {
+        if (e.target !== win.div || e.button !== 0) return;
+        win.div.setPointerCapture(e.pointerId);
+        grab = {edges: QvWeb.edgesAt(win, e.clientX, e.clientY), x: e.clientX, y: e.clientY,
+                rect: [win.x, win.y, win.canvas.width, win.canvas.height]};
+      });
+      win.div.addEventListener('pointerup', function() { grab = null; });
+      win.div.addEventListener('lostpointercapture', function() { grab = null; });
+    },
+
+    // The client rectangle a sizing drag gives, no smaller than Windows'
+    // smallest window.
+    sizeTo: function(win, grab, e) {
+      var dx = Math.round(e.clientX - grab.x), dy = Math.round(e.clientY - grab.y), g = grab.edges;
+      var f = win.frame, r = grab.rect;
+      var minW = Math.max(1, QvWeb.MIN_TRACK[0] - f[1] - f[3]), minH = Math.max(1, QvWeb.MIN_TRACK[1] - f[0] - f[2]);
+      var w = Math.max(minW, r[2] + (g[2] ? dx : 0) - (g[0] ? dx : 0));
+      var h = Math.max(minH, r[3] + (g[3] ? dy : 0) - (g[1] ? dy : 0));
+      var x = g[0] ? r[0] + r[2] - w : r[0], y = g[1] ? r[1] + r[3] - h : r[1];
+      if (x !== win.x || y !== win.y) {
+        QvWeb.place(win, x, y);
+        QvWeb.post([QvWeb.EVENT_MOVED, win.id, x, y, 0, 0, 0, 0]);
+      }
+      if (w !== win.canvas.width || h !== win.canvas.height) {
+        QvWeb.resize(win, w, h);
+        QvWeb.post([QvWeb.EVENT_RESIZED, win.id, w, h, 0, 0, 0, 0]);
+      }
     },
 
     // Puts a window's client origin at (x, y) on the page.
@@ -408,6 +462,7 @@ mergeInto(LibraryManager.library, {
       div.appendChild(canvas);
       win.div = div;
       win.canvas = canvas;
+      if (frameKind === 3) QvWeb.makeSizable(win);
       QvWeb.windows[id] = win;
       QvWeb.stack.push(id);
       QvWeb.resize(win, width, height);

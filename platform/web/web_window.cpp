@@ -10,8 +10,9 @@
 //   so it is reported at once.
 //   The caption shows the class icon where Windows does (a window menu, no
 //   dialog frame).
-// Left out: the minimise and maximise boxes, sizing by dragging the frame,
-//   moving from the keyboard, the window menu.
+//   A window with a sizing frame is sized by dragging its edges.
+// Left out: the minimise and maximise boxes, moving from the keyboard, the
+//   window menu.
 #include "../core/qv_internal.h"
 
 #include <algorithm>

@@ -326,8 +326,19 @@ def scenarios(d):
     gl = d.screenshot()[2][GL_CLIENT[1] + 100][GL_CLIENT[0] + 100]
     check('the program drew with the key it took', near(gl, (255, 0, 0)), 'pixel %s' % (gl,))
 
+    # The WebGL window's sizing frame: its bottom-right corner, then its left
+    # edge past the smallest width (112 outer pixels, as on Windows).
+    right, bottom = GL_CLIENT[0] + GL_CLIENT[2] + 2, GL_CLIENT[1] + GL_CLIENT[3] + 2
+    act_and_expect(d, 'dragging the sizing frame\'s corner sizes the window', lambda: d.pointer(
+        [('move', right, bottom), ('down',), ('move', right + 30, bottom + 20), ('up',)]),
+        ['8 1 350 220 0 0 0'])
+    left = GL_CLIENT[0] - 2
+    act_and_expect(d, 'the left edge moves the origin, down to the smallest width', lambda: d.pointer(
+        [('move', left, 150), ('down',), ('move', left + 500, 150), ('up',)]),
+        ['7 1 286 60 0 0 0', '8 1 104 220 0 0 0'])
+
     # The close box ends the program; the page says how.
-    close = (GL_CLIENT[0] + GL_CLIENT[2] - 10, GL_CLIENT[1] - 12)
+    close = (286 + 104 - 10, GL_CLIENT[1] - 12)
     d.pointer([('move',) + close, ('down',), ('up',)])
     status = lambda: d.js('var e = document.getElementById("status"); return e ? e.textContent : "";')
     if wait_for(d, lambda: status() == 'quelvaro ended with status 3', 'the close box ends the program', 5):
