@@ -109,7 +109,7 @@ mergeInto(LibraryManager.library, {
         'box-shadow:' + raised + '}' +
         '.qv-window.qv-thin{box-shadow:none;border:1px solid #000}' +
         '.qv-caption{position:relative;height:18px;margin-bottom:1px;box-sizing:border-box;padding:0 0 0 2px;' +
-        'background:linear-gradient(to right,#0A246A,#A6CAF0);color:#FFF;overflow:hidden;white-space:nowrap;' +
+        'background:linear-gradient(to right,#0A246A,#A6CAF0);color:#FFF;overflow:hidden;white-space:pre;' +
         'font:bold 11px Tahoma,Arial,"Liberation Sans",sans-serif;line-height:18px;user-select:none;cursor:default}' +
         '.qv-inactive .qv-caption{background:linear-gradient(to right,#808080,#C0C0C0);color:' + face + '}' +
         '.qv-icon{vertical-align:top;margin:1px 2px 0 0}' +
