@@ -63,6 +63,7 @@ mergeInto(LibraryManager.library, {
     fonts: [null],   // font id -> {css, ascent, height, advances}
     textCanvas: null,
     box: null,       // the message box up, if any
+    held: {},        // KeyboardEvent.code -> [window, key] of the keys down
     screen: null,    // [width, height], taken once
 
     // Queues one event and wakes the program if it waits. A pointer motion
@@ -418,6 +419,19 @@ mergeInto(LibraryManager.library, {
       var k = QvWeb.keyOf(e);
       if (!k[0]) return;
       QvWeb.post([QvWeb.EVENT_KEY, QvWeb.active, k[0], k[1], k[2], down ? 1 : 0, down && e.repeat ? 1 : 0, 0]);
+      if (down) QvWeb.held[e.code] = [QvWeb.active, k];
+      else delete QvWeb.held[e.code];
+    },
+
+    // The page lost the keyboard (another program, another tab): its
+    // releases will never come, so they are made up here, before the focus
+    // loss, as a window system does.
+    releaseHeldKeys: function() {
+      for (var code in QvWeb.held) {
+        var h = QvWeb.held[code], k = h[1];
+        if (QvWeb.windows[h[0]]) QvWeb.post([QvWeb.EVENT_KEY, h[0], k[0], k[1], k[2], 0, 0, 0]);
+      }
+      QvWeb.held = {};
     },
 
     // Listeners on the page itself, added once.
@@ -434,6 +448,7 @@ mergeInto(LibraryManager.library, {
       // The page losing the focus releases every key and button, as
       // another program taking the focus does on Windows.
       window.addEventListener('blur', function() {
+        QvWeb.releaseHeldKeys();
         var old = QvWeb.windows[QvWeb.active];
         if (old) QvWeb.post([QvWeb.EVENT_FOCUS_LOST, old.id, 0, 0, 0, 0, 0, 0]);
         if (old) old.div.classList.add('qv-inactive');
