@@ -23,9 +23,11 @@ import test_web_dom as page  # noqa: E402
 # Titles with their blanks collapsed (the page's captions keep them as written).
 MAIN_TITLE = 'QUELVARO by Ostrevan'
 PANEL_TITLE = 'OPTIONS - SOFT BY OSTREVAN'
-# Under Wine: the main window's client area at (4, 23) (a sizing frame of 4
-# under a 19-pixel caption), the panel's 236 x 194 at +613, +28 from it.
-MAIN_CLIENT = (4, 23)
+# Under Wine on a 1280 x 1024 screen: the main window's client area at
+# (4, 23) (a sizing frame of 4 under a 19-pixel caption), 913 x 894, the
+# panel's 236 x 194 at +613, +28 from it.
+SCREEN = (1280, 1024)
+MAIN_CLIENT = (4, 23, 913, 894)
 PANEL_OFFSET = (613, 28)
 PANEL_SIZE = (236, 194)
 
@@ -55,6 +57,7 @@ def session(build, extra_args, scenario):
                 if time.time() > end:
                     raise
                 time.sleep(0.2)
+        page_is_screen(driver)
         driver.s('POST', '/url', {'url': 'http://127.0.0.1:%d/quelvaro.html' % server.server_address[1]})
         scenario(driver)
     finally:
@@ -66,6 +69,13 @@ def session(build, extra_args, scenario):
         server.shutdown()
 
 
+def page_is_screen(d):
+    """Sizes the browser so that the page is SCREEN, as Windows' screen was."""
+    d.s('POST', '/window/rect', {'width': SCREEN[0], 'height': SCREEN[1]})
+    inner = d.js('return [innerWidth, innerHeight];')
+    d.s('POST', '/window/rect', {'width': 2 * SCREEN[0] - inner[0], 'height': 2 * SCREEN[1] - inner[1]})
+
+
 def running(d):
     if not page.wait_for(d, lambda: page.frames(d) >= 3, 'the program draws frames', 30):
         return
@@ -74,8 +84,8 @@ def running(d):
     page.check('both windows, by their titles', main and panel, 'windows %s' % windows)
     if not (main and panel):
         return
-    page.check('the main window\'s client area where Windows puts it', tuple(main[:2]) == MAIN_CLIENT,
-               'at %s' % main[:2])
+    page.check('the main window\'s client area where Windows puts it, of its size', tuple(main[:4]) == MAIN_CLIENT,
+               'got %s' % main[:4])
     got = (panel[0] - main[0], panel[1] - main[1], panel[2], panel[3])
     page.check('the panel beside it, of its template\'s size', got == PANEL_OFFSET + PANEL_SIZE, 'got %s' % (got,))
     page.check('close boxes: the main window\'s, none on the panel (no WS_SYSMENU)',
