@@ -87,7 +87,7 @@ enum QvWebEventKind {
     QV_WEB_EVENT_KEY = 3,     // a = virtual key, b = scan code, c = extended, d = down, e = repeat
     QV_WEB_EVENT_FOCUS_GAINED = 4,
     QV_WEB_EVENT_FOCUS_LOST = 5,
-    QV_WEB_EVENT_CLOSE = 6,  // the close box
+    QV_WEB_EVENT_CLOSE = 6,    // the close box
     QV_WEB_EVENT_MOVED = 7,    // a, b = the client origin on the page
     QV_WEB_EVENT_RESIZED = 8,  // a, b = the client size (a sizing drag, or the backend's own)
     // The backend's own, queued with qvweb_post when it maximises or restores:
