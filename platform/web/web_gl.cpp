@@ -7,8 +7,9 @@
 //   the drawing buffer, shown whenever the page composites),
 //   contexts (antialias off, depth on), making one current, SwapBuffers
 //   (the page shows the frame when the program hands it its event loop:
-//   each swap waits for the next animation frame, swapInterval of them,
-//   and is counted in the page's data-swaps),
+//   each swap waits for swapInterval animation frames, at least one, as
+//   the page shows no frame sooner, and is counted in the page's
+//   data-swaps),
 //   entry points by name.
 // Left out: sharing lists between contexts, WebGL 2.
 #include "../core/qv_internal.h"
