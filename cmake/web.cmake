@@ -77,8 +77,9 @@ if(QUELVARO_WEB_BACKEND_SOURCES)
   # quelvaro-<version>-web.zip: the files a web server serves, the read-me
   # and the licence, at the top of the zip.
   set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
+  configure_file(${CMAKE_SOURCE_DIR}/tools/web/README.txt.in ${CMAKE_BINARY_DIR}/README.txt @ONLY)
   install(FILES ${CMAKE_BINARY_DIR}/quelvaro.html ${CMAKE_BINARY_DIR}/quelvaro.js ${CMAKE_BINARY_DIR}/quelvaro.wasm
-    ${CMAKE_SOURCE_DIR}/tools/web/README.txt ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION .)
+    ${CMAKE_BINARY_DIR}/README.txt ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION .)
   set(CPACK_PACKAGE_NAME quelvaro)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME quelvaro-${PROJECT_VERSION}-web)
