@@ -1,0 +1,103 @@
+#!/usr/bin/env python3
+"""web_perf.py: the browser build's figures, in headless chromium with
+software WebGL (SwiftShader), as the browser tests run it. It prints figures;
+it passes or fails nothing.
+
+    bench/web_perf.py [WEB_TREE]     (default: build-web; tools/build-web.sh makes it)
+
+Figures:
+ - the size of each page file (html, js, wasm) as built and gzipped (-9),
+   which is what a server sending compressed files sends;
+ - page load to first frame: performance.now() after the first frame of
+   render_frame.html's spinning scene, which counts from the start of the
+   navigation, for a browser just started and for loads in a running one
+   (median and range of LOADS);
+ - frames a second and CPU per frame while the scene spins at the default
+   client size (919 x 896), paced by the browser's animation frames: CPU is
+   every browser process's (renderer, GPU process where SwiftShader draws,
+   browser), from /proc over SECS seconds; the time the page spends in the
+   frame's own code (drawScene and the subset) is given apart.
+Environment: WEB_PERF_SECS (default 10), WEB_PERF_LOADS (default 5).
+"""
+
+import gzip
+import os
+import statistics
+import sys
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "browser"))
+from webdriver import Browser  # noqa: E402
+
+SECS = float(os.environ.get("WEB_PERF_SECS", "10"))
+LOADS = int(os.environ.get("WEB_PERF_LOADS", "5"))
+TICKS = os.sysconf("SC_CLK_TCK")
+PAGE = "render_frame.html"
+
+
+def sizes(tree):
+    for stem in ("render_frame", "quelvaro"):
+        for ext in ("html", "js", "wasm"):
+            path = os.path.join(tree, f"{stem}.{ext}")
+            if os.path.exists(path):
+                with open(path, "rb") as f:
+                    data = f.read()
+                print(f"  {stem}.{ext:5} {len(data):9,} bytes, {len(gzip.compress(data, 9)):9,} gzipped")
+
+
+def cpu_seconds(pids):
+    """User and system time of the processes, those that still exist."""
+    total = 0
+    for pid in pids:
+        try:
+            with open(f"/proc/{pid}/stat") as f:
+                fields = f.read().rsplit(")", 1)[1].split()
+            total += int(fields[11]) + int(fields[12])
+        except (OSError, IndexError):
+            pass
+    return total / TICKS
+
+
+def first_frame(browser):
+    browser.open(PAGE)
+    return browser.wait_for("window.quelvaroFirstFrame", timeout=60)
+
+
+def main():
+    tree = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..", "build-web")
+    print(f"load average {os.getloadavg()[0]:.2f}; {os.cpu_count()} cores")
+    print("sizes:")
+    sizes(tree)
+
+    fresh = []
+    for _ in range(LOADS):
+        with Browser(tree) as browser:
+            fresh.append(first_frame(browser))
+    with Browser(tree) as browser:
+        first_frame(browser)  # the files in the browser's cache, as on a return visit
+        warm = [first_frame(browser) for _ in range(LOADS)]
+
+        # The scene spins; frames and CPU over SECS seconds.
+        pids = browser.processes()
+        frames0, draw0 = browser.run("return [window.quelvaroFrames, window.quelvaroDrawMs];")
+        cpu0, wall0 = cpu_seconds(pids), time.monotonic()
+        time.sleep(SECS)
+        frames1, draw1 = browser.run("return [window.quelvaroFrames, window.quelvaroDrawMs];")
+        cpu1, wall1 = cpu_seconds(pids), time.monotonic()
+    print(f"load average {os.getloadavg()[0]:.2f} at the end")
+
+    def summary(values):
+        return f"median {statistics.median(values):.0f} ms (range {min(values):.0f} to {max(values):.0f})"
+
+    print(f"page load to first frame, a browser just started: {summary(fresh)}")
+    print(f"page load to first frame, a running browser:      {summary(warm)}")
+    frames = frames1 - frames0
+    wall = wall1 - wall0
+    cpu = cpu1 - cpu0
+    print(f"spinning, 919 x 896: {frames / wall:.1f} frames/s over {wall:.1f} s; "
+          f"browser CPU {100 * cpu / wall:.0f} % of one core, {1000 * cpu / max(frames, 1):.2f} ms a frame; "
+          f"the frame's own code {(draw1 - draw0) / max(frames, 1):.2f} ms a frame")
+
+
+if __name__ == "__main__":
+    main()
