@@ -11,7 +11,7 @@
 //               { width, height, rgba (base64, bottom row first), matrices
 //               (the rotation then the modelview matrix, 32 numbers) } or
 //               { error } for a case it does not know or no WebGL.
-//   no case     draws the spinning start scene at the default client size at
+//   no case=    draws the spinning start scene at the default client size at
 //               every animation frame, the ripple moving at the program's
 //               pace; quelvaroFrames counts the frames drawn, quelvaroFirstFrame
 //               is performance.now() after the first one, quelvaroDrawMs the
@@ -39,10 +39,11 @@ BOOL WINAPI SwapBuffers(HDC) {
     return TRUE;
 }
 
-// The case named in the page's query string, or "" for none.
+// The case named in the page's query string (to be freed), or null when it
+// names none.
 EM_JS(char *, queryCase, (void), {
-    var name = new URLSearchParams(window.location.search).get("case") || "";
-    return allocateUTF8(name);
+    var name = new URLSearchParams(window.location.search).get("case");
+    return name === null ? 0 : allocateUTF8(name);
 });
 
 // Puts the picture and matrices read back in the page's global quelvaroFrame.
@@ -137,7 +138,7 @@ static void runAnimation(void) {
 
 int main() {
     char *name = queryCase();
-    if (name[0]) {
+    if (name) {
         drawCase(name);
     } else {
         runAnimation();
