@@ -36,9 +36,11 @@ from webdriver import Browser, BrowserError, CannotStart  # noqa: E402
 
 CHANNEL_TOLERANCE = 2
 DIFFERING_SHARE_LIMIT = 0.005
-# The start frame, every option, the underside with its own material, and a
-# wide spin (the sphere and the box move).
-CASES = ["start", "fog", "wireframe", "flat", "blend", "below", "spin-wide"]
+# The start frame, every option, the underside with its own material, and
+# spins about a slanted axis, about a coordinate axis given unnormalised and by
+# a wide angle (the sphere and the box move; the matrices come from the
+# browser's own sines and cosines).
+CASES = ["start", "fog", "wireframe", "flat", "blend", "below", "spin", "spin-x", "spin-wide"]
 
 
 def mesa_frame(render_frame, case, out_dir):
