@@ -60,7 +60,9 @@ struct NamedProc {
     void *proc;
 };
 
+// clang-format off
 #define GL11_PROC(name) {#name, reinterpret_cast<void *>(&emscripten_##name)}
+// clang-format on
 
 const NamedProc procs[] = {
     GL11_PROC(glAttachShader),

@@ -39,6 +39,8 @@ BOOL WINAPI SwapBuffers(HDC) {
     return TRUE;
 }
 
+// The page's side, in JavaScript (clang-format would break it).
+// clang-format off
 // The case named in the page's query string (to be freed), or null when it
 // names none.
 EM_JS(char *, queryCase, (void), {
@@ -54,11 +56,12 @@ EM_JS(void, publishFrame, (const unsigned char *rgba, int width, int height, con
         text += String.fromCharCode.apply(null, bytes.subarray(i, i + 8192));
     }
     var numbers = Array.from(HEAPF32.subarray(matrices >> 2, (matrices >> 2) + 32));
-    window.quelvaroFrame = {width : width, height : height, rgba : btoa(text), matrices : numbers};
+    window.quelvaroFrame = {width: width, height: height, rgba: btoa(text), matrices: numbers};
 });
 
+// Tells the page why there is no picture.
 EM_JS(void, publishError, (const char *message), {
-    window.quelvaroFrame = {error : UTF8ToString(message)};
+    window.quelvaroFrame = {error: UTF8ToString(message)};
 });
 
 // Counts the frames drawn in animation and the time spent drawing them.
@@ -67,6 +70,7 @@ EM_JS(void, countFrame, (double drawMs), {
     window.quelvaroFrames = (window.quelvaroFrames || 0) + 1;
     window.quelvaroDrawMs = (window.quelvaroDrawMs || 0) + drawMs;
 });
+// clang-format on
 
 // A WebGL 1 context on the page's canvas at the given size, without
 // antialiasing (Mesa's picture has none) and kept after the frame (so that it
