@@ -10,8 +10,9 @@ Figures:
    which is what a server sending compressed files sends;
  - page load to first frame: performance.now() after the first frame of
    render_frame.html's spinning scene, which counts from the start of the
-   navigation, for a browser just started and for loads in a running one
-   (median and range of LOADS);
+   navigation, for the first page of a browser just started (the browser's
+   own start not counted) and for loads again in a running one, the files in
+   its cache (median and range of LOADS each);
  - frames a second and CPU per frame while the scene spins at the default
    client size (919 x 896), paced by the browser's animation frames: CPU is
    every browser process's (renderer, GPU process where SwiftShader draws,

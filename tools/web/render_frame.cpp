@@ -73,16 +73,17 @@ EM_JS(void, countFrame, (double drawMs), {
 // clang-format on
 
 // A WebGL 1 context on the page's canvas at the given size, without
-// antialiasing (Mesa's picture has none) and kept after the frame (so that it
-// can be read back), with the subset started on it.
-static bool startWebGl(int width, int height) {
+// antialiasing (Mesa's picture has none), with the subset started on it. A
+// kept picture stays in the drawing buffer after the frame, to be read back;
+// otherwise the browser may drop it once shown, as a program's frames are.
+static bool startWebGl(int width, int height, bool keepPicture) {
     emscripten_set_canvas_element_size("#canvas", width, height);
     EmscriptenWebGLContextAttributes attributes;
     emscripten_webgl_init_context_attributes(&attributes);
     attributes.alpha = EM_FALSE;
     attributes.depth = EM_TRUE;
     attributes.antialias = EM_FALSE;
-    attributes.preserveDrawingBuffer = EM_TRUE;
+    attributes.preserveDrawingBuffer = keepPicture;
     attributes.majorVersion = 1;
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = emscripten_webgl_create_context("#canvas", &attributes);
     if (context <= 0) return false;
@@ -92,7 +93,7 @@ static bool startWebGl(int width, int height) {
 
 // Draws the case and publishes its picture and matrices.
 static void drawCase(const char *name) {
-    if (!startWebGl(frameCaseWidth, frameCaseHeight)) {
+    if (!startWebGl(frameCaseWidth, frameCaseHeight, true)) {
         publishError("no WebGL");
         return;
     }
@@ -131,7 +132,7 @@ static EM_BOOL animate(double nowMs, void *) {
 // The spinning start scene at the default client size, drawn at every
 // animation frame.
 static void runAnimation(void) {
-    if (!startWebGl(defaultClientWidth, defaultClientHeight)) {
+    if (!startWebGl(defaultClientWidth, defaultClientHeight, false)) {
         publishError("no WebGL");
         return;
     }
