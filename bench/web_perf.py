@@ -16,13 +16,15 @@ Figures:
  - frames a second and CPU per frame while the scene spins at the default
    client size (919 x 896), paced by the browser's animation frames: CPU is
    every browser process's (renderer, GPU process where SwiftShader draws,
-   browser), from /proc over SECS seconds; the time the page spends in the
-   frame's own code (drawScene and the subset) is given apart.
+   browser), from /proc over SECS seconds, in all and by process; the time
+   the page spends in the frame's own code (drawScene and the subset, with
+   the WebGL calls it makes) is given apart.
 Environment: WEB_PERF_SECS (default 10), WEB_PERF_LOADS (default 5).
 """
 
 import gzip
 import os
+import re
 import statistics
 import sys
 import time
@@ -59,6 +61,25 @@ def cpu_seconds(pids):
     return total / TICKS
 
 
+def process_kind(pid):
+    """chromium's --type of the process (renderer, gpu-process, ...), or browser."""
+    try:
+        with open(f"/proc/{pid}/cmdline") as f:
+            # chromium rewrites its command line as one string with spaces.
+            kind = re.search(r"(?:^|[\s\0])--type=(\S+)", f.read())
+    except OSError:
+        return "gone"
+    return kind.group(1) if kind else "browser"
+
+
+def cpu_by_kind(pids):
+    by_kind = {}
+    for pid in pids:
+        kind = process_kind(pid)
+        by_kind[kind] = by_kind.get(kind, 0.0) + cpu_seconds([pid])
+    return by_kind
+
+
 def first_frame(browser):
     browser.open(PAGE)
     return browser.wait_for("window.quelvaroFirstFrame", timeout=60)
@@ -81,10 +102,10 @@ def main():
         # The scene spins; frames and CPU over SECS seconds.
         pids = browser.processes()
         frames0, draw0 = browser.run("return [window.quelvaroFrames, window.quelvaroDrawMs];")
-        cpu0, wall0 = cpu_seconds(pids), time.monotonic()
+        kinds0, wall0 = cpu_by_kind(pids), time.monotonic()
         time.sleep(SECS)
         frames1, draw1 = browser.run("return [window.quelvaroFrames, window.quelvaroDrawMs];")
-        cpu1, wall1 = cpu_seconds(pids), time.monotonic()
+        kinds1, wall1 = cpu_by_kind(pids), time.monotonic()
     print(f"load average {os.getloadavg()[0]:.2f} at the end")
 
     def summary(values):
@@ -94,10 +115,13 @@ def main():
     print(f"page load to first frame, a running browser:      {summary(warm)}")
     frames = frames1 - frames0
     wall = wall1 - wall0
-    cpu = cpu1 - cpu0
+    cpu = sum(kinds1.values()) - sum(kinds0.values())
+    per_frame = 1000 / max(frames, 1)
     print(f"spinning, 919 x 896: {frames / wall:.1f} frames/s over {wall:.1f} s; "
-          f"browser CPU {100 * cpu / wall:.0f} % of one core, {1000 * cpu / max(frames, 1):.2f} ms a frame; "
+          f"browser CPU {100 * cpu / wall:.0f} % of one core, {cpu * per_frame:.2f} ms a frame; "
           f"the frame's own code {(draw1 - draw0) / max(frames, 1):.2f} ms a frame")
+    for kind in sorted(kinds1):
+        print(f"  {kind:20} {(kinds1[kind] - kinds0.get(kind, 0.0)) * per_frame:.2f} ms a frame")
 
 
 if __name__ == "__main__":
