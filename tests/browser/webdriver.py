@@ -250,15 +250,17 @@ class Browser:
         """Runs a function body in the page; its return value comes back."""
         return self._session("POST", "/execute/sync", {"script": script, "args": list(args)})
 
-    def wait_for(self, expression, timeout=30.0, interval=0.05):
-        """Polls a JavaScript expression until it is truthy; returns its value."""
+    def wait_for(self, expression, timeout=30.0, interval=0.05, defined=False):
+        """Polls a JavaScript expression until it is truthy, or with defined
+        until it is neither undefined nor null (an exit status of 0); returns
+        its value."""
         deadline = time.monotonic() + timeout
         while True:
-            value = self.run(f"return {expression};")
-            if value:
+            value = self.run(f"var v = ({expression}); return v === undefined ? null : v;")
+            if (value is not None) if defined else value:
                 return value
             if time.monotonic() > deadline:
-                raise BrowserError(f"still false after {timeout} s: {expression}")
+                raise BrowserError(f"still {'undefined' if defined else 'false'} after {timeout} s: {expression}")
             time.sleep(interval)
 
     def set_viewport(self, width, height):
