@@ -81,6 +81,7 @@ def cpu_by_kind(pids):
 
 
 def first_frame(browser):
+    browser.open("about:blank")  # so that no spinning page is still drawing
     browser.open(PAGE)
     return browser.wait_for("window.quelvaroFirstFrame", timeout=60)
 

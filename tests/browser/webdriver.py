@@ -243,8 +243,9 @@ class Browser:
         return f"http://127.0.0.1:{self.server_port}/{page.lstrip('/')}"
 
     def open(self, page):
-        """Loads a page of the served folder ("render_frame.html?case=fog")."""
-        self._session("POST", "/url", {"url": self.url(page)})
+        """Loads a page of the served folder ("render_frame.html?case=fog"),
+        or about:blank."""
+        self._session("POST", "/url", {"url": page if page == "about:blank" else self.url(page)})
 
     def run(self, script, *args):
         """Runs a function body in the page; its return value comes back."""
