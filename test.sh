@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds quelvaro (plain, with sanitizers, and for
-# Windows: the 32-bit executable that ships, run under 32-bit Wine through
-# qemu, and a 64-bit one run under wine64) and runs every test through ctest.
+# Installs what is missing, builds quelvaro (plain, with sanitizers, for the
+# browser, and for Windows: the 32-bit executable that ships, run under 32-bit
+# Wine through qemu, and a 64-bit one run under wine64) and runs every test
+# through ctest.
 set -euo pipefail
 cd "$(dirname "$0")"
 bash tools/install-deps.sh
@@ -18,6 +19,9 @@ cmake --build build-asan -j "$jobs" --target core_tests platform_tests planted_l
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELVARO_ASAN_TREE="$PWD/build-asan" -DQUELVARO_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"
+# The browser version (emscripten), which the plain tree's browser tests load
+# in headless chromium.
+bash tools/build-web.sh "$PWD/build-web"
 
 cd build
 ctest --output-on-failure -j "$jobs"

@@ -4,7 +4,8 @@
 #
 #   install-deps.sh        everything ./test.sh needs
 #   install-deps.sh run    only what building and running the program needs
-#                          (./run.sh): no Windows tool chains, Wine or qemu
+#                          (./run.sh): no Windows tool chains, Wine or qemu,
+#                          no emscripten or chromium
 #
 # The 32-bit executable that ships runs in the tests through qemu's user-mode
 # emulator and 32-bit Wine, so this also adds the bookworm-backports suite (for
@@ -21,12 +22,15 @@ packages=(
   xvfb xauth xdotool openbox wmctrl imagemagick x11-utils python3
 )
 # What only the tests need: the Windows builds and Wine, the package checks,
-# apitrace (the frames' GL calls compared with a trace of them on Mesa).
+# apitrace (the frames' GL calls compared with a trace of them on Mesa), the
+# web build (emscripten, its libraries prebuilt) and the headless browser its
+# tests run in.
 test_packages=(
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   dpkg-dev file desktop-file-utils appstream
   lintian man-db groff-base apitrace
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64
+  emscripten chromium chromium-driver unzip
 )
 mode=${1:-all}
 case $mode in

@@ -29,6 +29,7 @@
 //                       the table of ES 2.0 entry points
 //   glu.cpp             the quadric and GLU's sphere
 //   gl11_log.cpp        the call log: each GL call written as apitrace dumps it
+//   gl11_emscripten.cpp the browser's loader (built for the web only)
 #pragma once
 
 #include <GL/gl.h>
@@ -83,6 +84,10 @@ typedef void *(*Gl11ProcLoader)(const char *name);
 // Needs a current ES 2.0 context. False (with a line on stderr) when an entry
 // point is missing or the program does not build; no call draws anything then.
 bool gl11Start(Gl11ProcLoader loader);
+
+// In the browser: the loader that finds emscripten's WebGL calls (and
+// glReadPixels besides the table's), for gl11Start.
+void *gl11EmscriptenProc(const char *name);
 
 const int gl11MaxLights = 8;
 // No primitive is being gathered (not one of GL's primitive modes).
