@@ -1,15 +1,17 @@
 /*
- * windows.h: the Win32 subset that quelvaro uses, for Linux.
+ * windows.h: the Win32 subset that quelvaro uses, for Linux and the browser.
  *
  * Implemented: the names, types, structure layouts and constant values of the
  * calls and messages the program makes and handles (windows and classes, the
  * message queue, timers, capture, modeless dialogs and their controls, GDI
  * pixel formats and palettes, WGL, message boxes). The functions live in the
- * platform/ files named beside each group.
+ * layer's core, in the platform/ files named beside each group; each backend
+ * (platform/sdl/, platform/web/) gives them windows, input, text and GL.
  *
  * Left out: everything else. Only the ANSI ("A") entry points exist, and the
- * integer types follow the 64-bit Windows model (LONG is 32 bits, the
- * pointer-sized WPARAM/LPARAM/LRESULT are 64 bits).
+ * integer types follow Windows' model (LONG is 32 bits; the pointer-sized
+ * WPARAM/LPARAM/LRESULT are 64 bits on Linux, as on 64-bit Windows, and 32
+ * bits in WebAssembly, as on 32-bit Windows).
  */
 #ifndef QUELVARO_PLATFORM_WINDOWS_H
 #define QUELVARO_PLATFORM_WINDOWS_H
@@ -577,7 +579,7 @@ typedef struct tagSCROLLBARINFO {
 #define PFD_STEREO_DONTCARE 0x80000000
 #define GDI_ERROR (0xFFFFFFFFL)
 
-/* ---- Windows and classes (sdl_window.cpp, sdl_paint.cpp) ----------------- */
+/* ---- Windows and classes (core/window.cpp, core/paint.cpp) --------------- */
 ATOM WINAPI RegisterClassA(const WNDCLASSA *wndClass);
 HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
                             int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
@@ -616,7 +618,7 @@ BOOL WINAPI OffsetRect(LPRECT rect, int dx, int dy);
 HWND WINAPI SetFocus(HWND hwnd);
 HWND WINAPI GetFocus(void);
 
-/* ---- Messages, timers and capture (sdl_message.cpp) ----------------------- */
+/* ---- Messages, timers and capture (core/message.cpp) --------------------- */
 BOOL WINAPI PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT WINAPI SendMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeMsg);
@@ -631,7 +633,7 @@ HWND WINAPI SetCapture(HWND hwnd);
 BOOL WINAPI ReleaseCapture(void);
 HWND WINAPI GetCapture(void);
 
-/* ---- Dialogs and controls (sdl_dialog.cpp, sdl_scrollbar.cpp) ------------ */
+/* ---- Dialogs and controls (core/dialog.cpp, core/scrollbar.cpp) ---------- */
 HWND WINAPI CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC dialogFunc,
                                LPARAM initParam);
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
@@ -644,16 +646,16 @@ int WINAPI GetScrollPos(HWND hwnd, int bar);
 BOOL WINAPI SetScrollRange(HWND hwnd, int bar, int minPos, int maxPos, BOOL redraw);
 BOOL WINAPI GetScrollRange(HWND hwnd, int bar, int *minPos, int *maxPos);
 
-/* ---- Message box (sdl_msgbox.cpp) ----------------------------------------- */
+/* ---- Message box (core/msgbox.cpp) --------------------------------------- */
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 
-/* ---- Text (sdl_gdi_text.cpp) ---------------------------------------------- */
+/* ---- Text (core/gdi_text.cpp) -------------------------------------------- */
 HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ object);
 BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR text, int count, LPSIZE size);
 BOOL WINAPI GetTextMetricsA(HDC hdc, LPTEXTMETRICA metrics);
 int WINAPI DrawTextA(HDC hdc, LPCSTR text, int count, LPRECT rect, UINT format);
 
-/* ---- GDI and WGL (sdl_gdi_wgl.cpp) ---------------------------------------- */
+/* ---- GDI and WGL (core/gdi_wgl.cpp) -------------------------------------- */
 int WINAPI ChoosePixelFormat(HDC hdc, const PIXELFORMATDESCRIPTOR *pfd);
 int WINAPI DescribePixelFormat(HDC hdc, int format, UINT bytes, LPPIXELFORMATDESCRIPTOR pfd);
 BOOL WINAPI SetPixelFormat(HDC hdc, int format, const PIXELFORMATDESCRIPTOR *pfd);
