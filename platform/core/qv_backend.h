@@ -197,8 +197,8 @@ void qvbGetClientSize(const QvWindow *win, int *width, int *height);
 bool qvbPresentImage(QvWindow *win, const QvImage &image);
 
 // ---- The window manager's frame --------------------------------------------
-// True when a top-level window of this style gets a frame from the window
-// manager (false in a browser page).
+// True when a top-level window of this style gets a frame: the window
+// manager's on X11, the one the page draws itself in a browser.
 bool qvbHasFrame(DWORD style);
 // The frame is reported with the core's qvTakeFrame(win, frame). The core
 // calls this before showing a window: take a frame already asked for, waiting
