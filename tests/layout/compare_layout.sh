@@ -48,9 +48,12 @@ browser=$?
 #   the page does (Arial at its heaviest weight).
 # In the browser the page draws the frames itself, with Windows' metrics, so
 # the outer rectangles are compared there. The browser's own fact:
-# - the colours dialog's caption (Arial at 15 pixels): Canvas 2D measures a
-#   glyph's unhinted advance, and its "M" (12.495 pixels, rounded to 12) is
-#   one pixel narrower than the hinted 13 of GDI and of FreeType on the layer.
+# - the colours dialog's caption (Arial at 15 pixels): chromium measures text
+#   with the system's font settings, Debian's slight hinting, which leaves
+#   advances unhinted, and its "M" (12.495 pixels, rounded to 12) is one
+#   pixel narrower than the hinted 13 of GDI and of FreeType on the layer.
+#   (Under fontconfig's full hinting chromium measures 13 too, but every
+#   advance is then whole and the page's rounding goes untested.)
 own_layer='^[^ ]+ window |^ColorScrDlg1 .* extent '
 own_browser='^ColorScrDlg1 .* extent |^ColorScrDlg3 caption '
 
