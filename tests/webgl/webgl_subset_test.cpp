@@ -44,8 +44,8 @@
 #include "render/scene_state.h"
 #include "support/frame_cases.h"
 #include "support/start_scene.h"
-#include "webgl/gl_calls.h"
 #include "webgl/gl11_internal.h"
+#include "webgl/gl_calls.h"
 
 // The frame ends with a swap; the picture is read from the buffer drawn in.
 BOOL WINAPI SwapBuffers(HDC) {
