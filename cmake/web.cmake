@@ -8,6 +8,8 @@
 #   quelvaro        quelvaro.html/.js/.wasm: the program, built from the same
 #                   application sources with the layer's core and its web
 #                   backend once platform/web/ holds the backend (see below)
+#   layout_probe    layout_probe.html/.js/.wasm: tests/layout's probe on the
+#                   same layer, for the browser's column of layout.windows
 #
 # Left out: SDL, the native test suites and benchmarks (the browser tests run
 # from the native tree's ctest, against this tree), the .deb and the Windows
@@ -54,6 +56,10 @@ if(QUELVARO_WEB_BACKEND_SOURCES)
   file(GLOB QUELVARO_LAYER_CORE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/core/*.cpp)
   file(GLOB QUELVARO_APP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/app/*.cpp ${CMAKE_SOURCE_DIR}/ui/*.cpp)
 
+  # main(), which starts the layer and calls WinMain, is the program's: a
+  # probe on the layer has its own.
+  list(REMOVE_ITEM QUELVARO_WEB_BACKEND_SOURCES ${CMAKE_SOURCE_DIR}/platform/web/web_main.cpp)
+
   set(QUELVARO_EMBEDDED_FILES ${CMAKE_SOURCE_DIR}/res/quelvaro.rc ${CMAKE_SOURCE_DIR}/res/quelvaro.ico)
   set(QUELVARO_EMBEDDED_CPP ${CMAKE_BINARY_DIR}/embedded_resources.cpp)
   string(REPLACE ";" "|" QUELVARO_EMBEDDED_LIST "${QUELVARO_EMBEDDED_FILES}")
@@ -63,15 +69,31 @@ if(QUELVARO_WEB_BACKEND_SOURCES)
     DEPENDS ${QUELVARO_EMBEDDED_FILES} ${CMAKE_SOURCE_DIR}/cmake/embed_files.cmake
     COMMENT "Embedding the resource script and icon" VERBATIM)
 
-  add_executable(quelvaro ${QUELVARO_APP_SOURCES} ${QUELVARO_FRAME_SOURCES} ${QUELVARO_LAYER_CORE_SOURCES}
-    ${QUELVARO_WEB_BACKEND_SOURCES} ${QUELVARO_EMBEDDED_CPP})
-  target_include_directories(quelvaro PRIVATE ${CMAKE_SOURCE_DIR}/platform)
-  quelvaro_web_page(quelvaro ${CMAKE_SOURCE_DIR}/tools/web/quelvaro.html)
-  target_link_options(quelvaro PRIVATE -sASYNCIFY -sALLOW_MEMORY_GROWTH=1)
-  foreach(library ${QUELVARO_WEB_BACKEND_LIBRARIES})
-    target_link_options(quelvaro PRIVATE "SHELL:--js-library ${library}")
-    set_property(TARGET quelvaro APPEND PROPERTY LINK_DEPENDS ${library})
-  endforeach()
+  # The layer in the page, compiled once for every program on it: the core,
+  # the backend and the embedded resources.
+  add_library(quelvaro_web_layer OBJECT ${QUELVARO_LAYER_CORE_SOURCES} ${QUELVARO_WEB_BACKEND_SOURCES}
+    ${QUELVARO_EMBEDDED_CPP})
+  target_include_directories(quelvaro_web_layer PUBLIC ${CMAKE_SOURCE_DIR}/platform/include
+    PRIVATE ${CMAKE_SOURCE_DIR}/platform ${CMAKE_SOURCE_DIR}/platform/core)
+
+  # Makes target a program on the layer in a page (see quelvaro_web_page),
+  # linked as the program is. Static strings start above 64 KiB
+  # (-sGLOBAL_BASE), so that no string's address reads as a MAKEINTRESOURCE
+  # number, which the layer tells from a name by its being below 65536.
+  function(quelvaro_web_layer_program target shell)
+    target_sources(${target} PRIVATE $<TARGET_OBJECTS:quelvaro_web_layer>)
+    target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/platform)
+    quelvaro_web_page(${target} ${shell})
+    target_link_options(${target} PRIVATE -sASYNCIFY -sALLOW_MEMORY_GROWTH=1 -sGLOBAL_BASE=65536)
+    foreach(library ${QUELVARO_WEB_BACKEND_LIBRARIES})
+      target_link_options(${target} PRIVATE "SHELL:--js-library ${library}")
+      set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${library})
+    endforeach()
+  endfunction()
+
+  add_executable(quelvaro ${QUELVARO_APP_SOURCES} ${QUELVARO_FRAME_SOURCES}
+    ${CMAKE_SOURCE_DIR}/platform/web/web_main.cpp)
+  quelvaro_web_layer_program(quelvaro ${CMAKE_SOURCE_DIR}/tools/web/quelvaro.html)
   include(${CMAKE_SOURCE_DIR}/platform/web/web.cmake OPTIONAL)
 
   # quelvaro-<version>-web.zip: the files a web server serves, the read-me
@@ -85,4 +107,17 @@ if(QUELVARO_WEB_BACKEND_SOURCES)
   set(CPACK_PACKAGE_FILE_NAME quelvaro-${PROJECT_VERSION}-web)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
   include(CPack)
+endif()
+
+# ---- The layout probe ------------------------------------------------------------
+#
+# tests/layout/layout_probe.cpp on the layer in the page, for the browser's
+# column of the layout comparison (tests/layout/compare_layout.sh). It has its
+# own main(); its page (the program's) keeps the lines it prints in
+# quelvaroLog, and its exit status, once main() has returned, in
+# quelvaroExitStatus (the runtime exits with main(), as a probe should).
+if(QUELVARO_WEB_BACKEND_SOURCES)
+  add_executable(layout_probe ${CMAKE_SOURCE_DIR}/tests/layout/layout_probe.cpp)
+  quelvaro_web_layer_program(layout_probe ${CMAKE_SOURCE_DIR}/tools/web/quelvaro.html)
+  target_link_options(layout_probe PRIVATE -sEXIT_RUNTIME=1)
 endif()

@@ -9,7 +9,8 @@
 # It always makes render_frame.html (the frame's cases on a WebGL canvas, for
 # the browser tests). Once platform/web/ holds the web backend it also makes
 # quelvaro.html, .js and .wasm, the program, and packs them with a read-me and
-# the licence as OUT/package/quelvaro-<version>-web.zip.
+# the licence as OUT/package/quelvaro-<version>-web.zip, and layout_probe.html
+# (the dialogs' layout probe on the same layer, for layout.windows).
 set -euo pipefail
 src="$(cd "$(dirname "$0")/.." && pwd)"
 out="${1:-$src/build-web}"

@@ -2,13 +2,16 @@
 """The GL 1.1 subset on real WebGL: each case of tests/support/frame_cases.h
 drawn in headless chromium (SwiftShader) by the web build's render_frame page
 against the same case drawn by Mesa's fixed-function GL in the native
-tools/render_frame.
+tools/render_frame; and the page's GL calls, from the subset's call log,
+against apitrace's record of the native ones (COMPARE_CALLS, the native
+suite's comparison: tests/webgl/gl_calls.h; left out without apitrace).
 
-Usage: test_webgl.py WEB_TREE NATIVE_RENDER_FRAME OUT_DIR
+Usage: test_webgl.py WEB_TREE NATIVE_RENDER_FRAME OUT_DIR COMPARE_CALLS
 
-Both pictures are kept in OUT_DIR (CASE.png from Mesa, CASE-browser.png).
-Exit status 0 when every case matches, 1 when one does not or the page
-fails, 77 (skipped) when chromium cannot start here.
+Both pictures are kept in OUT_DIR (CASE.png from Mesa, CASE-browser.png), and
+the page's calls (CASE-browser.calls). Exit status 0 when every case
+matches, 1 when one does not or the page fails, 77 (skipped) when chromium
+cannot start here.
 
 The tolerance was measured on the cases below (this script prints each
 case's figures): SwiftShader and llvmpipe round colours differently, so about
@@ -54,19 +57,31 @@ def mesa_frame(render_frame, case, out_dir):
 
 
 def browser_frame(browser, case):
-    """The page's picture of the case and its matrices."""
+    """The page's picture of the case, its matrices and its calls."""
     browser.open(f"render_frame.html?case={case}")
     frame = browser.wait_for("window.quelvaroFrame", timeout=30)
     if "error" in frame:
         raise BrowserError(f"the page says: {frame['error']}")
     rgba = base64.b64decode(frame["rgba"])
-    return Picture.from_rgba(frame["width"], frame["height"], rgba, bottom_up=True), frame["matrices"]
+    picture = Picture.from_rgba(frame["width"], frame["height"], rgba, bottom_up=True)
+    return picture, frame["matrices"], frame["calls"]
 
 
-def compare(browser, render_frame, out_dir, case):
+def same_calls(compare_calls, out_dir, case, calls):
+    """Prints how the page's calls compare with apitrace's; True when they
+    match or apitrace is missing."""
+    log = os.path.join(out_dir, f"{case}-browser.calls")
+    with open(log, "w") as f:
+        f.write(calls)
+    result = subprocess.run([compare_calls, out_dir, case, log], capture_output=True, text=True, timeout=120)
+    print(f"{case:10} calls: {result.stdout.strip()}{'  FAILS' if result.returncode not in (0, 77) else ''}")
+    return result.returncode in (0, 77)
+
+
+def compare(browser, render_frame, compare_calls, out_dir, case):
     """Prints the case's figures; True when it matches."""
     mesa, mesa_matrices = mesa_frame(render_frame, case, out_dir)
-    picture, matrices = browser_frame(browser, case)
+    picture, matrices, calls = browser_frame(browser, case)
     write_png(picture, os.path.join(out_dir, f"{case}-browser.png"))
     count, worst = differing(picture, mesa, CHANNEL_TOLERANCE)
     share = count / (picture.width * picture.height)
@@ -80,21 +95,21 @@ def compare(browser, render_frame, out_dir, case):
         print(f"{case:10} {len(wrong)} of the matrix numbers differ from Mesa's (rotation, then modelview); "
               f"number {i}: {matrices[i]!r} against {mesa_matrices[i]!r}  FAILS")
         ok = False
-    return ok
+    return same_calls(compare_calls, out_dir, case, calls) and ok
 
 
 def main():
-    if len(sys.argv) != 4:
+    if len(sys.argv) != 5:
         print(__doc__.split("\n\n")[1])
         return 2
-    web_tree, render_frame, out_dir = sys.argv[1:]
+    web_tree, render_frame, out_dir, compare_calls = sys.argv[1:]
     if not os.path.exists(os.path.join(web_tree, "render_frame.html")):
         print(f"no {web_tree}/render_frame.html: build the web tree first (tools/build-web.sh)")
         return 1
     os.makedirs(out_dir, exist_ok=True)
     try:
         with Browser(web_tree) as browser:
-            results = [compare(browser, render_frame, out_dir, case) for case in CASES]
+            results = [compare(browser, render_frame, compare_calls, out_dir, case) for case in CASES]
     except CannotStart as e:
         print(f"skipped: {e}")
         return 77

@@ -32,12 +32,10 @@
 #include <dlfcn.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -47,6 +45,7 @@
 #include "support/frame_cases.h"
 #include "support/start_scene.h"
 #include "webgl/gl11_internal.h"
+#include "webgl/gl_calls.h"
 
 // The frame ends with a swap; the picture is read from the buffer drawn in.
 BOOL WINAPI SwapBuffers(HDC) {
@@ -163,72 +162,6 @@ Picture drawWithSubset(const char *caseName, bool logCalls = false) {
     return readPicture();
 }
 
-typedef std::vector<std::string> Lines;
-
-// The calls render_frame's set-up and frames make on Mesa, as `apitrace dump`
-// prints them: the lines inside its two debug groups.
-bool traceReference(const std::string &caseName, Lines &calls) {
-    std::string trace = std::string(QUELVARO_WEBGL_OUT) + "/" + caseName + ".trace";
-    std::string command = std::string(QUELVARO_APITRACE) + " trace -o " + trace + " " + QUELVARO_RENDER_FRAME + " " +
-                          QUELVARO_WEBGL_OUT + "/" + caseName + "-traced.png " + caseName + " >/dev/null 2>&1";
-    if (std::system(command.c_str()) != 0) return false;
-    FILE *pipe = popen((std::string(QUELVARO_APITRACE) + " dump --call-nos=no --color=never " + trace).c_str(), "r");
-    if (!pipe) return false;
-    bool inside = false;
-    int groups = 0;
-    char line[4096];
-    while (std::fgets(line, sizeof line, pipe)) {
-        line[std::strcspn(line, "\n")] = '\0';
-        if (std::strncmp(line, "glPopDebugGroup(", 16) == 0 && inside) inside = false, groups++;
-        if (inside) calls.push_back(line);
-        if (std::strncmp(line, "glPushDebugGroup(", 17) == 0) inside = true;
-    }
-    return pclose(pipe) == 0 && groups == 2;
-}
-
-// The lines of the subset's call log.
-Lines loggedCalls(void) {
-    Lines lines;
-    std::istringstream log(gl11CallLog());
-    for (std::string line; std::getline(log, line);) lines.push_back(line);
-    return lines;
-}
-
-// True when two calls read the same, their numbers equal to a relative 1e-6,
-// about one unit in the last of the 7 digits both sides print a float with:
-// the same float prints the same, one a rounding away may print a unit apart.
-bool sameCall(const std::string &a, const std::string &b) {
-    const char *p = a.c_str(), *q = b.c_str();
-    while (*p && *q) {
-        bool numberStarts = (p == a.c_str() || !(std::isalnum((unsigned char)p[-1]) || p[-1] == '_')) &&
-                            (std::isdigit((unsigned char)*p) || (*p == '-' && std::isdigit((unsigned char)p[1])));
-        if (numberStarts) {
-            char *pEnd, *qEnd;
-            double x = std::strtod(p, &pEnd), y = std::strtod(q, &qEnd);
-            if (qEnd == q || std::fabs(x - y) > 1e-6 * std::fmax(std::fabs(x), std::fabs(y))) return false;
-            p = pEnd, q = qEnd;
-        } else if (*p++ != *q++) {
-            return false;
-        }
-    }
-    return *p == *q;
-}
-
-// Both sides' calls around the first that differs; empty when none does.
-std::string firstDifference(const Lines &mesa, const Lines &subset) {
-    long at = 0, n = (long)std::min(mesa.size(), subset.size());
-    while (at < n && sameCall(mesa[at], subset[at])) at++;
-    if (at == n && mesa.size() == subset.size()) return "";
-    std::string report = "call " + std::to_string(at) + " of " + std::to_string(mesa.size()) + " differs\n";
-    for (const Lines *side : {&mesa, &subset}) {
-        report += side == &mesa ? "Mesa, through apitrace:\n" : "the subset's call log:\n";
-        for (long i = std::max(0L, at - 3); i < std::min((long)side->size(), at + 4); i++) {
-            report += (i == at ? "  > " : "    ") + (*side)[i] + "\n";
-        }
-    }
-    return report;
-}
-
 // Keeps the subset's picture next to Mesa's, to look at when a case fails.
 void savePicture(const Picture &picture, const std::string &caseName) {
     SDL_Surface *surface =
@@ -319,11 +252,11 @@ TEST_F(WebGlSubset, CallsMatchApitrace) {
     if (!*QUELVARO_APITRACE) GTEST_SKIP() << "no apitrace";
     for (const char *name : {"start", "fog", "wireframe", "flat", "blend", "below", "spin", "spin-wide"}) {
         SCOPED_TRACE(name);
-        Lines mesa;
-        ASSERT_TRUE(traceReference(name, mesa));
+        GlCalls mesa;
+        ASSERT_TRUE(traceRenderFrame(QUELVARO_APITRACE, QUELVARO_RENDER_FRAME, QUELVARO_WEBGL_OUT, name, mesa));
         drawWithSubset(name, true);
         std::printf("%-10s %zu calls\n", name, mesa.size());
-        std::string difference = firstDifference(mesa, loggedCalls());
+        std::string difference = firstCallDifference(mesa, callLines(gl11CallLog()));
         EXPECT_TRUE(difference.empty()) << difference;
     }
 }

@@ -9,8 +9,10 @@
 //               size, as many frames as the cases take, reads the picture
 //               back and puts it in the global quelvaroFrame:
 //               { width, height, rgba (base64, bottom row first), matrices
-//               (the rotation then the modelview matrix, 32 numbers) } or
-//               { error } for a case it does not know or no WebGL.
+//               (the rotation then the modelview matrix, 32 numbers), calls
+//               (the subset's call log of the set-up and the frames, as
+//               `apitrace dump` prints calls) } or { error } for a case it
+//               does not know or no WebGL.
 //   no case=    draws the spinning start scene at the default client size at
 //               every animation frame, the ripple moving at the program's
 //               pace; quelvaroFrames counts the frames drawn, quelvaroFirstFrame
@@ -48,15 +50,18 @@ EM_JS(char *, queryCase, (void), {
     return name === null ? 0 : allocateUTF8(name);
 });
 
-// Puts the picture and matrices read back in the page's global quelvaroFrame.
-EM_JS(void, publishFrame, (const unsigned char *rgba, int width, int height, const float *matrices), {
+// Puts the picture and matrices read back, and the calls logged, in the
+// page's global quelvaroFrame.
+EM_JS(void, publishFrame, (const unsigned char *rgba, int width, int height, const float *matrices,
+                           const char *calls), {
     var bytes = HEAPU8.subarray(rgba, rgba + width * height * 4);
     var text = "";
     for (var i = 0; i < bytes.length; i += 8192) {
         text += String.fromCharCode.apply(null, bytes.subarray(i, i + 8192));
     }
     var numbers = Array.from(HEAPF32.subarray(matrices >> 2, (matrices >> 2) + 32));
-    window.quelvaroFrame = {width: width, height: height, rgba: btoa(text), matrices: numbers};
+    window.quelvaroFrame = {width: width, height: height, rgba: btoa(text), matrices: numbers,
+                            calls: UTF8ToString(calls)};
 });
 
 // Tells the page why there is no picture.
@@ -91,18 +96,22 @@ static bool startWebGl(int width, int height, bool keepPicture) {
     return gl11Start(gl11EmscriptenProc);
 }
 
-// Draws the case and publishes its picture and matrices.
+// Draws the case and publishes its picture, matrices and calls: those of
+// the set-up and the frames, the ones apitrace records of the native
+// render_frame.
 static void drawCase(const char *name) {
     if (!startWebGl(frameCaseWidth, frameCaseHeight, true)) {
         publishError("no WebGL");
         return;
     }
+    gl11SetCallLog(true);
     openStartScene(frameCaseWidth, frameCaseHeight);
     if (!applyFrameCase(name)) {
         publishError((std::string("no case ") + name).c_str());
         return;
     }
     for (int frame = 0; frame < frameCaseFrames; frame++) drawScene();
+    gl11SetCallLog(false);
     std::vector<unsigned char> rgba(frameCaseWidth * frameCaseHeight * 4);
     auto readPixels = reinterpret_cast<void (*)(GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, void *)>(
         gl11EmscriptenProc("glReadPixels"));
@@ -110,7 +119,7 @@ static void drawCase(const char *name) {
     float matrices[32];
     for (int i = 0; i < 16; i++) matrices[i] = scene.rotationMatrix[i];
     glGetFloatv(GL_MODELVIEW_MATRIX, matrices + 16);
-    publishFrame(rgba.data(), frameCaseWidth, frameCaseHeight, matrices);
+    publishFrame(rgba.data(), frameCaseWidth, frameCaseHeight, matrices, gl11CallLog());
 }
 
 // The animation clock: the ripple moves one step every animationPeriodMs, as
