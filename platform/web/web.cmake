@@ -1,0 +1,30 @@
+# platform/web/web.cmake: what the browser backend adds to the program's web
+# target (cmake/web.cmake includes it once `quelvaro` is made): the core's
+# headers and the link options the backend relies on; and the page services'
+# smoke program.
+#
+# Left out: the sources (cmake/web.cmake globs platform/web/*.cpp and links
+# each platform/web/*.js as a library) and the shell page (tools/web/).
+
+# The embedded resources and the core's own files include its internal headers.
+target_include_directories(quelvaro PRIVATE ${CMAKE_SOURCE_DIR}/platform/core)
+
+# GLOBAL_BASE: static data starts at 64 KiB. Below it, a class name's address
+#   would pass IS_INTRESOURCE (a number under 0x10000) and RegisterClassA
+#   would take the program's class names for atoms.
+# ASYNCIFY_STACK_SIZE: the program's loop is suspended deep inside a dialog's
+#   message loop and a message box at once (the error box of a failed start
+#   runs inside WM_CREATE); the 4 KiB default overflows there.
+target_link_options(quelvaro PRIVATE -sGLOBAL_BASE=65536 -sASYNCIFY_STACK_SIZE=65536)
+
+# The page's services alone (web_dom.h, without the core), in a small program
+# of their own that the browser test browser.dom drives
+# (tests/browser/test_dom.py): dom_smoke.html, .js and .wasm, on the
+# program's page.
+set(QUELVARO_WEB_DOM_JS ${CMAKE_SOURCE_DIR}/platform/web/web_dom.js)
+set(QUELVARO_WEB_SHELL ${CMAKE_SOURCE_DIR}/tools/web/quelvaro.html)
+add_executable(dom_smoke ${CMAKE_SOURCE_DIR}/tests/browser/dom_smoke.cpp ${CMAKE_SOURCE_DIR}/platform/web/web_dom.cpp)
+set_target_properties(dom_smoke PROPERTIES SUFFIX ".html" LINK_DEPENDS "${QUELVARO_WEB_DOM_JS};${QUELVARO_WEB_SHELL}")
+target_include_directories(dom_smoke PRIVATE ${CMAKE_SOURCE_DIR}/platform)
+target_link_options(dom_smoke PRIVATE "SHELL:--shell-file ${QUELVARO_WEB_SHELL}" "SHELL:--js-library ${QUELVARO_WEB_DOM_JS}"
+  -sMINIFY_HTML=0 -sENVIRONMENT=web -sASYNCIFY -sALLOW_MEMORY_GROWTH=1)
