@@ -1,7 +1,7 @@
-# platform/web/web.cmake: what the browser backend adds to the program's web
-# target (cmake/web.cmake includes it once `quelvaro` is made): the core's
-# headers and the link options the backend relies on; and the page services'
-# smoke program.
+# platform/web/web.cmake: what the browser backend adds to the web tree
+# (cmake/web.cmake includes it once the program's target, quelvaro, is made):
+# the core's headers and the link option the backend relies on; and the page
+# services' smoke program.
 #
 # Left out: the sources (cmake/web.cmake globs platform/web/*.cpp and links
 # each platform/web/*.js as a library) and the shell page (tools/web/).
@@ -9,13 +9,15 @@
 # The embedded resources and the core's own files include its internal headers.
 target_include_directories(quelvaro PRIVATE ${CMAKE_SOURCE_DIR}/platform/core)
 
-# GLOBAL_BASE: static data starts at 64 KiB. Below it, a class name's address
-#   would pass IS_INTRESOURCE (a number under 0x10000) and RegisterClassA
-#   would take the program's class names for atoms.
-# ASYNCIFY_STACK_SIZE: the program's loop is suspended deep inside a dialog's
-#   message loop and a message box at once (the error box of a failed start
-#   runs inside WM_CREATE); the 4 KiB default overflows there.
-target_link_options(quelvaro PRIVATE -sGLOBAL_BASE=65536 -sASYNCIFY_STACK_SIZE=65536)
+# Static data starts at 64 KiB (-sGLOBAL_BASE). Below it, a class name's
+# address would pass IS_INTRESOURCE (a number under 0x10000), and
+# RegisterClassA would take the program's class names for atoms.
+#
+# ASYNCIFY's stack keeps its default of 4 KiB: the deepest wait, the error box
+# of a start without WebGL (a MessageBoxA inside WM_CREATE), saves 336 bytes
+# of the program's stack there, a frame's wait 236 (read from the page while
+# the program waited).
+target_link_options(quelvaro PRIVATE -sGLOBAL_BASE=65536)
 
 # The page's services alone (web_dom.h, without the core), in a small program
 # of their own that the browser test browser.dom drives
