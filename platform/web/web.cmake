@@ -11,7 +11,10 @@ target_include_directories(quelvaro PRIVATE ${CMAKE_SOURCE_DIR}/platform/core)
 
 # Static data starts at 64 KiB (-sGLOBAL_BASE). Below it, a class name's
 # address would pass IS_INTRESOURCE (a number under 0x10000), and
-# RegisterClassA would take the program's class names for atoms.
+# RegisterClassA would take the program's class names for atoms. (emscripten
+# lays data out from 1 KiB; where a name lands depends on what is linked
+# before it: in today's build the names happen to lie higher, so the option
+# is what makes it hold for every build.)
 #
 # ASYNCIFY's stack keeps its default of 4 KiB: the deepest wait, the error box
 # of a start without WebGL (a MessageBoxA inside WM_CREATE), saves 336 bytes
