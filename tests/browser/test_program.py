@@ -247,7 +247,7 @@ def session(tree, out_dir, scenario, flags=()):
 
 def main():
     if len(sys.argv) != 3:
-        print(__doc__.split("\n\n")[1])
+        print(__doc__.split("\n\n")[2])
         return 2
     tree, out_dir = sys.argv[1:]
     if not os.path.exists(os.path.join(tree, PAGE)):
