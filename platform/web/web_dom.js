@@ -23,8 +23,8 @@
 mergeInto(LibraryManager.library, {
   // The program's exit() (ExitProcess, a failed start) ends it too: the page
   // says so as when WinMain returns. A build that keeps the runtime alive
-  // (the default) never calls onExit: web_shell.html's Module.quit calls
-  // Module.qvEnded instead. Both also hear main() giving way at its first
+  // (the default) never calls onExit: the page's Module.quit
+  // (tools/web/quelvaro.html) calls Module.qvEnded instead. Both also hear main() giving way at its first
   // wait (its stack is kept, to go on later): that is no end.
   $QvWeb__postset: 'Module["qvWeb"] = QvWeb; Module["qvEnded"] = QvWeb.ended; (function(before) { ' +
                    'Module["onExit"] = function(status) { QvWeb.ended(status); if (before) before(status); }; ' +
@@ -881,9 +881,12 @@ mergeInto(LibraryManager.library, {
   },
 
   // Counts the program's frames on the page (data-swaps on <body>): a test's
-  // proof that the program goes on.
+  // proof that the program goes on. The first one's time from the start of
+  // the page's load is window.quelvaroFirstFrame, as render_frame.html has
+  // it (bench/web_perf.py).
   qvweb_count_frame__deps: ['$QvWeb'],
   qvweb_count_frame: function() {
+    if (!QvWeb.swaps) window.quelvaroFirstFrame = performance.now();
     QvWeb.swaps = (QvWeb.swaps || 0) + 1;
     document.body.dataset.swaps = String(QvWeb.swaps);
   },
@@ -891,7 +894,8 @@ mergeInto(LibraryManager.library, {
   // ---- The end -------------------------------------------------------------
 
   // Says on the page how the program ended: the text in #status (made if
-  // the page has none), its data-status attribute and the page's title.
+  // the page has none), its data-status attribute and the page's title; the
+  // page's Module.onEnded, if it has one, hears it too.
   qvweb_ended: function(status) {
     var el = document.getElementById('status');
     if (!el) {
@@ -902,5 +906,6 @@ mergeInto(LibraryManager.library, {
     el.textContent = 'quelvaro ended with status ' + status;
     el.dataset.status = String(status);
     document.title = 'quelvaro ended with status ' + status;
+    if (Module['onEnded']) Module['onEnded'](status);
   }
 });

@@ -9,9 +9,10 @@
 //   (the page shows the frame when the program hands it its event loop:
 //   each swap waits for swapInterval animation frames, at least one, as
 //   the page shows no frame sooner, and is counted in the page's
-//   data-swaps),
-//   entry points by name.
-// Left out: sharing lists between contexts, WebGL 2.
+//   data-swaps). The subset finds emscripten's WebGL calls through its own
+//   table (gl11EmscriptenProc), with no name looked up in the page.
+// Left out: sharing lists between contexts, WebGL 2, qvbGetProcAddress (the
+//   program asks only the core's wglGetProcAddress, for WGL's own calls).
 #include "../core/qv_internal.h"
 #include "../webgl/gl11_internal.h"
 
@@ -21,11 +22,6 @@ namespace {
 
 const int maxDepthBits = 24;
 const int maxStencilBits = 8;
-
-// The ES 2.0 entry points of the GL 1.1 subset come from emscripten's GL.
-void *esEntryPoint(const char *name) {
-    return qvbGetProcAddress(name);
-}
 
 }  // namespace
 
@@ -101,7 +97,7 @@ bool qvbMakeCurrent(QvWindow *win, QvGlContext *context) {
     // The subset's program and table are made once, on the first context.
     if (webgl && !qv.backend.gl11Started) {
         qv.backend.gl11Started = true;
-        gl11Start(esEntryPoint);
+        gl11Start(gl11EmscriptenProc);
     }
     return true;
 }
@@ -116,8 +112,4 @@ void qvbSwapBuffers(QvWindow *win) {
 void qvbSetSwapInterval(QvWindow *win, int refreshesPerSwap) {
     (void)win;
     (void)refreshesPerSwap;
-}
-
-void *qvbGetProcAddress(const char *name) {
-    return name ? emscripten_webgl_get_proc_address(name) : nullptr;
 }

@@ -27,9 +27,16 @@ class Picture:
             rgb[c::3] = rgba[c::4]
         return cls(width, height, rgb)
 
-    def crop(self, width, height):
-        rgb = b"".join(self.rgb[y * self.width * 3:(y * self.width + width) * 3] for y in range(height))
+    def crop(self, width, height, x=0, y=0):
+        """The width x height part whose top-left is (x, y)."""
+        rgb = b"".join(self.rgb[(row * self.width + x) * 3:(row * self.width + x + width) * 3]
+                       for row in range(y, y + height))
         return Picture(width, height, rgb)
+
+    def pixel(self, x, y):
+        """(r, g, b) at (x, y)."""
+        i = (y * self.width + x) * 3
+        return tuple(self.rgb[i:i + 3])
 
 
 def _paeth(a, b, c):

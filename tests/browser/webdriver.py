@@ -12,9 +12,13 @@ of time; a guard process does it when the test itself is killed.
 Implemented: opening pages, running JavaScript (and waiting until an
 expression holds), elements found by CSS selector with their text and
 rectangle, pointer actions (move, press, release with button 0 or 2, clicks
-and drags) in page coordinates or from an element's centre, keys, screenshots
-of the page or of an element (PNG), the page's size, the browser's processes
-(for CPU figures). QUELVARO_CHROMIUM names another browser binary.
+and drags) in page coordinates or from an element's centre, keys (typed into
+an element, or pressed on the page as a keyboard does), screenshots of the
+page or of an element (PNG), the page's size, the browser's processes (for
+CPU figures), extra browser flags (a start without WebGL). For our program's
+pages (tools/web/quelvaro.html): the lines it printed, its SwapBuffers
+(data-swaps) and waiting for new ones, its end line.
+QUELVARO_CHROMIUM names another browser binary.
 Left out: frames and windows other than the first, cookies, alerts, touch.
 
 Only chromium's own packages are used: nothing is downloaded, and the
@@ -124,11 +128,11 @@ if said != "done":
 
 
 class Browser:
-    def __init__(self, folder, width=1280, height=1024, timeout=60.0):
+    def __init__(self, folder, width=1280, height=1024, timeout=60.0, flags=()):
         self.folder = os.path.abspath(folder)
         self.timeout = timeout
         self.flags = [f if not f.startswith("--window-size=") else f"--window-size={width},{height}"
-                      for f in CHROMIUM_FLAGS]
+                      for f in CHROMIUM_FLAGS] + list(flags)
         self.server = self.driver = self.guard = self.session = None
         self.profile = None
 
@@ -329,12 +333,43 @@ class Browser:
         target = element or self._session("GET", "/element/active")
         self._session("POST", f"/element/{target[ELEMENT_KEY]}/value", {"text": text})
 
+    def press(self, *keys, release=True):
+        """Presses each key on the page and lets it go, as a keyboard does
+        ("a", or WebDriver's codes: "\ue012" is the left arrow); with
+        release=False each stays down."""
+        actions = []
+        for key in keys:
+            actions.append({"type": "keyDown", "value": key})
+            if release:
+                actions.append({"type": "keyUp", "value": key})
+        self._session("POST", "/actions", {"actions": [{"type": "key", "id": "keyboard", "actions": actions}]})
+
     # ---- Pictures ------------------------------------------------------------------
 
     def screenshot(self, element=None):
         """A PNG of the viewport, or of one element."""
         path = f"/element/{element[ELEMENT_KEY]}/screenshot" if element else "/screenshot"
         return base64.b64decode(self._session("GET", path))
+
+    # ---- Our program's page (tools/web/quelvaro.html) ------------------------------
+
+    def log(self):
+        """Every line the program printed so far."""
+        return self.run("return window.quelvaroLog || [];")
+
+    def swaps(self):
+        """How many times the program has called SwapBuffers (data-swaps)."""
+        return int(self.run("return document.body.dataset.swaps || '0';"))
+
+    def wait_swaps(self, count, timeout=30.0):
+        """Waits until the program has swapped count more times: the proof
+        that it went on, for a check that something did not happen."""
+        start = self.swaps()
+        self.wait_for(f"+(document.body.dataset.swaps || 0) >= {start + count}", timeout)
+
+    def end_line(self):
+        """The page's "quelvaro ended with status N", "" while it runs."""
+        return self.run("var e = document.getElementById('status'); return e ? e.textContent : '';")
 
     # ---- Processes -----------------------------------------------------------------
 

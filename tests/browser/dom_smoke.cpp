@@ -1,9 +1,11 @@
-// web_dom_smoke.cpp: a small page program on the browser backend's page
-// services alone (platform/web/web_dom.h), for test_web_dom.py.
+// dom_smoke.cpp: a small page program on the browser backend's page
+// services alone (platform/web/web_dom.h), for tests/browser/test_dom.py;
+// platform/web/web.cmake builds it into the web tree as dom_smoke.html.
 //
 // It opens a WebGL window that clears to a colour and, owned by it, a 2-D
-// window showing text drawn with the Canvas 2D fonts, logs every event it
-// takes (window.qvEvents) and counts its frames (data-swaps on <body>).
+// window showing text drawn with the Canvas 2D fonts, prints every event it
+// takes (the page keeps the lines in quelvaroLog) and counts its frames
+// (data-swaps on <body>).
 // The close box of the WebGL window ends it with status 3. Keys: R and B
 // change the WebGL window's colour, M asks a message box, H hides the text
 // window and S shows it again.
@@ -11,7 +13,6 @@
 #include "web/web_dom.h"
 
 #include <GLES2/gl2.h>
-#include <emscripten.h>
 
 #include <cstdio>
 #include <string>
@@ -25,7 +26,7 @@ const int endStatus = 3;
 
 // Hands one line of the event log to the page.
 void logLine(const std::string &line) {
-    EM_ASM({ (window.qvEvents = window.qvEvents || []).push(UTF8ToString($0)); }, line.c_str());
+    std::printf("%s\n", line.c_str());
 }
 
 // One event as the test reads it: "kind window a b c d e".
