@@ -79,7 +79,9 @@ if(QUELVARO_WEB_BACKEND_SOURCES)
   # Makes target a program on the layer in a page (see quelvaro_web_page),
   # linked as the program is. Static strings start above 64 KiB
   # (-sGLOBAL_BASE), so that no string's address reads as a MAKEINTRESOURCE
-  # number, which the layer tells from a name by its being below 65536.
+  # number, which the layer tells from a name by its being below 65536
+  # (emscripten lays data out from 1 KiB; where a name lands depends on what
+  # is linked before it, so the option is what makes it hold for every build).
   function(quelvaro_web_layer_program target shell)
     target_sources(${target} PRIVATE $<TARGET_OBJECTS:quelvaro_web_layer>)
     target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/platform)

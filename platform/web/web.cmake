@@ -1,26 +1,16 @@
 # platform/web/web.cmake: what the browser backend adds to the web tree
 # (cmake/web.cmake includes it once the program's target, quelvaro, is made):
-# the core's headers and the link option the backend relies on; and the page
-# services' smoke program.
+# the page services' smoke program.
 #
-# Left out: the sources (cmake/web.cmake globs platform/web/*.cpp and links
-# each platform/web/*.js as a library) and the shell page (tools/web/).
+# Left out: the sources and link options of programs on the layer
+# (cmake/web.cmake globs platform/web/*.cpp, links each platform/web/*.js as a
+# library and says why static data starts at 64 KiB) and the shell page
+# (tools/web/).
 
-# The embedded resources and the core's own files include its internal headers.
-target_include_directories(quelvaro PRIVATE ${CMAKE_SOURCE_DIR}/platform/core)
-
-# Static data starts at 64 KiB (-sGLOBAL_BASE). Below it, a class name's
-# address would pass IS_INTRESOURCE (a number under 0x10000), and
-# RegisterClassA would take the program's class names for atoms. (emscripten
-# lays data out from 1 KiB; where a name lands depends on what is linked
-# before it: in today's build the names happen to lie higher, so the option
-# is what makes it hold for every build.)
-#
 # ASYNCIFY's stack keeps its default of 4 KiB: the deepest wait, the error box
 # of a start without WebGL (a MessageBoxA inside WM_CREATE), saves 336 bytes
 # of the program's stack there, a frame's wait 236 (read from the page while
 # the program waited).
-target_link_options(quelvaro PRIVATE -sGLOBAL_BASE=65536)
 
 # The page's services alone (web_dom.h, without the core), in a small program
 # of their own that the browser test browser.dom drives
