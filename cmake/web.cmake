@@ -60,14 +60,8 @@ if(QUELVARO_WEB_BACKEND_SOURCES)
   # probe on the layer has its own.
   list(REMOVE_ITEM QUELVARO_WEB_BACKEND_SOURCES ${CMAKE_SOURCE_DIR}/platform/web/web_main.cpp)
 
-  set(QUELVARO_EMBEDDED_FILES ${CMAKE_SOURCE_DIR}/res/quelvaro.rc ${CMAKE_SOURCE_DIR}/res/quelvaro.ico)
-  set(QUELVARO_EMBEDDED_CPP ${CMAKE_BINARY_DIR}/embedded_resources.cpp)
-  string(REPLACE ";" "|" QUELVARO_EMBEDDED_LIST "${QUELVARO_EMBEDDED_FILES}")
-  add_custom_command(OUTPUT ${QUELVARO_EMBEDDED_CPP}
-    COMMAND ${CMAKE_COMMAND} -DOUTPUT=${QUELVARO_EMBEDDED_CPP} -DFILES=${QUELVARO_EMBEDDED_LIST}
-            -P ${CMAKE_SOURCE_DIR}/cmake/embed_files.cmake
-    DEPENDS ${QUELVARO_EMBEDDED_FILES} ${CMAKE_SOURCE_DIR}/cmake/embed_files.cmake
-    COMMENT "Embedding the resource script and icon" VERBATIM)
+  include(${CMAKE_SOURCE_DIR}/cmake/embedded_resources.cmake)
+  quelvaro_embedded_resources(QUELVARO_EMBEDDED_CPP)
 
   # The layer in the page, compiled once for every program on it: the core,
   # the backend and the embedded resources.

@@ -17,7 +17,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from pictures import read_png  # noqa: E402
-from webdriver import LEFT, RIGHT, Browser, BrowserError, CannotStart  # noqa: E402
+from webdriver import LEFT, RIGHT, Browser, run_test  # noqa: E402
 
 PAGE = "dom_smoke.html"
 SCREEN = (1280, 1024)
@@ -223,26 +223,23 @@ def main():
     if len(sys.argv) != 2:
         print(__doc__.split("\n\n")[2])
         return 2
-    tree = sys.argv[1]
-    if not os.path.exists(os.path.join(tree, PAGE)):
-        print(f"no {tree}/{PAGE}: build the web tree first (tools/build-web.sh)")
-        return 1
-    try:
-        with Browser(tree) as b:
-            b.set_viewport(*SCREEN)
-            b.open(PAGE)
-            if wait_for(lambda: b.swaps() >= 3, "the page program draws frames", 30):
-                page_and_fonts(b)
-                frames_and_text(b)
-                gx, gy = pointer_and_keys(b)
-                message_box_and_focus(b, gx, gy)
-                sizing_and_close(b)
-    except CannotStart as e:
-        print(f"skipped: {e}")
-        return 77
-    except BrowserError as e:
-        print(f"the browser failed: {e}")
-        return 1
+    return run_test(sys.argv[1], PAGE, lambda: scenarios(sys.argv[1]))
+
+
+def scenarios(tree):
+    with Browser(tree) as b:
+        b.set_viewport(*SCREEN)
+        b.open(PAGE)
+        if wait_for(lambda: b.swaps() >= 3, "the page program draws frames", 30):
+            page_and_fonts(b)
+            frames_and_text(b)
+            gx, gy = pointer_and_keys(b)
+            message_box_and_focus(b, gx, gy)
+            sizing_and_close(b)
+    return summary()
+
+
+def summary():
     print(f"{results['passed']} passed, {results['failed']} failed")
     return 1 if results["failed"] or not results["passed"] else 0
 

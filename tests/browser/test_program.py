@@ -23,8 +23,8 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from pictures import read_png, write_png  # noqa: E402
-from test_dom import check, results, wait_for  # noqa: E402
-from webdriver import Browser, BrowserError, CannotStart  # noqa: E402
+from test_dom import check, summary, wait_for  # noqa: E402
+from webdriver import Browser, run_test  # noqa: E402
 
 PAGE = "quelvaro.html"
 MAIN_TITLE = "QUELVARO by Ostrevan"  # blanks collapsed; the caption keeps them as written
@@ -250,21 +250,14 @@ def main():
         print(__doc__.split("\n\n")[2])
         return 2
     tree, out_dir = sys.argv[1:]
-    if not os.path.exists(os.path.join(tree, PAGE)):
-        print(f"no {tree}/{PAGE}: build the web tree first (tools/build-web.sh)")
-        return 1
     os.makedirs(out_dir, exist_ok=True)
-    try:
+
+    def both_sessions():
         session(tree, out_dir, running)
         session(tree, out_dir, without_webgl, ["--disable-webgl"])
-    except CannotStart as e:
-        print(f"skipped: {e}")
-        return 77
-    except BrowserError as e:
-        print(f"the browser failed: {e}")
-        return 1
-    print(f"{results['passed']} passed, {results['failed']} failed")
-    return 1 if results["failed"] or not results["passed"] else 0
+        return summary()
+
+    return run_test(tree, PAGE, both_sessions)
 
 
 if __name__ == "__main__":

@@ -35,7 +35,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from pictures import Picture, differing, read_png, write_png  # noqa: E402
-from webdriver import Browser, BrowserError, CannotStart  # noqa: E402
+from webdriver import Browser, BrowserError, run_test  # noqa: E402
 
 CHANNEL_TOLERANCE = 2
 DIFFERING_SHARE_LIMIT = 0.005
@@ -103,20 +103,14 @@ def main():
         print(__doc__.split("\n\n")[1])
         return 2
     web_tree, render_frame, out_dir, compare_calls = sys.argv[1:]
-    if not os.path.exists(os.path.join(web_tree, "render_frame.html")):
-        print(f"no {web_tree}/render_frame.html: build the web tree first (tools/build-web.sh)")
-        return 1
     os.makedirs(out_dir, exist_ok=True)
-    try:
+
+    def every_case():
         with Browser(web_tree) as browser:
             results = [compare(browser, render_frame, compare_calls, out_dir, case) for case in CASES]
-    except CannotStart as e:
-        print(f"skipped: {e}")
-        return 77
-    except BrowserError as e:
-        print(f"the browser failed: {e}")
-        return 1
-    return 0 if all(results) else 1
+        return 0 if all(results) else 1
+
+    return run_test(web_tree, "render_frame.html", every_case)
 
 
 if __name__ == "__main__":

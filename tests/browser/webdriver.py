@@ -376,3 +376,20 @@ class Browser:
     def processes(self):
         """The browser's processes now (renderers come and go with pages)."""
         return descendants(self.driver.pid) if self.driver else []
+
+
+def run_test(tree, page, body):
+    """A browser test's status: body()'s when it runs, 1 when the web tree has
+    no such page (it must be built) or the browser fails, 77 (skipped) when
+    chromium cannot start here."""
+    if not os.path.exists(os.path.join(tree, page)):
+        print(f"no {tree}/{page}: build the web tree first (tools/build-web.sh)")
+        return 1
+    try:
+        return body()
+    except CannotStart as e:
+        print(f"skipped: {e}")
+        return 77
+    except BrowserError as e:
+        print(f"the browser failed: {e}")
+        return 1

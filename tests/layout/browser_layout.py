@@ -15,7 +15,7 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "browser"))
-from webdriver import Browser, BrowserError, CannotStart  # noqa: E402
+from webdriver import Browser, run_test  # noqa: E402
 
 SCREEN = (1280, 1024)
 
@@ -25,26 +25,20 @@ def main():
         print(__doc__.split("\n\n")[1])
         return 2
     web_tree, out = sys.argv[1:]
-    if not os.path.exists(os.path.join(web_tree, "layout_probe.html")):
-        print(f"no {web_tree}/layout_probe.html: build the web tree first (tools/build-web.sh)")
-        return 1
-    try:
-        with Browser(web_tree) as browser:
-            # The page is the screen, taken once at start-up: sized first.
-            browser.open("about:blank")
-            size = browser.set_viewport(*SCREEN)
-            if tuple(size) != SCREEN:
-                print(f"the page is {size[0]} x {size[1]}, not {SCREEN[0]} x {SCREEN[1]}")
-                return 1
-            browser.open("layout_probe.html")
-            status = browser.wait_for("window.quelvaroExitStatus", timeout=60, defined=True)
-            lines = browser.run("return window.quelvaroLog;")
-    except CannotStart as e:
-        print(f"skipped: {e}")
-        return 77
-    except BrowserError as e:
-        print(f"the browser failed: {e}")
-        return 1
+    return run_test(web_tree, "layout_probe.html", lambda: probe(web_tree, out))
+
+
+def probe(web_tree, out):
+    with Browser(web_tree) as browser:
+        # The page is the screen, taken once at start-up: sized first.
+        browser.open("about:blank")
+        size = browser.set_viewport(*SCREEN)
+        if tuple(size) != SCREEN:
+            print(f"the page is {size[0]} x {size[1]}, not {SCREEN[0]} x {SCREEN[1]}")
+            return 1
+        browser.open("layout_probe.html")
+        status = browser.wait_for("window.quelvaroExitStatus", timeout=60, defined=True)
+        lines = browser.run("return window.quelvaroLog;")
     if status != 0:
         print(f"the probe ended with status {status} in the browser: " + " | ".join(lines[-3:]))
         return 1
