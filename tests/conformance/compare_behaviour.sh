@@ -169,6 +169,9 @@ if [[ "${1:-}" == --play ]]; then
         restore)
             x wmctrl -i -a "$(window "$arg")"
             e2e_retry 10 eval 'x xprop -id "$(window "$arg")" WM_STATE | grep -q Normal' || fail "$arg not restored"
+            # Mapped again, not only marked Normal: a button released next
+            # lands on the window under the pointer, not on the root.
+            e2e_retry 10 eval 'x xwininfo -id "$(window "$arg")" | grep -q IsViewable' || fail "$arg not shown again"
             ;;
         # (mousemove --sync waits for ever when the pointer is already there)
         click) x xdotool mousemove $(target "${arg#* }") sleep 0.1 click "${arg%% *}" ;;
