@@ -10,6 +10,8 @@
 //   there is none to drop), the mouse wheel.
 #include "../core/qv_internal.h"
 
+#include <utility>
+
 namespace {
 
 // A loop that only peeks (PeekMessage, no SwapBuffers) still lets the page
@@ -27,6 +29,21 @@ QvMouseButton buttonOf(int pageButton) {
     return QV_BUTTON_LEFT;
 }
 
+// The page's window events and the core's (a and b, the place or the size,
+// are 0 where they mean nothing).
+const std::pair<int, QvWindowEventKind> windowEvents[] = {
+    {QV_WEB_EVENT_FOCUS_GAINED, QV_WINDOW_FOCUS_GAINED}, {QV_WEB_EVENT_FOCUS_LOST, QV_WINDOW_FOCUS_LOST},
+    {QV_WEB_EVENT_CLOSE, QV_WINDOW_CLOSE},               {QV_WEB_EVENT_MOVED, QV_WINDOW_MOVED},
+    {QV_WEB_EVENT_RESIZED, QV_WINDOW_RESIZED},           {QV_WEB_EVENT_MAXIMIZED, QV_WINDOW_MAXIMIZED},
+    {QV_WEB_EVENT_RESTORED, QV_WINDOW_RESTORED},
+};
+
+void windowEvent(QvWindow *top, const QvWebEvent &e) {
+    if (!top) return;  // a window already gone
+    for (const auto &[web, core] : windowEvents)
+        if (web == e.kind) qvInputWindowEvent(top, core, e.a, e.b);
+}
+
 // One queued event to the core.
 void deliver(const QvWebEvent &e) {
     QvWindow *top = windowOf(e.window);
@@ -40,28 +57,8 @@ void deliver(const QvWebEvent &e) {
     case QV_WEB_EVENT_KEY:
         qvInputKey(top, static_cast<BYTE>(e.a), static_cast<WORD>(e.b), e.c != 0, e.d != 0);
         break;
-    case QV_WEB_EVENT_FOCUS_GAINED:
-        if (top) qvInputWindowEvent(top, QV_WINDOW_FOCUS_GAINED, 0, 0);
-        break;
-    case QV_WEB_EVENT_FOCUS_LOST:
-        if (top) qvInputWindowEvent(top, QV_WINDOW_FOCUS_LOST, 0, 0);
-        break;
-    case QV_WEB_EVENT_CLOSE:
-        if (top) qvInputWindowEvent(top, QV_WINDOW_CLOSE, 0, 0);
-        break;
-    case QV_WEB_EVENT_MOVED:
-        if (top) qvInputWindowEvent(top, QV_WINDOW_MOVED, e.a, e.b);
-        break;
-    case QV_WEB_EVENT_RESIZED:
-        if (top) qvInputWindowEvent(top, QV_WINDOW_RESIZED, e.a, e.b);
-        break;
-    case QV_WEB_EVENT_MAXIMIZED:
-        if (top) qvInputWindowEvent(top, QV_WINDOW_MAXIMIZED, 0, 0);
-        break;
-    case QV_WEB_EVENT_RESTORED:
-        if (top) qvInputWindowEvent(top, QV_WINDOW_RESTORED, 0, 0);
-        break;
     default:
+        windowEvent(top, e);
         break;
     }
 }
